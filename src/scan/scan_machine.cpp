@@ -1,0 +1,180 @@
+#include "scan/scan_machine.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "common/unique_resource.h"
+#include "report/value_text.h"
+#include "scan/registry.h"
+#include "scan/system_identity.h"
+#include "scan/windows_failure.h"
+
+namespace {
+
+struct DnsName {
+    COMPUTER_NAME_FORMAT format;
+    const wchar_t* phrase;
+    Reading ScanSnapshot::*field;
+};
+
+// Two-step read: size first (the sizing call "fails" with the size needed), then fill.
+Reading readDnsName(COMPUTER_NAME_FORMAT format, const wchar_t* phrase)
+{
+    SetLastError(0);
+    DWORD size = 0;
+    GetComputerNameExW(format, nullptr, &size);
+    const DWORD sizingError = GetLastError();
+    if (size == 0) {
+        return readingFailed(L"sizing " + std::wstring(phrase) + L": " + windowsFailureText(sizingError));
+    }
+    std::vector<wchar_t> buffer(size + 1, L'\0');
+    if (!GetComputerNameExW(format, buffer.data(), &size)) {
+        const DWORD fillError = GetLastError();
+        return readingFailed(L"reading " + std::wstring(phrase) + L": " + windowsFailureText(fillError));
+    }
+    return dnsNameReading(buffer.data(), static_cast<int>(format));
+}
+
+// RtlGetVersion is not in the import libraries of every toolchain, and it is
+// the only version call that does not lie to an unmanifested caller.
+using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+
+bool queryRtlVersion(OSVERSIONINFOW& info)
+{
+    info = OSVERSIONINFOW{};
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll == nullptr) {
+        return false;
+    }
+    const auto rtlGetVersion =
+        reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+    return rtlGetVersion != nullptr && rtlGetVersion(&info) == 0;
+}
+
+bool readUbr(uint32_t& ubr)
+{
+    UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    const LSTATUS status =
+        RegQueryValueExW(key.get(), L"UBR", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (status != ERROR_SUCCESS || type != REG_DWORD) {
+        return false;
+    }
+    ubr = value;
+    return true;
+}
+
+}  // namespace
+
+void readComputerNames(ScanSnapshot& snapshot)
+{
+    wchar_t computer[16] = {};
+    DWORD computerSize = 16;
+    snapshot.computerName = GetComputerNameW(computer, &computerSize)
+                                ? readingOk(computer)
+                                : failedFromLastError(L"reading the computer name");
+
+    wchar_t user[256] = {};
+    DWORD userSize = 256;
+    snapshot.loggedInUser =
+        GetUserNameW(user, &userSize) ? readingOk(user) : failedFromLastError(L"reading the user name");
+
+    static const DnsName kDnsNames[] = {
+        {ComputerNameDnsHostname, L"the DNS host name", &ScanSnapshot::dnsHostName},
+        {ComputerNamePhysicalDnsDomain, L"the DNS domain name", &ScanSnapshot::dnsDomainName},
+    };
+    for (const DnsName& name : kDnsNames) {
+        snapshot.*name.field = readDnsName(name.format, name.phrase);
+    }
+}
+
+void readWindowsRelease(ScanSnapshot& snapshot)
+{
+    OSVERSIONINFOW info{};
+    if (queryRtlVersion(info)) {
+        uint32_t ubr = 0;
+        const bool haveUbr = readUbr(ubr);
+        snapshot.windowsVersion = readingOk(
+            windowsVersionText(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, haveUbr, ubr));
+        snapshot.windowsProduct = windowsProductReading(readCurrentVersionValue(L"ProductName", L"product name"),
+                                                        info.dwMajorVersion, info.dwBuildNumber);
+    } else {
+        snapshot.windowsVersion =
+            readingUnsupported(L"RtlGetVersion is not available, and GetVersionEx is not trusted here because it "
+                               L"misreports every release after Windows 8");
+        snapshot.windowsProduct = snapshot.windowsVersion;
+    }
+
+    snapshot.windowsRelease = readCurrentVersionValue(L"DisplayVersion", L"release name");
+    if (snapshot.windowsRelease.state != ReadingState::Ok) {
+        // Releases before 20H2 name themselves only in ReleaseId.
+        Reading releaseId = readCurrentVersionValue(L"ReleaseId", L"release name");
+        if (releaseId.state == ReadingState::Ok) {
+            snapshot.windowsRelease = std::move(releaseId);
+        }
+    }
+    snapshot.registeredOwner = readCurrentVersionValue(L"RegisteredOwner", L"registered owner");
+    snapshot.registeredOrganisation = readCurrentVersionValue(L"RegisteredOrganization", L"registered organization");
+}
+
+void readArchitecture(ScanSnapshot& snapshot)
+{
+    SYSTEM_INFO info{};
+    GetNativeSystemInfo(&info);
+    snapshot.architecture = architectureReading(info.wProcessorArchitecture);
+    snapshot.processorArchitecture = snapshot.architecture;
+    snapshot.logicalProcessors = readingOk(countText(info.dwNumberOfProcessors));
+}
+
+void readUptime(ScanSnapshot& snapshot)
+{
+    const ULONGLONG milliseconds = GetTickCount64();
+    snapshot.upFor = readingOk(durationText(milliseconds));
+
+    FILETIME nowFileTime{};
+    GetSystemTimeAsFileTime(&nowFileTime);
+    const uint64_t now = (uint64_t{nowFileTime.dwHighDateTime} << 32) | nowFileTime.dwLowDateTime;
+    const uint64_t bootTicks = milliseconds * 10000;  // 100-nanosecond units
+    if (now <= bootTicks) {
+        snapshot.startedAt = readingNone(L"the clock reads earlier than this machine's uptime");
+        return;
+    }
+    const uint64_t start = now - bootTicks;
+    FILETIME startUtc{static_cast<DWORD>(start & 0xFFFFFFFFu), static_cast<DWORD>(start >> 32)};
+    FILETIME startLocal{};
+    SYSTEMTIME local{};
+    if (!FileTimeToLocalFileTime(&startUtc, &startLocal) || !FileTimeToSystemTime(&startLocal, &local)) {
+        snapshot.startedAt = failedFromLastError(L"converting the start time");
+        return;
+    }
+    snapshot.startedAt =
+        readingOk(timestampText(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond));
+}
+
+ScanSnapshot& scanMachine(ScanSnapshot& snapshot)
+{
+    snapshot = ScanSnapshot{};
+
+    // The firmware table, the processor, memory, drive, network and display
+    // probes are not wired in yet: their fields keep a new snapshot's values.
+    readComputerNames(snapshot);
+    readWindowsRelease(snapshot);
+    readArchitecture(snapshot);
+    readUptime(snapshot);
+
+    snapshot.tally.drivesNotSized = 0;
+    for (const DriveEntry& drive : snapshot.drives) {
+        if (!drive.sized && !drive.noMedia) {
+            ++snapshot.tally.drivesNotSized;
+        }
+    }
+    tallyStates(snapshot);
+    return snapshot;
+}

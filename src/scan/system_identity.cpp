@@ -1,0 +1,131 @@
+#include "scan/system_identity.h"
+
+#include <utility>
+
+#include "common/wide_format.h"
+#include "scan/windows_failure.h"
+
+namespace {
+
+constexpr uint32_t kErrorFileNotFound = 2;
+
+}  // namespace
+
+std::wstring durationText(uint64_t milliseconds)
+{
+    const unsigned long long s = milliseconds / 1000;
+    const unsigned long long days = s / 86400;
+    const unsigned long long hours = (s % 86400) / 3600;
+    const unsigned long long minutes = (s % 3600) / 60;
+    const unsigned long long seconds = s % 60;
+    if (days >= 1) {
+        return formatWide(L"%llu %ls, %llu:%02llu:%02llu", days, days == 1 ? L"day" : L"days", hours, minutes,
+                          seconds);
+    }
+    if (hours >= 1) {
+        return formatWide(L"%llu:%02llu:%02llu", hours, minutes, seconds);
+    }
+    return formatWide(L"%llu:%02llu", minutes, seconds);
+}
+
+Reading currentVersionReading(bool read, const std::wstring& text, uint32_t code, std::wstring_view what)
+{
+    if (read && !text.empty()) {
+        return readingOk(text);
+    }
+    if (read || code == kErrorFileNotFound) {
+        return readingNone(L"Windows records no " + std::wstring(what));
+    }
+    return readingFailed(L"reading " + std::wstring(what) + L": " + windowsFailureText(code));
+}
+
+std::wstring windowsVersionText(uint32_t major, uint32_t minor, uint32_t build, bool haveUbr, uint32_t ubr)
+{
+    if (haveUbr) {
+        return formatWide(L"%u.%u.%u.%u", major, minor, build, ubr);
+    }
+    return formatWide(L"%u.%u.%u", major, minor, build);
+}
+
+Reading windowsProductReading(Reading productName, uint32_t major, uint32_t build)
+{
+    static constexpr std::wstring_view kTen = L"Windows 10";
+    if (productName.state != ReadingState::Ok || major != 10 || build <= 21999 || productName.value.size() <= 9) {
+        return productName;
+    }
+    const size_t at = productName.value.find(kTen);
+    if (at != std::wstring::npos) {
+        productName.value.replace(at, kTen.size(), L"Windows 11");
+    }
+    return productName;
+}
+
+Reading architectureReading(uint16_t processorArchitecture)
+{
+    switch (processorArchitecture) {
+    case 0:
+        return readingOk(L"x86");
+    case 5:
+        return readingOk(L"ARM");
+    case 6:
+        return readingOk(L"Itanium");
+    case 9:
+        return readingOk(L"x64");
+    case 12:
+        return readingOk(L"ARM64");
+    default:
+        return readingNone(L"Windows reports an architecture this program does not have a name for");
+    }
+}
+
+Reading dnsNameReading(const std::wstring& name, int nameFormat)
+{
+    if (!name.empty()) {
+        return readingOk(name);
+    }
+    return readingNone(nameFormat == 1 ? L"this machine has no DNS host name"
+                                       : L"this machine has no DNS domain; it is not joined to one");
+}
+
+void tallyStates(ScanSnapshot& snapshot)
+{
+    ScanTally& tally = snapshot.tally;
+    tally.okCount = 0;
+    tally.noneCount = 0;
+    tally.failedCount = 0;
+    tally.unsupportedCount = 0;
+    const auto count = [&tally](const Reading& reading) {
+        switch (reading.state) {
+        case ReadingState::Ok:
+            ++tally.okCount;
+            break;
+        case ReadingState::None:
+            ++tally.noneCount;
+            break;
+        case ReadingState::Failed:
+            ++tally.failedCount;
+            break;
+        case ReadingState::Unsupported:
+            ++tally.unsupportedCount;
+            break;
+        default:
+            break;
+        }
+    };
+    const ScanSnapshot& s = snapshot;
+    for (const Reading* reading : {
+             &s.computerName,     &s.loggedInUser,       &s.dnsHostName,        &s.dnsDomainName,
+             &s.windowsProduct,   &s.windowsVersion,     &s.windowsRelease,     &s.architecture,
+             &s.registeredOwner,  &s.registeredOrganisation, &s.systemManufacturer, &s.systemModel,
+             &s.startedAt,        &s.upFor,              &s.processorName,      &s.processorManufacturer,
+             &s.processorVersion, &s.processorSocket,    &s.processorFrequency, &s.physicalCores,
+             &s.logicalProcessors, &s.processorArchitecture, &s.biosVendor,     &s.biosVersion,
+             &s.biosReleaseDate,  &s.smbiosVersion,
+         }) {
+        count(*reading);
+    }
+    for (const DriveEntry& drive : s.drives) {
+        count(drive.volumeName);
+        count(drive.fileSystem);
+    }
+}

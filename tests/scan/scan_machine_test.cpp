@@ -1,0 +1,167 @@
+#include "scan/scan_machine.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwctype>
+#include <string>
+
+namespace {
+
+// Reads a small Linux file through Wine's Z: drive (the Linux root), so the
+// scan can be checked against the host itself rather than against Windows calls.
+std::string hostFile(const wchar_t* path)
+{
+    std::string text;
+    if (FILE* file = _wfopen(path, L"rb")) {
+        char buffer[256];
+        const size_t read = fread(buffer, 1, sizeof(buffer), file);
+        fclose(file);
+        text.assign(buffer, read);
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::wstring widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+// Seconds from an "Up for" text: "M:SS", "H:MM:SS" or "D day(s), H:MM:SS".
+long long durationSeconds(const std::wstring& text)
+{
+    unsigned long long days = 0;
+    unsigned long long a = 0;
+    unsigned long long b = 0;
+    unsigned long long c = 0;
+    wchar_t unit[8] = {};
+    if (swscanf(text.c_str(), L"%llu %5ls %llu:%llu:%llu", &days, unit, &a, &b, &c) == 5) {
+        return static_cast<long long>(days * 86400 + a * 3600 + b * 60 + c);
+    }
+    if (swscanf(text.c_str(), L"%llu:%llu:%llu", &a, &b, &c) == 3) {
+        return static_cast<long long>(a * 3600 + b * 60 + c);
+    }
+    if (swscanf(text.c_str(), L"%llu:%llu", &a, &b) == 2) {
+        return static_cast<long long>(a * 60 + b);
+    }
+    return -1;
+}
+
+// 100-ns units of a local "yyyy-mm-dd hh:mm:ss" text, or 0 if it does not parse.
+uint64_t localTextTicks(const std::wstring& text)
+{
+    SYSTEMTIME time{};
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (text.size() != 19 ||
+        swscanf(text.c_str(), L"%4u-%2u-%2u %2u:%2u:%2u", &year, &month, &day, &hour, &minute, &second) != 6) {
+        return 0;
+    }
+    time.wYear = static_cast<WORD>(year);
+    time.wMonth = static_cast<WORD>(month);
+    time.wDay = static_cast<WORD>(day);
+    time.wHour = static_cast<WORD>(hour);
+    time.wMinute = static_cast<WORD>(minute);
+    time.wSecond = static_cast<WORD>(second);
+    FILETIME fileTime{};
+    if (!SystemTimeToFileTime(&time, &fileTime)) {
+        return 0;
+    }
+    return (uint64_t{fileTime.dwHighDateTime} << 32) | fileTime.dwLowDateTime;
+}
+
+uint64_t localNowTicks()
+{
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    FILETIME fileTime{};
+    SystemTimeToFileTime(&now, &fileTime);
+    return (uint64_t{fileTime.dwHighDateTime} << 32) | fileTime.dwLowDateTime;
+}
+
+}  // namespace
+
+TEST(ScanMachine, ReadsThisMachinesIdentity)
+{
+    ScanSnapshot snapshot;
+    // Whatever a snapshot held before, the scan starts from a new one.
+    snapshot.drives.resize(2);
+    snapshot.networkAdapters.resize(1);
+    snapshot.tally.okCount = 500;
+    snapshot.tally.firmwareTableRead = true;
+    snapshot.biosVendor = readingOk(L"stale");
+
+    const uint64_t ticksBefore = GetTickCount64();
+    ScanSnapshot& returned = scanMachine(snapshot);
+    const uint64_t ticksAfter = GetTickCount64();
+    EXPECT_EQ(&returned, &snapshot);
+    EXPECT_TRUE(snapshot.drives.empty());
+    EXPECT_TRUE(snapshot.networkAdapters.empty());
+    EXPECT_FALSE(snapshot.tally.firmwareTableRead);
+    EXPECT_EQ(snapshot.biosVendor, Reading{});
+
+    // The host's own names: Windows upper-cases the NetBIOS name and keeps 15 characters.
+    const std::string hostName = hostFile(L"Z:\\proc\\sys\\kernel\\hostname");
+    if (!hostName.empty()) {
+        const std::wstring label = widen(hostName.substr(0, hostName.find('.')));
+        std::wstring netbios = label.substr(0, 15);
+        for (wchar_t& c : netbios) {
+            c = static_cast<wchar_t>(std::towupper(c));
+        }
+        EXPECT_EQ(snapshot.computerName, readingOk(netbios));
+        EXPECT_EQ(snapshot.dnsHostName, readingOk(label));
+    } else {
+        ADD_FAILURE() << "cannot read the host name through Z:";
+    }
+    EXPECT_NE(snapshot.dnsDomainName.state, ReadingState::Failed) << snapshot.dnsDomainName.reason;
+
+    if (const char* user = std::getenv("USER")) {
+        EXPECT_EQ(snapshot.loggedInUser, readingOk(widen(user)));
+    } else {
+        EXPECT_EQ(snapshot.loggedInUser.state, ReadingState::Ok) << snapshot.loggedInUser.reason;
+    }
+
+    EXPECT_EQ(snapshot.windowsVersion.state, ReadingState::Ok) << snapshot.windowsVersion.reason;
+    EXPECT_EQ(snapshot.windowsProduct.state, ReadingState::Ok) << snapshot.windowsProduct.reason;
+    EXPECT_NE(snapshot.windowsRelease.state, ReadingState::Failed) << snapshot.windowsRelease.reason;
+    EXPECT_NE(snapshot.registeredOwner.state, ReadingState::Failed);
+    EXPECT_NE(snapshot.registeredOrganisation.state, ReadingState::Failed);
+
+    EXPECT_EQ(snapshot.architecture, readingOk(L"x64"));
+    EXPECT_EQ(snapshot.processorArchitecture, snapshot.architecture);
+
+    // The test command passes the host's `nproc`.
+    const char* hostProcessors = std::getenv("KORVANE_HOST_NPROC");
+    ASSERT_NE(hostProcessors, nullptr) << "KORVANE_HOST_NPROC is not set; run the tests through ctest";
+    EXPECT_EQ(snapshot.logicalProcessors, readingOk(widen(hostProcessors)));
+
+    // Uptime: between the tick counts read around the scan, and close to the host's own.
+    ASSERT_EQ(snapshot.upFor.state, ReadingState::Ok);
+    const long long upSeconds = durationSeconds(snapshot.upFor.value);
+    EXPECT_GE(upSeconds, static_cast<long long>(ticksBefore / 1000)) << snapshot.upFor.value;
+    EXPECT_LE(upSeconds, static_cast<long long>(ticksAfter / 1000)) << snapshot.upFor.value;
+    const std::string hostUptime = hostFile(L"Z:\\proc\\uptime");
+    if (!hostUptime.empty()) {
+        EXPECT_NEAR(static_cast<double>(upSeconds), std::atof(hostUptime.c_str()), 5.0) << snapshot.upFor.value;
+    }
+
+    // Start time + uptime = now, to within the seconds the texts drop.
+    ASSERT_EQ(snapshot.startedAt.state, ReadingState::Ok) << snapshot.startedAt.reason;
+    const uint64_t started = localTextTicks(snapshot.startedAt.value);
+    ASSERT_NE(started, 0u) << snapshot.startedAt.value;
+    const double gap = static_cast<double>(localNowTicks()) / 1e7 - static_cast<double>(started) / 1e7 -
+                       static_cast<double>(upSeconds);
+    EXPECT_NEAR(gap, 0.0, 3.0) << snapshot.startedAt.value << " + " << snapshot.upFor.value;
+
+    // Every counted reading is in one of the four counted states.
+    const ScanTally& tally = snapshot.tally;
+    EXPECT_EQ(tally.okCount + tally.noneCount + tally.failedCount + tally.unsupportedCount,
+              26 + 2 * static_cast<int>(snapshot.drives.size()));
+    EXPECT_GE(tally.okCount, 9) << "names, version, product, architecture, processors, uptime, start time";
+    EXPECT_TRUE(tally.processorLoadReason.empty());
+}
