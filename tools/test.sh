@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Build Korvane and every test suite (MinGW-w64 cross build) and run the tests
+# under wine, on Xvfb when no usable X display is given. Exits non-zero on any
+# failure.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$PWD
+build="$root/build/mingw-cross"
+prefix="$build/wineprefix"
+jobs=$(nproc)
+
+bash tools/setup-debian.sh
+
+# Show a step's output only when it fails.
+step() {
+  local name=$1 log
+  shift
+  log=$(mktemp)
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log"
+    rm -f "$log"
+    echo "test.sh: $name failed" >&2
+    exit 1
+  fi
+  rm -f "$log"
+}
+
+start=$SECONDS
+step configure cmake --preset mingw-cross
+step build cmake --build --preset mingw-cross --parallel "$jobs"
+echo "test.sh: configured and built in $((SECONDS - start)) s"
+
+xvfb_pid=""
+cleanup() {
+  if [[ -d $prefix ]]; then
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# A wineserver left over from an earlier run may hold a display that is gone.
+if [[ -d $prefix ]]; then
+  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+fi
+
+if [[ -z ${DISPLAY:-} ]] || ! xdpyinfo >/dev/null 2>&1; then
+  # Xvfb picks a free display number and writes it to fd 3 once it accepts
+  # connections.
+  dfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -s $dfile ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  display=$(head -n 1 "$dfile" || true)
+  rm -f "$dfile"
+  if [[ -z $display ]] || ! DISPLAY=":$display" xdpyinfo >/dev/null 2>&1; then
+    echo "test.sh: could not start Xvfb" >&2
+    exit 1
+  fi
+  export DISPLAY=":$display"
+  echo "test.sh: started Xvfb on $DISPLAY"
+fi
+
+# Create the wine prefix (first run only) and start its wineserver before the
+# tests, so that their time limits do not include it.
+start=$SECONDS
+tools/wine-run --prefix "$prefix" --boot
+echo "test.sh: wine ready in $((SECONDS - start)) s"
+
+rc=0
+ctest --preset mingw-cross --parallel "$jobs" || rc=$?
+exit "$rc"
