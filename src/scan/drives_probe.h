@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "report/snapshot.h"
@@ -15,3 +16,20 @@ struct DriveScan {
 // Every drive letter in order. Sets the error mode so that empty card readers
 // raise no dialog box, and restores it.
 [[nodiscard]] DriveScan scanDrives();
+
+// The Windows calls of the drive walk, as plain functions so that tests can
+// replace them. The two reading calls report a failure as false plus the
+// thread's last error, read right after the failing call.
+struct DriveCalls {
+    uint32_t (*logicalDrives)();
+    uint32_t (*setErrorMode)(uint32_t mode);  // returns the previous mode
+    uint32_t (*driveType)(const wchar_t* root);
+    bool (*volumeInformation)(const wchar_t* root, std::wstring& label, std::wstring& fileSystemName,
+                              uint32_t& error);
+    bool (*diskFreeSpace)(const wchar_t* root, uint64_t& freeToCaller, uint64_t& totalBytes, uint32_t& error);
+};
+
+// The calls scanDrives() makes.
+[[nodiscard]] DriveCalls windowsDriveCalls();
+
+[[nodiscard]] DriveScan scanDrives(const DriveCalls& calls);

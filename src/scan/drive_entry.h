@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "report/snapshot.h"
+
+// What the two per-drive calls returned, as plain values.
+struct DriveReads {
+    uint32_t driveType = 0;
+    bool volumeRead = false;
+    uint32_t volumeError = 0;  // GetLastError after a failed volume call
+    std::wstring label;
+    std::wstring fileSystemName;
+    bool spaceRead = false;
+    uint32_t spaceError = 0;  // GetLastError after a failed free-space call
+    uint64_t totalBytes = 0;
+    uint64_t freeBytes = 0;  // available to the calling user
+};
+
+// Drive types 0 (unknown) and 1 (no root directory) are counted, not listed.
+[[nodiscard]] bool driveTypeExamined(uint32_t driveType);
+
+// "A:\" for index 0 up to "Z:\" for index 25.
+[[nodiscard]] std::wstring driveRootText(int letterIndex);
+
+// One drive's entry. An empty card reader or optical drive is "no media"
+// rather than a failure; the drive type matters only for that rule.
+[[nodiscard]] DriveEntry driveEntryFromReads(std::wstring root, const DriveReads& reads);

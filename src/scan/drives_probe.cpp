@@ -1,0 +1,113 @@
+#include "scan/drives_probe.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <utility>
+
+#include "scan/drive_entry.h"
+
+namespace {
+
+// SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX: an empty card reader or
+// optical drive would otherwise stop the scan with a "no disk" dialog box.
+constexpr uint32_t kQuietErrorMode = 0x8001;
+constexpr int kLetterCount = 26;
+
+// Keeps the quiet error mode for one walk and restores the previous mode on
+// every way out, including an allocation failure.
+class ErrorModeScope {
+public:
+    ErrorModeScope(const DriveCalls& calls, uint32_t mode) : calls_(calls), previous_(calls.setErrorMode(mode)) {}
+    ~ErrorModeScope() { static_cast<void>(calls_.setErrorMode(previous_)); }
+    ErrorModeScope(const ErrorModeScope&) = delete;
+    ErrorModeScope& operator=(const ErrorModeScope&) = delete;
+
+private:
+    const DriveCalls& calls_;
+    uint32_t previous_;
+};
+
+uint32_t windowsLogicalDrives()
+{
+    return GetLogicalDrives();
+}
+
+uint32_t windowsSetErrorMode(uint32_t mode)
+{
+    return SetErrorMode(mode);
+}
+
+uint32_t windowsDriveType(const wchar_t* root)
+{
+    return GetDriveTypeW(root);
+}
+
+bool windowsVolumeInformation(const wchar_t* root, std::wstring& label, std::wstring& fileSystemName,
+                              uint32_t& error)
+{
+    wchar_t name[261] = {};
+    wchar_t fileSystem[64] = {};
+    if (!GetVolumeInformationW(root, name, 261, nullptr, nullptr, nullptr, fileSystem, 64)) {
+        error = GetLastError();
+        return false;
+    }
+    label.assign(name, wcsnlen(name, 261));
+    fileSystemName.assign(fileSystem, wcsnlen(fileSystem, 64));
+    return true;
+}
+
+bool windowsDiskFreeSpace(const wchar_t* root, uint64_t& freeToCaller, uint64_t& totalBytes, uint32_t& error)
+{
+    ULARGE_INTEGER available{};
+    ULARGE_INTEGER total{};
+    ULARGE_INTEGER totalFree{};
+    if (!GetDiskFreeSpaceExW(root, &available, &total, &totalFree)) {
+        error = GetLastError();
+        return false;
+    }
+    freeToCaller = available.QuadPart;
+    totalBytes = total.QuadPart;
+    return true;
+}
+
+}  // namespace
+
+DriveCalls windowsDriveCalls()
+{
+    return DriveCalls{windowsLogicalDrives, windowsSetErrorMode, windowsDriveType, windowsVolumeInformation,
+                      windowsDiskFreeSpace};
+}
+
+DriveScan scanDrives(const DriveCalls& calls)
+{
+    DriveScan scan;
+    const uint32_t mask = calls.logicalDrives();
+    if (mask == 0) {
+        scan.notExamined = 1;
+        return scan;
+    }
+
+    const ErrorModeScope quiet(calls, kQuietErrorMode);
+    for (int index = 0; index < kLetterCount; ++index) {
+        if ((mask & (uint32_t{1} << index)) == 0) {
+            continue;
+        }
+        std::wstring root = driveRootText(index);
+        DriveReads reads;
+        reads.driveType = calls.driveType(root.c_str());
+        if (!driveTypeExamined(reads.driveType)) {
+            ++scan.notExamined;
+            continue;
+        }
+        reads.volumeRead = calls.volumeInformation(root.c_str(), reads.label, reads.fileSystemName, reads.volumeError);
+        reads.spaceRead = calls.diskFreeSpace(root.c_str(), reads.freeBytes, reads.totalBytes, reads.spaceError);
+        scan.drives.push_back(driveEntryFromReads(std::move(root), reads));
+    }
+    return scan;
+}
+
+DriveScan scanDrives()
+{
+    return scanDrives(windowsDriveCalls());
+}
