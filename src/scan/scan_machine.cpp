@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 #include "common/unique_resource.h"
 #include "report/value_text.h"
+#include "scan/display_probe.h"
+#include "scan/drives_probe.h"
 #include "scan/registry.h"
 #include "scan/system_identity.h"
 #include "scan/windows_failure.h"
@@ -162,19 +165,28 @@ ScanSnapshot& scanMachine(ScanSnapshot& snapshot)
 {
     snapshot = ScanSnapshot{};
 
-    // The firmware table, the processor, memory, drive, network and display
-    // probes are not wired in yet: their fields keep a new snapshot's values.
+    // The firmware table, the processor, memory and network probes are not
+    // wired in yet: their fields keep a new snapshot's values.
     readComputerNames(snapshot);
     readWindowsRelease(snapshot);
     readArchitecture(snapshot);
     readUptime(snapshot);
 
+    DriveScan drives = scanDrives();
+    snapshot.drives = std::move(drives.drives);
+    snapshot.tally.drivesNotExamined = drives.notExamined;
     snapshot.tally.drivesNotSized = 0;
     for (const DriveEntry& drive : snapshot.drives) {
         if (!drive.sized && !drive.noMedia) {
             ++snapshot.tally.drivesNotSized;
         }
     }
+
+    DisplayScan display = scanDisplayAdapters();
+    snapshot.displayAdapters = std::move(display.adapters);
+    snapshot.tally.displayListComplete = display.error.empty();
+    snapshot.tally.displayListReason = std::move(display.error);
+
     tallyStates(snapshot);
     return snapshot;
 }

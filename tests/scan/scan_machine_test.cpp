@@ -91,8 +91,9 @@ TEST(ScanMachine, ReadsThisMachinesIdentity)
 {
     ScanSnapshot snapshot;
     // Whatever a snapshot held before, the scan starts from a new one.
-    snapshot.drives.resize(2);
+    snapshot.drives.resize(5);
     snapshot.networkAdapters.resize(1);
+    snapshot.networkAdapters[0].description = L"stale";
     snapshot.tally.okCount = 500;
     snapshot.tally.firmwareTableRead = true;
     snapshot.biosVendor = readingOk(L"stale");
@@ -101,8 +102,15 @@ TEST(ScanMachine, ReadsThisMachinesIdentity)
     ScanSnapshot& returned = scanMachine(snapshot);
     const uint64_t ticksAfter = GetTickCount64();
     EXPECT_EQ(&returned, &snapshot);
-    EXPECT_TRUE(snapshot.drives.empty());
-    EXPECT_TRUE(snapshot.networkAdapters.empty());
+    // Wine maps C: to its prefix and Z: to the Linux root; both are fixed drives.
+    ASSERT_GE(snapshot.drives.size(), 2u);
+    EXPECT_LT(snapshot.drives.size(), 5u) << "entries of the earlier snapshot were kept";
+    EXPECT_EQ(snapshot.drives.front().root, L"C:\\");
+    EXPECT_EQ(snapshot.drives.back().root, L"Z:\\");
+    for (const NetworkAdapterEntry& adapter : snapshot.networkAdapters) {
+        EXPECT_NE(adapter.description, L"stale");
+    }
+    EXPECT_EQ(snapshot.tally.displayListComplete, snapshot.tally.displayListReason.empty());
     EXPECT_FALSE(snapshot.tally.firmwareTableRead);
     EXPECT_EQ(snapshot.biosVendor, Reading{});
 
