@@ -1,0 +1,587 @@
+#include "scan/network_probe.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "report/value_text.h"
+#include "scan/adapter_addresses.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Chains of adapter records built in memory.
+// ---------------------------------------------------------------------------
+
+sockaddr_in ipv4Socket(uint8_t a, uint8_t b, uint8_t c, uint8_t d)
+{
+    sockaddr_in socket{};
+    socket.sin_family = AF_INET;
+    const uint8_t bytes[4] = {a, b, c, d};
+    std::memcpy(&socket.sin_addr, bytes, sizeof(bytes));
+    return socket;
+}
+
+sockaddr_in6 ipv6Socket(const uint8_t (&bytes)[16], ULONG scopeId)
+{
+    sockaddr_in6 socket{};
+    socket.sin6_family = AF_INET6;
+    std::memcpy(socket.sin6_addr.s6_addr, bytes, sizeof(bytes));
+    socket.sin6_scope_id = scopeId;
+    return socket;
+}
+
+template <typename Socket>
+IP_ADAPTER_UNICAST_ADDRESS unicastOf(Socket* socket)
+{
+    IP_ADAPTER_UNICAST_ADDRESS unicast{};
+    unicast.Address.lpSockaddr = reinterpret_cast<SOCKADDR*>(socket);
+    unicast.Address.iSockaddrLength = socket != nullptr ? static_cast<INT>(sizeof(Socket)) : 0;
+    return unicast;
+}
+
+void linkUnicasts(IP_ADAPTER_ADDRESSES& adapter, std::vector<IP_ADAPTER_UNICAST_ADDRESS*> list)
+{
+    adapter.FirstUnicastAddress = list.empty() ? nullptr : list.front();
+    for (size_t i = 0; i + 1 < list.size(); ++i) {
+        list[i]->Next = list[i + 1];
+    }
+}
+
+void linkAdapters(std::vector<IP_ADAPTER_ADDRESSES*> list)
+{
+    for (size_t i = 0; i + 1 < list.size(); ++i) {
+        list[i]->Next = list[i + 1];
+    }
+}
+
+void setHardwareAddress(IP_ADAPTER_ADDRESSES& adapter, std::vector<BYTE> bytes)
+{
+    std::copy(bytes.begin(), bytes.end(), adapter.PhysicalAddress);
+    adapter.PhysicalAddressLength = static_cast<ULONG>(bytes.size());
+}
+
+std::wstring joined(const std::vector<std::wstring>& texts)
+{
+    std::wstring all;
+    for (const std::wstring& text : texts) {
+        all += (all.empty() ? L"" : L", ") + text;
+    }
+    return L"[" + all + L"]";
+}
+
+std::string narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+TEST(AdaptersFromChain, ListsEveryAdapterButLoopbackInOrder)
+{
+    wchar_t ethernetName[] = L"Ethernet";
+    wchar_t ethernetDescription[] = L"Intel(R) Ethernet Connection I219-V";
+    wchar_t loopbackName[] = L"Loopback Pseudo-Interface 1";
+    wchar_t wifiName[] = L"Wi-Fi";
+    wchar_t wifiDescription[] = L"Wireless LAN adapter";
+    wchar_t firewireDescription[] = L"1394 Net Adapter";
+
+    // Ethernet, up: IPv4, link-local IPv6 with scope, a global IPv6, then an
+    // entry without a socket address and one of another family.
+    sockaddr_in ethernetV4 = ipv4Socket(192, 168, 1, 20);
+    sockaddr_in6 ethernetLinkLocal = ipv6Socket({0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 12);
+    sockaddr_in6 ethernetGlobal =
+        ipv6Socket({0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x05}, 0);
+    sockaddr otherFamily{};
+    otherFamily.sa_family = 17;  // AF_NETBIOS
+    IP_ADAPTER_UNICAST_ADDRESS ethernetUnicasts[] = {
+        unicastOf(&ethernetV4), unicastOf(&ethernetLinkLocal), unicastOf<sockaddr>(nullptr),
+        unicastOf(&ethernetGlobal), unicastOf(&otherFamily)};
+    IP_ADAPTER_ADDRESSES ethernet{};
+    ethernet.FriendlyName = ethernetName;
+    ethernet.Description = ethernetDescription;
+    setHardwareAddress(ethernet, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E});
+    ethernet.IfType = IF_TYPE_ETHERNET_CSMACD;
+    ethernet.OperStatus = IfOperStatusUp;
+    linkUnicasts(ethernet, {&ethernetUnicasts[0], &ethernetUnicasts[1], &ethernetUnicasts[2], &ethernetUnicasts[3],
+                            &ethernetUnicasts[4]});
+
+    // Loopback: skipped whole, so its own odd entry is not counted either.
+    sockaddr_in loopbackV4 = ipv4Socket(127, 0, 0, 1);
+    IP_ADAPTER_UNICAST_ADDRESS loopbackUnicasts[] = {unicastOf(&loopbackV4), unicastOf<sockaddr>(nullptr)};
+    IP_ADAPTER_ADDRESSES loopback{};
+    loopback.FriendlyName = loopbackName;
+    loopback.IfType = IF_TYPE_SOFTWARE_LOOPBACK;
+    loopback.OperStatus = IfOperStatusUp;
+    linkUnicasts(loopback, {&loopbackUnicasts[0], &loopbackUnicasts[1]});
+
+    // A tunnel: no names, no hardware address, no addresses, down.
+    IP_ADAPTER_ADDRESSES tunnel{};
+    tunnel.IfType = IF_TYPE_TUNNEL;
+    tunnel.OperStatus = IfOperStatusDown;
+
+    // A disconnected Wi-Fi adapter that still holds an address.
+    sockaddr_in wifiV4 = ipv4Socket(10, 0, 0, 7);
+    IP_ADAPTER_UNICAST_ADDRESS wifiUnicasts[] = {unicastOf(&wifiV4)};
+    IP_ADAPTER_ADDRESSES wifi{};
+    wifi.FriendlyName = wifiName;
+    wifi.Description = wifiDescription;
+    setHardwareAddress(wifi, {0xA4, 0xC3, 0xF0, 0x0B, 0xEE, 0xFF});
+    wifi.IfType = IF_TYPE_IEEE80211;
+    wifi.OperStatus = IfOperStatusDown;
+    linkUnicasts(wifi, {&wifiUnicasts[0]});
+
+    // Description only, an 8-byte hardware address, a state other than up.
+    IP_ADAPTER_ADDRESSES firewire{};
+    firewire.Description = firewireDescription;
+    setHardwareAddress(firewire, {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77});
+    firewire.IfType = IF_TYPE_IEEE1394;
+    firewire.OperStatus = IfOperStatusDormant;
+
+    linkAdapters({&ethernet, &loopback, &tunnel, &wifi, &firewire});
+
+    const struct {
+        const wchar_t* friendlyName;
+        const wchar_t* description;
+        const wchar_t* hardwareAddress;
+        bool up;
+        std::vector<std::wstring> addresses;
+    } expected[] = {
+        {L"Ethernet", L"Intel(R) Ethernet Connection I219-V", L"00-1A-2B-3C-4D-5E", true,
+         {L"192.168.1.20", L"fe80::1%12", L"2001:db8::5"}},
+        {L"", L"", L"", false, {}},
+        {L"Wi-Fi", L"Wireless LAN adapter", L"A4-C3-F0-0B-EE-FF", false, {L"10.0.0.7"}},
+        {L"", L"1394 Net Adapter", L"00-11-22-33-44-55-66-77", false, {}},
+    };
+
+    const NetworkScan scan = adaptersFromChain(&ethernet);
+    EXPECT_EQ(scan.notExamined, 2) << "the Ethernet adapter's entry without socket address and its AF_NETBIOS entry";
+    ASSERT_EQ(scan.adapters.size(), std::size(expected)) << "every adapter but the loopback";
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        const NetworkAdapterEntry& entry = scan.adapters[i];
+        SCOPED_TRACE("adapter " + std::to_string(i));
+        EXPECT_EQ(entry.friendlyName, expected[i].friendlyName);
+        EXPECT_EQ(entry.description, expected[i].description);
+        EXPECT_EQ(entry.hardwareAddress, expected[i].hardwareAddress);
+        EXPECT_EQ(entry.up, expected[i].up);
+        EXPECT_EQ(entry.addresses, expected[i].addresses)
+            << narrow(joined(entry.addresses)) << " instead of " << narrow(joined(expected[i].addresses));
+    }
+}
+
+TEST(AdaptersFromChain, OnlyLoopbackOrNothingGivesAnEmptyList)
+{
+    wchar_t name[] = L"Loopback Pseudo-Interface 1";
+    sockaddr_in v4 = ipv4Socket(127, 0, 0, 1);
+    sockaddr_in6 v6 = ipv6Socket({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 0);
+    IP_ADAPTER_UNICAST_ADDRESS unicasts[] = {unicastOf(&v4), unicastOf(&v6)};
+    IP_ADAPTER_ADDRESSES loopback{};
+    loopback.FriendlyName = name;
+    loopback.IfType = IF_TYPE_SOFTWARE_LOOPBACK;
+    loopback.OperStatus = IfOperStatusUp;
+    linkUnicasts(loopback, {&unicasts[0], &unicasts[1]});
+
+    const NetworkScan onlyLoopback = adaptersFromChain(&loopback);
+    EXPECT_TRUE(onlyLoopback.adapters.empty());
+    EXPECT_EQ(onlyLoopback.notExamined, 0);
+
+    const NetworkScan none = adaptersFromChain(nullptr);
+    EXPECT_TRUE(none.adapters.empty());
+    EXPECT_EQ(none.notExamined, 0);
+}
+
+// ---------------------------------------------------------------------------
+// The call loop, with stand-ins for GetAdaptersAddresses. A plain function
+// pointer cannot carry state, so the stand-ins share this record.
+// ---------------------------------------------------------------------------
+
+struct CallLog {
+    int calls = 0;
+    std::vector<ULONG> sizesOffered;
+    std::vector<ULONG> families;
+    std::vector<ULONG> flags;
+    bool reservedSet = false;
+    // False once a call was handed a buffer that was not all zero.
+    bool buffersZeroed = true;
+    // What the stand-ins answer.
+    ULONG requestedSize = 0;
+    int overflowsBeforeSuccess = 0;
+    ULONG failure = 0;
+};
+
+CallLog callLog;
+wchar_t fakeAdapterName[] = L"Fake Ethernet";
+
+void recordCall(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size)
+{
+    ++callLog.calls;
+    callLog.families.push_back(family);
+    callLog.flags.push_back(flags);
+    callLog.reservedSet = callLog.reservedSet || reserved != nullptr;
+    callLog.sizesOffered.push_back(*size);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer);
+    if (buffer == nullptr || !std::all_of(bytes, bytes + *size, [](unsigned char b) { return b == 0; })) {
+        callLog.buffersZeroed = false;
+    }
+}
+
+// Asks for more room `overflowsBeforeSuccess` times (scribbling over the
+// buffer first, as a half-written table would), then writes one adapter.
+ULONG WINAPI growingTable(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size)
+{
+    recordCall(family, flags, reserved, buffer, size);
+    if (callLog.calls <= callLog.overflowsBeforeSuccess) {
+        std::memset(buffer, 0xCD, std::min<ULONG>(*size, 64));
+        *size = callLog.requestedSize + static_cast<ULONG>(callLog.calls - 1) * 1000;
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    // A record written over old bytes would carry their links: refuse rather than crash the walk.
+    if (*size < sizeof(IP_ADAPTER_ADDRESSES) || !callLog.buffersZeroed) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    IP_ADAPTER_ADDRESSES& adapter = *buffer;
+    adapter.FriendlyName = fakeAdapterName;
+    adapter.PhysicalAddressLength = 2;
+    adapter.PhysicalAddress[0] = 0xAB;
+    adapter.PhysicalAddress[1] = 0x01;
+    adapter.IfType = IF_TYPE_ETHERNET_CSMACD;
+    adapter.OperStatus = IfOperStatusUp;
+    return ERROR_SUCCESS;
+}
+
+ULONG WINAPI failingCall(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size)
+{
+    recordCall(family, flags, reserved, buffer, size);
+    return callLog.failure;
+}
+
+NetworkScan runWith(GetAdaptersAddressesCall call, CallLog setup)
+{
+    callLog = std::move(setup);
+    return scanNetworkAdaptersWith(call);
+}
+
+TEST(ScanNetworkAdaptersWith, GrowsTheBufferToTheSizeAskedForAtMostFourCalls)
+{
+    CallLog once;
+    once.requestedSize = 40000;
+    once.overflowsBeforeSuccess = 1;
+    NetworkScan scan = runWith(&growingTable, once);
+    EXPECT_EQ(callLog.calls, 2);
+    EXPECT_EQ(callLog.sizesOffered, (std::vector<ULONG>{16384, 40000}))
+        << "a 16384-byte start, then the size asked for";
+    EXPECT_TRUE(callLog.buffersZeroed) << "every call gets a zeroed buffer";
+    ASSERT_EQ(scan.adapters.size(), 1u);
+    EXPECT_EQ(scan.adapters[0].friendlyName, L"Fake Ethernet");
+    EXPECT_EQ(scan.adapters[0].hardwareAddress, L"AB-01");
+    EXPECT_TRUE(scan.adapters[0].up);
+    EXPECT_EQ(scan.notExamined, 0);
+
+    // Three overflows leave the fourth and last call to succeed.
+    CallLog thrice;
+    thrice.requestedSize = 20000;
+    thrice.overflowsBeforeSuccess = 3;
+    scan = runWith(&growingTable, thrice);
+    EXPECT_EQ(callLog.calls, 4);
+    EXPECT_EQ(callLog.sizesOffered, (std::vector<ULONG>{16384, 20000, 21000, 22000}));
+    EXPECT_TRUE(callLog.buffersZeroed);
+    ASSERT_EQ(scan.adapters.size(), 1u);
+    EXPECT_EQ(scan.notExamined, 0);
+
+    // A table that keeps growing: the fourth overflow ends the probe.
+    CallLog forever;
+    forever.requestedSize = 30000;
+    forever.overflowsBeforeSuccess = 1000;
+    scan = runWith(&growingTable, forever);
+    EXPECT_EQ(callLog.calls, 4) << "no fifth call";
+    EXPECT_EQ(callLog.sizesOffered, (std::vector<ULONG>{16384, 30000, 31000, 32000}));
+    EXPECT_TRUE(scan.adapters.empty());
+    EXPECT_EQ(scan.notExamined, 1);
+}
+
+TEST(ScanNetworkAdaptersWith, NoDataIsAnEmptyListOtherFailuresCountOne)
+{
+    const struct {
+        ULONG result;
+        int32_t notExamined;
+    } cases[] = {
+        {ERROR_NO_DATA, 0},
+        {ERROR_NOT_ENOUGH_MEMORY, 1},
+        {ERROR_INVALID_PARAMETER, 1},
+        {ERROR_ADDRESS_NOT_ASSOCIATED, 1},
+    };
+    for (const auto& c : cases) {
+        CallLog setup;
+        setup.failure = c.result;
+        const NetworkScan scan = runWith(&failingCall, setup);
+        EXPECT_EQ(callLog.calls, 1) << "result " << c.result;
+        EXPECT_TRUE(scan.adapters.empty()) << "result " << c.result;
+        EXPECT_EQ(scan.notExamined, c.notExamined) << "result " << c.result;
+    }
+}
+
+TEST(ScanNetworkAdaptersWith, AsksForEveryFamilyWithoutAnycastMulticastOrDnsServers)
+{
+    CallLog setup;
+    setup.requestedSize = 20000;
+    setup.overflowsBeforeSuccess = 1;
+    (void)runWith(&growingTable, setup);
+    ASSERT_EQ(callLog.calls, 2);
+    EXPECT_EQ(callLog.families, (std::vector<ULONG>{0, 0})) << "AF_UNSPEC";
+    EXPECT_EQ(callLog.flags, (std::vector<ULONG>{14, 14}))
+        << "GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER";
+    EXPECT_FALSE(callLog.reservedSet);
+}
+
+// ---------------------------------------------------------------------------
+// The real call. Wine runs as a Linux process and lists the host's own
+// interfaces, so they are read independently from /sys and /proc through Z:.
+// ---------------------------------------------------------------------------
+
+std::string hostText(const std::wstring& path)
+{
+    std::string text;
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        size_t read = 0;
+        while ((read = fread(buffer, 1, sizeof(buffer), file)) > 0) {
+            text.append(buffer, read);
+        }
+        fclose(file);
+    }
+    return text;
+}
+
+std::vector<std::string> hostLines(const std::wstring& path)
+{
+    std::vector<std::string> lines;
+    const std::string text = hostText(path);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string firstLine(const std::wstring& path)
+{
+    const std::vector<std::string> lines = hostLines(path);
+    return lines.empty() ? std::string() : lines.front();
+}
+
+std::wstring widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+struct HostInterface {
+    std::wstring name;
+    std::wstring hardwareAddress;
+    std::string operState;
+    unsigned index = 0;
+    std::vector<std::wstring> ipv6;
+    std::vector<std::wstring> ipv4;
+};
+
+constexpr int kArphrdLoopback = 772;
+
+std::map<std::wstring, HostInterface> hostInterfaces()
+{
+    std::map<std::wstring, HostInterface> interfaces;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(L"Z:\\sys\\class\\net\\*", &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return interfaces;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        const std::wstring folder = L"Z:\\sys\\class\\net\\" + name + L"\\";
+        if (std::atoi(firstLine(folder + L"type").c_str()) == kArphrdLoopback) {
+            continue;
+        }
+        HostInterface host;
+        host.name = name;
+        host.operState = firstLine(folder + L"operstate");
+        host.index = static_cast<unsigned>(std::atoi(firstLine(folder + L"ifindex").c_str()));
+        // "02:fc:00:00:00:01" becomes "02-FC-00-00-00-01"; no address bytes, no text.
+        if (std::atoi(firstLine(folder + L"addr_len").c_str()) > 0) {
+            for (const char c : firstLine(folder + L"address")) {
+                host.hardwareAddress += c == ':' ? L'-' : static_cast<wchar_t>(std::toupper(c));
+            }
+        }
+        interfaces[name] = host;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return interfaces;
+}
+
+unsigned hexNumber(const std::string& text)
+{
+    return static_cast<unsigned>(std::strtoul(text.c_str(), nullptr, 16));
+}
+
+// /proc/net/if_inet6: address (32 hex digits), index, prefix length, scope, flags, name.
+// Windows gives a link-local address (scope 0x20) its interface index as scope id.
+void addHostIpv6(std::map<std::wstring, HostInterface>& interfaces)
+{
+    for (const std::string& line : hostLines(L"Z:\\proc\\net\\if_inet6")) {
+        char hex[33] = {};
+        char index[9] = {};
+        char prefix[3] = {};
+        char scope[3] = {};
+        char flags[3] = {};
+        char name[64] = {};
+        if (std::sscanf(line.c_str(), "%32s %8s %2s %2s %2s %63s", hex, index, prefix, scope, flags, name) != 6) {
+            continue;
+        }
+        const auto host = interfaces.find(widen(name));
+        if (host == interfaces.end()) {
+            continue;
+        }
+        uint8_t bytes[16] = {};
+        for (int i = 0; i < 16; ++i) {
+            bytes[i] = static_cast<uint8_t>(hexNumber(std::string(hex + 2 * i, 2)));
+        }
+        const uint32_t scopeId = hexNumber(scope) == 0x20 ? hexNumber(index) : 0;
+        host->second.ipv6.push_back(ipv6Text(bytes, scopeId));
+    }
+}
+
+// The kernel lists its local IPv4 addresses in /proc/net/fib_trie ("|-- a.b.c.d"
+// followed by "/32 host LOCAL") without their interface; /proc/net/route gives
+// each interface's subnets, and the longest subnet holding an address names
+// its interface. Addresses no subnet holds are returned as unplaced.
+std::set<std::wstring> addHostIpv4(std::map<std::wstring, HostInterface>& interfaces)
+{
+    std::set<uint32_t> local;
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    bool haveAddress = false;
+    for (const std::string& line : hostLines(L"Z:\\proc\\net\\fib_trie")) {
+        const size_t leaf = line.find("|-- ");
+        if (leaf != std::string::npos) {
+            haveAddress = std::sscanf(line.c_str() + leaf + 4, "%u.%u.%u.%u", &a, &b, &c, &d) == 4;
+        } else if (haveAddress && line.find("/32 host LOCAL") != std::string::npos && a != 127) {
+            // The same byte order as /proc/net/route's hexadecimal words.
+            local.insert(a | b << 8 | c << 16 | d << 24);
+        }
+    }
+    struct Subnet {
+        std::wstring name;
+        uint32_t destination;
+        uint32_t mask;
+    };
+    std::vector<Subnet> subnets;
+    for (const std::string& line : hostLines(L"Z:\\proc\\net\\route")) {
+        char name[64] = {};
+        char destination[9] = {};
+        char gateway[9] = {};
+        unsigned flags = 0, references = 0, use = 0, metric = 0;
+        char mask[9] = {};
+        if (std::sscanf(line.c_str(), "%63s %8s %8s %x %u %u %u %8s", name, destination, gateway, &flags, &references,
+                        &use, &metric, mask) == 8 &&
+            hexNumber(mask) != 0) {
+            subnets.push_back({widen(name), hexNumber(destination), hexNumber(mask)});
+        }
+    }
+    std::set<std::wstring> unplaced;
+    for (const uint32_t address : local) {
+        uint8_t bytes[4] = {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
+                            static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 24)};
+        const Subnet* best = nullptr;
+        for (const Subnet& subnet : subnets) {
+            if ((address & subnet.mask) == subnet.destination &&
+                (best == nullptr || std::popcount(subnet.mask) > std::popcount(best->mask))) {
+                best = &subnet;
+            }
+        }
+        const auto host = best != nullptr ? interfaces.find(best->name) : interfaces.end();
+        if (host != interfaces.end()) {
+            host->second.ipv4.push_back(ipv4Text(bytes));
+        } else {
+            unplaced.insert(ipv4Text(bytes));
+        }
+    }
+    return unplaced;
+}
+
+std::vector<std::wstring> sorted(std::vector<std::wstring> texts)
+{
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+TEST(ScanNetworkAdapters, ListsTheHostInterfacesUnderWine)
+{
+    const NetworkScan scan = scanNetworkAdapters();
+    for (const NetworkAdapterEntry& entry : scan.adapters) {
+        std::printf("adapter [%ls] [%ls] [%ls] %s %ls\n", entry.friendlyName.c_str(), entry.description.c_str(),
+                    entry.hardwareAddress.c_str(), entry.up ? "up" : "down", joined(entry.addresses).c_str());
+    }
+    EXPECT_EQ(scan.notExamined, 0) << "the call works and every address is IPv4 or IPv6";
+
+    std::map<std::wstring, HostInterface> interfaces = hostInterfaces();
+    if (interfaces.empty() && hostText(L"Z:\\proc\\net\\if_inet6").empty()) {
+        GTEST_SKIP() << "no Linux host behind drive Z: to compare with";
+    }
+    addHostIpv6(interfaces);
+    const std::set<std::wstring> unplacedIpv4 = addHostIpv4(interfaces);
+
+    // Wine names each adapter after its Linux interface, in both name fields.
+    std::set<std::wstring> listed;
+    std::set<std::wstring> listedIpv4;
+    for (const NetworkAdapterEntry& entry : scan.adapters) {
+        SCOPED_TRACE(narrow(entry.friendlyName));
+        EXPECT_TRUE(listed.insert(entry.friendlyName).second) << "listed twice";
+        EXPECT_EQ(entry.description, entry.friendlyName);
+        const auto host = interfaces.find(entry.friendlyName);
+        if (host == interfaces.end()) {
+            ADD_FAILURE() << "no such non-loopback interface on the host";
+            continue;
+        }
+        EXPECT_EQ(entry.hardwareAddress, host->second.hardwareAddress);
+        if (host->second.operState == "up" || host->second.operState == "down") {
+            EXPECT_EQ(entry.up, host->second.operState == "up") << "operstate " << host->second.operState;
+        }
+        std::vector<std::wstring> ipv6;
+        std::vector<std::wstring> ipv4;
+        for (const std::wstring& address : entry.addresses) {
+            (address.find(L':') != std::wstring::npos ? ipv6 : ipv4).push_back(address);
+        }
+        EXPECT_EQ(sorted(ipv6), sorted(host->second.ipv6))
+            << narrow(joined(ipv6)) << " instead of " << narrow(joined(host->second.ipv6));
+        for (const std::wstring& address : ipv4) {
+            listedIpv4.insert(address);
+            const auto& own = host->second.ipv4;
+            EXPECT_TRUE(std::find(own.begin(), own.end(), address) != own.end() || unplacedIpv4.count(address) != 0)
+                << narrow(address) << " is not a local address of this interface";
+        }
+        for (const std::wstring& address : host->second.ipv4) {
+            EXPECT_TRUE(std::find(ipv4.begin(), ipv4.end(), address) != ipv4.end())
+                << narrow(address) << " is missing";
+        }
+    }
+    for (const auto& [name, host] : interfaces) {
+        EXPECT_EQ(listed.count(name), 1u) << narrow(name) << " is not listed";
+    }
+    for (const std::wstring& address : unplacedIpv4) {
+        EXPECT_EQ(listedIpv4.count(address), 1u) << narrow(address) << " is on no adapter";
+    }
+}
+
+}  // namespace
