@@ -9,6 +9,7 @@
 #include "report/value_text.h"
 #include "scan/display_probe.h"
 #include "scan/drives_probe.h"
+#include "scan/network_probe.h"
 #include "scan/registry.h"
 #include "scan/system_identity.h"
 #include "scan/windows_failure.h"
@@ -165,8 +166,8 @@ ScanSnapshot& scanMachine(ScanSnapshot& snapshot)
 {
     snapshot = ScanSnapshot{};
 
-    // The firmware table, the processor, memory and network probes are not
-    // wired in yet: their fields keep a new snapshot's values.
+    // The firmware table, the processor and memory probes are not wired in
+    // yet: their fields keep a new snapshot's values.
     readComputerNames(snapshot);
     readWindowsRelease(snapshot);
     readArchitecture(snapshot);
@@ -181,6 +182,10 @@ ScanSnapshot& scanMachine(ScanSnapshot& snapshot)
             ++snapshot.tally.drivesNotSized;
         }
     }
+
+    NetworkScan network = scanNetworkAdapters();
+    snapshot.networkAdapters = std::move(network.adapters);
+    snapshot.tally.adaptersNotExamined = network.notExamined;
 
     DisplayScan display = scanDisplayAdapters();
     snapshot.displayAdapters = std::move(display.adapters);

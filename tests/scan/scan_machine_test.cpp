@@ -111,6 +111,8 @@ TEST(ScanMachine, ReadsThisMachinesIdentity)
         EXPECT_NE(adapter.description, L"stale");
     }
     EXPECT_EQ(snapshot.tally.displayListComplete, snapshot.tally.displayListReason.empty());
+    EXPECT_EQ(snapshot.tally.drivesNotExamined, 0);
+    EXPECT_EQ(snapshot.tally.adaptersNotExamined, 0);
     EXPECT_FALSE(snapshot.tally.firmwareTableRead);
     EXPECT_EQ(snapshot.biosVendor, Reading{});
 
