@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "report/reading.h"
@@ -12,6 +13,16 @@
 
 // Physical cores from Windows' processor topology. False with a reason.
 [[nodiscard]] bool countProcessorCores(uint64_t& count, std::wstring& reason);
+
+// HKEY_LOCAL_MACHINE\<this> holds the first processor's start-up speed, "~MHz".
+inline constexpr wchar_t kCentralProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
+
+// True and the "~MHz" value when it could be read as a REG_DWORD (it may be 0).
+[[nodiscard]] bool readStartupMegahertz(uint32_t& megahertz);
+
+// The rated speed when the firmware states one, else the start-up speed;
+// the registry is asked only when the firmware's speed does not apply.
+[[nodiscard]] Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware);
 
 // Fills processorName, processorManufacturer, processorVersion, physicalCores
 // and processorFrequency, in that order.

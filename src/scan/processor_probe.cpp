@@ -1,0 +1,59 @@
+#include "scan/processor_probe.h"
+
+#include <windows.h>
+
+#include "common/unique_resource.h"
+#include "scan/processor_text.h"
+#include "scan/processor_topology.h"
+
+bool countProcessorCores(uint64_t& count, std::wstring& reason)
+{
+    return countProcessorCores(findLogicalProcessorInformationEx(), &GetLogicalProcessorInformation, count, reason);
+}
+
+bool readStartupMegahertz(uint32_t& megahertz)
+{
+    megahertz = 0;
+    UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCentralProcessorKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    const LSTATUS status =
+        RegQueryValueExW(key.get(), L"~MHz", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    key.reset();
+    if (status != ERROR_SUCCESS || type != REG_DWORD) {
+        return false;
+    }
+    megahertz = value;
+    return true;
+}
+
+Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware)
+{
+    uint32_t startupMhz = 0;
+    bool startupStated = false;
+    if (!ratedSpeedApplies(firmwareUsable, firmware.ratedSpeedKnown, firmware.ratedSpeedMhz)) {
+        startupStated = readStartupMegahertz(startupMhz);
+    }
+    return frequencyReading(firmwareUsable, firmware.ratedSpeedKnown, firmware.ratedSpeedMhz, startupStated,
+                            startupMhz);
+}
+
+void probeProcessor(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware,
+                    const Reading& firmwareFallback)
+{
+    snapshot.processorName = processorNameReading(cpuBrandString(), firmwareUsable, firmware.processorVersion);
+    snapshot.processorManufacturer =
+        processorManufacturerReading(cpuVendorString(), firmwareUsable, firmware.processorManufacturer);
+    snapshot.processorVersion = processorVersionReading(firmwareUsable, firmware.processorVersion, firmwareFallback);
+
+    uint64_t cores = 0;
+    std::wstring reason;
+    const bool counted = countProcessorCores(cores, reason);
+    snapshot.physicalCores = physicalCoresReading(counted, cores, reason);
+
+    snapshot.processorFrequency = readProcessorFrequency(firmwareUsable, firmware);
+}

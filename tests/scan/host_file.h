@@ -1,0 +1,57 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/unique_resource.h"
+
+// Files of the Linux host as Wine shows them on drive Z:, for comparing what
+// Windows reports with what the host kernel says.
+
+// The whole file; empty when it cannot be read. /proc files report a size of
+// 0, so this reads until the end instead of asking for the size.
+inline std::string readHostFile(const wchar_t* path)
+{
+    const UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return std::string();
+    }
+    std::string text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file.get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) {
+        text.append(chunk, got);
+    }
+    return text;
+}
+
+// The value after the colon of the first line whose key (before blanks and
+// the colon) is `key`, without surrounding blanks; empty when absent.
+inline std::string hostField(const std::string& text, const std::string& key, size_t from = 0)
+{
+    size_t lineStart = from;
+    while (lineStart < text.size()) {
+        size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string::npos) {
+            lineEnd = text.size();
+        }
+        const std::string line = text.substr(lineStart, lineEnd - lineStart);
+        const size_t colon = line.find(':');
+        if (colon != std::string::npos) {
+            std::string name = line.substr(0, colon);
+            while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) {
+                name.pop_back();
+            }
+            if (name == key) {
+                std::string value = line.substr(colon + 1);
+                const size_t first = value.find_first_not_of(" \t");
+                const size_t last = value.find_last_not_of(" \t\r");
+                return first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
+            }
+        }
+        lineStart = lineEnd + 1;
+    }
+    return std::string();
+}

@@ -1,0 +1,711 @@
+#include "scan/processor_probe.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/unique_resource.h"
+#include "report/value_text.h"
+#include "scan/host_file.h"
+#include "scan/processor_text.h"
+#include "scan/processor_topology.h"
+#include "scan/windows_failure.h"
+
+namespace {
+
+// Packs up to 48 bytes, zero-padded, into the twelve registers of leaves
+// 0x80000002..4 the way the processor returns them: lowest byte first.
+std::array<uint32_t, 12> brandRegisters(std::string_view bytes)
+{
+    std::array<uint8_t, 48> padded{};
+    std::memcpy(padded.data(), bytes.data(), bytes.size() < 48 ? bytes.size() : 48);
+    std::array<uint32_t, 12> registers{};
+    for (size_t i = 0; i < 12; ++i) {
+        registers[i] = uint32_t{padded[4 * i]} | uint32_t{padded[4 * i + 1]} << 8 |
+                       uint32_t{padded[4 * i + 2]} << 16 | uint32_t{padded[4 * i + 3]} << 24;
+    }
+    return registers;
+}
+
+uint32_t fourBytes(std::string_view bytes)
+{
+    return brandRegisters(bytes)[0];
+}
+
+std::wstring widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+void putU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value)
+{
+    std::memcpy(bytes.data() + offset, &value, sizeof(value));
+}
+
+// One variable-length record: relationship, size, then zero filling up to
+// the size (a size below 8 still writes the 8-byte head).
+void appendRecord(std::vector<uint8_t>& bytes, uint32_t relationship, uint32_t size)
+{
+    const size_t at = bytes.size();
+    bytes.resize(at + (size < 8 ? 8 : size), 0);
+    putU32(bytes, at, relationship);
+    putU32(bytes, at + 4, size);
+}
+
+// One 32-byte entry: a mask that is all ones (so that a read at the wrong
+// offset is not 0) and the relationship at offset 8.
+void appendEntry(std::vector<uint8_t>& bytes, uint32_t relationship)
+{
+    const size_t at = bytes.size();
+    bytes.resize(at + 32, 0);
+    putU32(bytes, at, 0xFFFFFFFFu);
+    putU32(bytes, at + 4, 0xFFFFFFFFu);
+    putU32(bytes, at + 8, relationship);
+}
+
+}  // namespace
+
+TEST(BrandText, ConvertsTheThreeLeavesByteByByte)
+{
+    const std::string full48 = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKL";
+    const struct {
+        uint32_t maxLeaf;
+        std::string_view bytes;
+        const wchar_t* text;
+        const char* why;
+    } cases[] = {
+        {0x80000008u, "Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz", L"Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz", "plain"},
+        {0x80000004u, "AMD EPYC", L"AMD EPYC", "the highest leaf is exactly the last brand leaf"},
+        {0x80000004u, "       Intel(R) Xeon(R) CPU", L"       Intel(R) Xeon(R) CPU", "blanks kept until cleaned"},
+        {0x80000003u, "Intel(R) Xeon(R) CPU", L"", "leaf 0x80000004 missing"},
+        {0x80000000u, "Intel(R) Xeon(R) CPU", L"", "no extended brand leaves at all"},
+        {0x00000001u, "Intel(R) Xeon(R) CPU", L"", "compared unsigned: a small value is below 0x80000004"},
+        {0xFFFFFFFFu, "Big", L"Big", "compared unsigned: the largest value is above"},
+        {0x80000004u, std::string_view("\0Intel", 6), L"", "first byte 0"},
+        {0x80000004u, std::string_view("Brand\0Hidden", 12), L"Brand", "stops before the first zero"},
+        {0x80000004u, "A\x01" "B\x7F" "C\xFF" "D\x1F" "E ~\x80", L"A?B?C?D?E ~?", "bytes outside 32..126"},
+        {0x80000004u, full48, L"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKL", "all 48 bytes, no terminator"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(brandText(c.maxLeaf, brandRegisters(c.bytes)), c.text) << c.why;
+    }
+}
+
+TEST(VendorText, TakesEbxEdxEcxInThatOrder)
+{
+    EXPECT_EQ(vendorText(fourBytes("Genu"), fourBytes("ineI"), fourBytes("ntel")), L"GenuineIntel");
+    EXPECT_EQ(vendorText(fourBytes("Auth"), fourBytes("enti"), fourBytes("cAMD")), L"AuthenticAMD");
+    EXPECT_EQ(vendorText(fourBytes(std::string_view("Ab\0c", 4)), fourBytes("XXXX"), fourBytes("YYYY")), L"Ab")
+        << "a zero byte ends the text";
+    EXPECT_EQ(vendorText(fourBytes("Genu"), fourBytes(std::string_view("in\0I", 4)), fourBytes("ntel")), L"Genuin");
+    EXPECT_EQ(vendorText(0, 0, 0), L"");
+    const std::wstring widened = std::wstring{L' ', wchar_t{0xE9}, wchar_t{0x01}, L'Z'} + L"        ";
+    EXPECT_EQ(vendorText(fourBytes(" \xE9\x01Z"), fourBytes("    "), fourBytes("    ")), widened)
+        << "bytes are widened as they are: no question marks, no trimming";
+}
+
+TEST(ProcessorName, BrandIsCleanedElseFirmwareVersionElseNone)
+{
+    const Reading firmwareVersion = readingOk(L"Intel(R) Core(TM) i5-4590 CPU @ 3.30GHz");
+    const Reading firmwareUnset = readingNone(L"the firmware left the processor version unset");
+    const Reading unsetName = readingNone(L"the firmware left the processor name unset");
+
+    EXPECT_EQ(processorNameReading(brandText(0x80000008u, brandRegisters("       Intel(R) Xeon(R) CPU E5-2680 0")),
+                                   false, firmwareVersion),
+              readingOk(L"Intel(R) Xeon(R) CPU E5-2680 0"))
+        << "leading blanks of the brand string are trimmed";
+    EXPECT_EQ(processorNameReading(L"AMD  Ryzen \t 7   5800X  ", true, firmwareVersion), readingOk(L"AMD Ryzen 7 5800X"))
+        << "inner runs collapse; the brand wins over the firmware";
+    EXPECT_EQ(processorNameReading(L"unknown", true, firmwareVersion), unsetName) << "placeholder brand";
+    EXPECT_EQ(processorNameReading(L"  To Be Filled By O.E.M.  ", false, firmwareVersion), unsetName);
+    EXPECT_EQ(processorNameReading(L"      ", true, firmwareVersion), unsetName) << "a brand of blanks is not empty";
+
+    EXPECT_EQ(processorNameReading(L"", true, firmwareVersion), firmwareVersion);
+    EXPECT_EQ(processorNameReading(L"", true, firmwareUnset), firmwareUnset) << "copied whatever its state";
+    EXPECT_EQ(processorNameReading(L"", false, firmwareVersion),
+              readingNone(L"this processor does not publish a brand string"));
+}
+
+TEST(ProcessorManufacturer, UsableFirmwareTextWinsElseVendor)
+{
+    const Reading firmwareIntel = readingOk(L"Intel(R) Corporation");
+    const Reading firmwareUnset = readingNone(L"the firmware left the processor manufacturer unset");
+    const Reading noVendor = readingNone(L"this processor does not publish a vendor string");
+    const Reading fallback = readingFailed(L"the firmware table could not be read: the firmware table is empty");
+    const struct {
+        const wchar_t* vendor;
+        bool usable;
+        Reading firmware;
+        Reading expected;
+    } cases[] = {
+        {L"GenuineIntel", true, firmwareIntel, firmwareIntel},
+        {L"GenuineIntel", true, firmwareUnset, readingOk(L"GenuineIntel")},
+        {L"GenuineIntel", false, firmwareIntel, readingOk(L"GenuineIntel")},
+        {L"GenuineIntel", false, fallback, readingOk(L"GenuineIntel")},
+        {L" Odd  Vendor ", false, fallback, readingOk(L" Odd  Vendor ")},
+        {L"", true, firmwareUnset, noVendor},
+        {L"", false, firmwareIntel, noVendor},
+        {L"", true, firmwareIntel, firmwareIntel},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(processorManufacturerReading(c.vendor, c.usable, c.firmware), c.expected)
+            << "vendor '" << testing::PrintToString(std::wstring(c.vendor)) << "', firmware usable " << c.usable
+            << ", firmware state " << static_cast<int>(c.firmware.state);
+    }
+}
+
+TEST(ProcessorVersion, FirmwareVersionWhenUsableElseFallback)
+{
+    const Reading version = readingOk(L"AMD Ryzen 7 5800X 8-Core Processor");
+    const Reading unset = readingNone(L"the firmware left the processor version unset");
+    const Reading fallback = readingFailed(L"the firmware table could not be read: reason unknown");
+    EXPECT_EQ(processorVersionReading(true, version, fallback), version);
+    EXPECT_EQ(processorVersionReading(true, unset, fallback), unset);
+    EXPECT_EQ(processorVersionReading(false, version, fallback), fallback);
+}
+
+TEST(CoreRecords, WalksVariableLengthRecords)
+{
+    std::vector<uint8_t> three;
+    appendRecord(three, 0, 48);
+    appendRecord(three, 0, 48);
+    appendRecord(three, 0, 48);
+    EXPECT_EQ(countCoreRecords(three), 3u);
+
+    std::vector<uint8_t> mixed;
+    appendRecord(mixed, 0, 48);
+    appendRecord(mixed, 2, 80);  // a cache record
+    appendRecord(mixed, 0, 48);
+    appendRecord(mixed, 3, 48);  // a package record
+    appendRecord(mixed, 0x100, 48);  // not 0 in all four bytes
+    EXPECT_EQ(countCoreRecords(mixed), 2u) << "only relationship 0 counts";
+
+    std::vector<uint8_t> zeroSize;
+    appendRecord(zeroSize, 0, 48);
+    appendRecord(zeroSize, 0, 0);
+    appendRecord(zeroSize, 0, 48);
+    EXPECT_EQ(countCoreRecords(zeroSize), 1u) << "a record of size 0 ends the walk and is not counted";
+
+    EXPECT_EQ(countCoreRecords(std::span<const uint8_t>(three.data(), 96)), 2u)
+        << "the walk stops where the returned size ends";
+    EXPECT_EQ(countCoreRecords(std::span<const uint8_t>(three.data(), 104)), 3u)
+        << "a third record whose head lies inside the returned size counts; the walk then ends";
+    EXPECT_EQ(countCoreRecords(std::span<const uint8_t>(three.data(), 100)), 2u)
+        << "four bytes are not a record head";
+
+    std::vector<uint8_t> oversized;
+    appendRecord(oversized, 0, 48);
+    putU32(oversized, 4, 0x7FFFFFFFu);
+    EXPECT_EQ(countCoreRecords(oversized), 1u) << "a size past the end stops after this record";
+
+    EXPECT_EQ(countCoreRecords({}), 0u);
+}
+
+TEST(CoreEntries, CountsWholeEntriesByRelationshipAtOffsetEight)
+{
+    std::vector<uint8_t> entries;
+    appendEntry(entries, 0);
+    appendEntry(entries, 2);
+    appendEntry(entries, 0);
+    appendEntry(entries, 0x100);
+    appendEntry(entries, 0);
+    EXPECT_EQ(countCoreEntries(entries), 3u);
+
+    EXPECT_EQ(countCoreEntries(std::span<const uint8_t>(entries.data(), 5 * 32 - 1)), 2u)
+        << "a partial last entry is not read";
+    EXPECT_EQ(countCoreEntries(std::span<const uint8_t>(entries.data(), 31)), 0u);
+    EXPECT_EQ(countCoreEntries({}), 0u);
+}
+
+namespace {
+
+// Stand-ins for the two topology calls, driven by one script. They behave as
+// Windows does: a call without a big enough buffer fails with the size needed.
+struct TopologyScript {
+    bool exReportsSize = true;
+    bool exFills = true;
+    std::vector<uint8_t> exRecords;
+    int exCalls = 0;
+    std::vector<int> exRelations;
+
+    std::optional<DWORD> legacySizingSize;  // the size the sizing call reports; default: the entries' size
+    DWORD legacySizingError = ERROR_INSUFFICIENT_BUFFER;
+    bool legacyFills = true;
+    DWORD legacyFillError = 0;
+    std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> legacyEntries;
+    int legacyCalls = 0;
+    DWORD legacyFillSizeGiven = 0;
+};
+
+TopologyScript script;
+
+BOOL WINAPI fakeEx(LOGICAL_PROCESSOR_RELATIONSHIP relation, PSYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX buffer,
+                   PDWORD size)
+{
+    ++script.exCalls;
+    script.exRelations.push_back(static_cast<int>(relation));
+    const DWORD needed = static_cast<DWORD>(script.exRecords.size());
+    if (buffer == nullptr || *size < needed) {
+        if (script.exReportsSize) {
+            *size = needed;
+        }
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    if (!script.exFills) {
+        SetLastError(ERROR_GEN_FAILURE);
+        return FALSE;
+    }
+    std::memcpy(buffer, script.exRecords.data(), needed);
+    *size = needed;
+    return TRUE;
+}
+
+BOOL WINAPI fakeLegacy(PSYSTEM_LOGICAL_PROCESSOR_INFORMATION buffer, PDWORD size)
+{
+    ++script.legacyCalls;
+    const DWORD needed = static_cast<DWORD>(script.legacyEntries.size() * sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
+    if (buffer == nullptr || *size == 0) {
+        *size = script.legacySizingSize.value_or(needed);
+        if (script.legacySizingError != 0) {
+            SetLastError(script.legacySizingError);
+        }
+        return FALSE;
+    }
+    script.legacyFillSizeGiven = *size;
+    if (!script.legacyFills) {
+        SetLastError(script.legacyFillError);
+        return FALSE;
+    }
+    const DWORD copied = *size < needed ? *size / 32 * 32 : needed;
+    std::memcpy(buffer, script.legacyEntries.data(), copied);
+    *size = copied;
+    return TRUE;
+}
+
+SYSTEM_LOGICAL_PROCESSOR_INFORMATION entry(LOGICAL_PROCESSOR_RELATIONSHIP relation)
+{
+    SYSTEM_LOGICAL_PROCESSOR_INFORMATION info{};
+    info.ProcessorMask = ~ULONG_PTR{0};
+    info.Relationship = relation;
+    return info;
+}
+
+std::vector<uint8_t> exRecords(std::initializer_list<uint32_t> relations)
+{
+    std::vector<uint8_t> bytes;
+    for (uint32_t relation : relations) {
+        appendRecord(bytes, relation, 48);
+    }
+    return bytes;
+}
+
+class CountProcessorCores : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        script = TopologyScript{};
+        script.exRecords = exRecords({0, 2, 0, 0, 3});
+        script.legacyEntries = {entry(RelationProcessorCore), entry(RelationCache), entry(RelationProcessorCore),
+                                entry(RelationProcessorPackage)};
+    }
+
+    bool count(bool withEx = true)
+    {
+        return countProcessorCores(withEx ? &fakeEx : nullptr, &fakeLegacy, cores, reason);
+    }
+
+    uint64_t cores = 99;
+    std::wstring reason = L"left over";
+};
+
+}  // namespace
+
+TEST_F(CountProcessorCores, NewerCallFirst)
+{
+    ASSERT_TRUE(count()) << testing::PrintToString(reason);
+    EXPECT_EQ(cores, 3u);
+    EXPECT_TRUE(reason.empty());
+    EXPECT_EQ(script.exCalls, 2) << "sizing, then filling";
+    EXPECT_EQ(script.exRelations, (std::vector<int>{0, 0})) << "asked for RelationProcessorCore only";
+    EXPECT_EQ(script.legacyCalls, 0) << "the older call is not needed";
+}
+
+TEST_F(CountProcessorCores, FallsBackToTheOlderCallSilently)
+{
+    const struct {
+        const char* why;
+        bool withEx;
+        bool exReportsSize;
+        bool exFills;
+        std::vector<uint8_t> records;
+    } cases[] = {
+        {"newer call missing", false, true, true, exRecords({0, 0, 0})},
+        {"sizing gives size 0", true, false, true, exRecords({0, 0, 0})},
+        {"filling call fails", true, true, false, exRecords({0, 0, 0})},
+        {"no core records", true, true, true, exRecords({2, 3, 2})},
+        {"a first record of size 0", true, true, true, [] {
+             std::vector<uint8_t> bytes;
+             appendRecord(bytes, 0, 0);
+             appendRecord(bytes, 0, 48);
+             return bytes;
+         }()},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        script.exReportsSize = c.exReportsSize;
+        script.exFills = c.exFills;
+        script.exRecords = c.records;
+        ASSERT_TRUE(count(c.withEx)) << c.why << ": " << testing::PrintToString(reason);
+        EXPECT_EQ(cores, 2u) << c.why << ": counted from the older call's entries";
+        EXPECT_TRUE(reason.empty()) << c.why << ": nothing of the first attempt is reported";
+        EXPECT_EQ(script.legacyCalls, 2) << c.why;
+    }
+}
+
+TEST_F(CountProcessorCores, OlderCallReadsWholeEntriesOnly)
+{
+    script.legacySizingSize = 4 * 32 + 20;  // a size that is not a whole number of entries
+    ASSERT_TRUE(count(false));
+    EXPECT_EQ(script.legacyFillSizeGiven, 4u * 32) << "the buffer is rounded down to whole 32-byte entries";
+    EXPECT_EQ(cores, 2u);
+}
+
+TEST_F(CountProcessorCores, FailuresCarryTheirReasons)
+{
+    // The sizing call gives no size: the text of its last error.
+    script.legacySizingSize = 0;
+    script.legacySizingError = ERROR_NOT_SUPPORTED;
+    EXPECT_FALSE(count(false));
+    EXPECT_EQ(reason, windowsFailureText(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(cores, 0u);
+
+    // The last error is cleared before the sizing call, so a stale one is never reported.
+    SetUp();
+    script.legacySizingSize = 0;
+    script.legacySizingError = 0;
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(count(false));
+    EXPECT_EQ(reason, L"the call failed without setting an error code");
+
+    // The filling call fails after the newer call failed too: only the older call's error is told.
+    SetUp();
+    script.exFills = false;
+    script.legacyFills = false;
+    script.legacyFillError = ERROR_NOT_ENOUGH_MEMORY;
+    EXPECT_FALSE(count());
+    EXPECT_EQ(script.exCalls, 2);
+    EXPECT_EQ(reason, windowsFailureText(ERROR_NOT_ENOUGH_MEMORY));
+
+    // A size below one entry: the buffer is empty and the second call fails.
+    SetUp();
+    script.legacySizingSize = 16;
+    EXPECT_FALSE(count(false));
+    EXPECT_EQ(reason, windowsFailureText(ERROR_INSUFFICIENT_BUFFER));
+
+    // Entries but no cores among them.
+    SetUp();
+    script.exRecords = exRecords({2});
+    script.legacyEntries = {entry(RelationCache), entry(RelationProcessorPackage), entry(RelationNumaNode)};
+    EXPECT_FALSE(count());
+    EXPECT_EQ(reason, L"Windows described no processor cores");
+    EXPECT_EQ(cores, 0u);
+}
+
+TEST(PhysicalCores, CountOrFailedWithTheCountersReason)
+{
+    EXPECT_EQ(physicalCoresReading(true, 8, L""), readingOk(L"8"));
+    EXPECT_EQ(physicalCoresReading(true, 18446744073709551615ull, L""), readingOk(L"18446744073709551615"));
+    EXPECT_EQ(physicalCoresReading(false, 0, L"Windows described no processor cores"),
+              readingFailed(L"counting processor cores: Windows described no processor cores"));
+    EXPECT_EQ(physicalCoresReading(false, 0, windowsFailureText(ERROR_NOT_SUPPORTED)),
+              readingFailed(L"counting processor cores: " + windowsFailureText(ERROR_NOT_SUPPORTED)));
+}
+
+TEST(FrequencyReading, RatedThenStartUpThenNone)
+{
+    const Reading none = readingNone(L"neither the firmware nor the registry states a processor speed");
+    const struct {
+        bool usable;
+        bool ratedKnown;
+        uint32_t rated;
+        bool startupStated;
+        uint32_t startup;
+        Reading expected;
+    } cases[] = {
+        {true, true, 3600, true, 2195, readingOk(L"3.60 GHz (rated)")},
+        {true, true, 800, false, 0, readingOk(L"800 MHz (rated)")},
+        {false, true, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
+        {true, false, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
+        {true, true, 0, true, 999, readingOk(L"999 MHz (at start-up)")},
+        {true, false, 0, true, 0, none},
+        {true, false, 0, false, 2195, none},
+        {false, false, 0, false, 0, none},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(frequencyReading(c.usable, c.ratedKnown, c.rated, c.startupStated, c.startup), c.expected)
+            << "usable " << c.usable << ", rated " << c.ratedKnown << "/" << c.rated << ", start-up "
+            << c.startupStated << "/" << c.startup;
+    }
+    EXPECT_TRUE(ratedSpeedApplies(true, true, 1));
+    EXPECT_FALSE(ratedSpeedApplies(false, true, 1));
+    EXPECT_FALSE(ratedSpeedApplies(true, false, 1));
+    EXPECT_FALSE(ratedSpeedApplies(true, true, 0));
+}
+
+namespace {
+
+void writeProcessorValue(DWORD type, const void* data, DWORD bytes)
+{
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kCentralProcessorKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+                              nullptr),
+              ERROR_SUCCESS);
+    const UniqueHKey key(raw);
+    ASSERT_EQ(RegSetValueExW(key.get(), L"~MHz", 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+}
+
+void writeMegahertz(DWORD value)
+{
+    writeProcessorValue(REG_DWORD, &value, sizeof(value));
+}
+
+void deleteMegahertz()
+{
+    UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCentralProcessorKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+        RegDeleteValueW(key.get(), L"~MHz");
+    }
+}
+
+// Keeps the prefix's "~MHz" as it was and puts it back (or removes it again)
+// whatever the test did to it.
+class SavedMegahertz {
+public:
+    SavedMegahertz()
+    {
+        UniqueHKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCentralProcessorKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+            return;
+        }
+        DWORD size = 0;
+        if (RegQueryValueExW(key.get(), L"~MHz", nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+            std::vector<BYTE> data(size);
+            if (RegQueryValueExW(key.get(), L"~MHz", nullptr, &type_, data.data(), &size) == ERROR_SUCCESS) {
+                data_ = std::move(data);
+            }
+        }
+    }
+    ~SavedMegahertz()
+    {
+        if (data_) {
+            writeProcessorValue(type_, data_->data(), static_cast<DWORD>(data_->size()));
+        } else {
+            deleteMegahertz();
+        }
+    }
+    SavedMegahertz(const SavedMegahertz&) = delete;
+    SavedMegahertz& operator=(const SavedMegahertz&) = delete;
+
+private:
+    DWORD type_ = 0;
+    std::optional<std::vector<BYTE>> data_;
+};
+
+}  // namespace
+
+TEST(ProcessorFrequency, StartUpSpeedComesFromTheRegistry)
+{
+    const SavedMegahertz saved;
+    FirmwareSummary noSpeed;
+    FirmwareSummary rated;
+    rated.ratedSpeedKnown = true;
+    rated.ratedSpeedMhz = 3600;
+    const Reading none = readingNone(L"neither the firmware nor the registry states a processor speed");
+    uint32_t mhz = 1;
+
+    writeMegahertz(2195);
+    EXPECT_EQ(readProcessorFrequency(true, noSpeed), readingOk(L"2.19 GHz (at start-up)"));
+    EXPECT_EQ(readProcessorFrequency(false, rated), readingOk(L"2.19 GHz (at start-up)"))
+        << "an unusable firmware's speed is not used";
+    EXPECT_EQ(readProcessorFrequency(true, rated), readingOk(L"3.60 GHz (rated)")) << "the rated speed wins";
+    ASSERT_TRUE(readStartupMegahertz(mhz));
+    EXPECT_EQ(mhz, 2195u);
+
+    writeMegahertz(800);
+    EXPECT_EQ(readProcessorFrequency(false, noSpeed), readingOk(L"800 MHz (at start-up)"));
+
+    writeMegahertz(0);
+    EXPECT_EQ(readProcessorFrequency(true, noSpeed), none);
+    EXPECT_TRUE(readStartupMegahertz(mhz));
+    EXPECT_EQ(mhz, 0u);
+
+    const wchar_t text[] = L"2195";
+    writeProcessorValue(REG_SZ, text, sizeof(text));
+    EXPECT_EQ(readProcessorFrequency(true, noSpeed), none) << "a REG_SZ value is not a speed";
+    EXPECT_FALSE(readStartupMegahertz(mhz));
+
+    const ULONGLONG wide = 2195;
+    writeProcessorValue(REG_QWORD, &wide, sizeof(wide));
+    EXPECT_EQ(readProcessorFrequency(true, noSpeed), none) << "an 8-byte value does not fit the 4-byte buffer";
+
+    deleteMegahertz();
+    EXPECT_EQ(readProcessorFrequency(true, noSpeed), none);
+    EXPECT_FALSE(readStartupMegahertz(mhz));
+    EXPECT_EQ(mhz, 0u);
+}
+
+namespace {
+
+std::string hostCpuinfo()
+{
+    return readHostFile(L"Z:\\proc\\cpuinfo");
+}
+
+DWORD logicalProcessors()
+{
+    SYSTEM_INFO info{};
+    GetNativeSystemInfo(&info);
+    return info.dwNumberOfProcessors;
+}
+
+// Distinct (physical id, core id) pairs; 0 when some processor lacks either.
+size_t hostCoreCount(const std::string& cpuinfo)
+{
+    std::set<std::pair<std::string, std::string>> cores;
+    size_t blocks = 0;
+    size_t at = cpuinfo.find("processor");
+    while (at != std::string::npos) {
+        ++blocks;
+        const size_t next = cpuinfo.find("\nprocessor", at + 1);
+        const std::string block = cpuinfo.substr(at, next == std::string::npos ? std::string::npos : next - at);
+        const std::string package = hostField(block, "physical id");
+        const std::string core = hostField(block, "core id");
+        if (package.empty() || core.empty()) {
+            return 0;
+        }
+        cores.emplace(package, core);
+        at = next == std::string::npos ? next : next + 1;
+    }
+    return blocks == 0 ? 0 : cores.size();
+}
+
+}  // namespace
+
+TEST(ProcessorUnderWine, VendorMatchesTheHost)
+{
+    const std::string vendor = hostField(hostCpuinfo(), "vendor_id");
+    ASSERT_FALSE(vendor.empty()) << "Z:\\proc\\cpuinfo gave no vendor_id";
+    EXPECT_EQ(cpuVendorString(), widen(vendor));
+}
+
+namespace {
+
+// The brand string read here with the instruction itself, apart from the
+// code under test.
+std::string liveBrand()
+{
+    const auto leaf = [](uint32_t number, uint32_t (&registers)[4]) {
+        asm volatile("cpuid"
+                     : "=a"(registers[0]), "=b"(registers[1]), "=c"(registers[2]), "=d"(registers[3])
+                     : "a"(number), "c"(0));
+    };
+    uint32_t registers[4] = {};
+    leaf(0x80000000u, registers);
+    if (registers[0] < 0x80000004u) {
+        return std::string();
+    }
+    char bytes[49] = {};
+    for (uint32_t part = 0; part < 3; ++part) {
+        leaf(0x80000002u + part, registers);
+        std::memcpy(bytes + 16 * part, registers, 16);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(ProcessorUnderWine, BrandMatchesTheProcessorAndTheHost)
+{
+    const std::wstring brand = cpuBrandString();
+    const std::string live = liveBrand();
+    ASSERT_FALSE(live.empty()) << "this processor has no brand string";
+    EXPECT_EQ(brand, widen(live));
+
+    // The host kernel's "model name" is the brand it read at boot. A virtual
+    // machine restored on another host can show a different brand since then;
+    // only when the host's live brand is that name can the two be compared.
+    const std::string model = hostField(hostCpuinfo(), "model name");
+    ASSERT_FALSE(model.empty()) << "Z:\\proc\\cpuinfo gave no model name";
+    const std::wstring cleanedModel = collapseBlanks(trimText(widen(model)));
+    if (collapseBlanks(trimText(widen(live))) == cleanedModel) {
+        EXPECT_EQ(collapseBlanks(trimText(brand)), cleanedModel);
+    } else {
+        std::printf("[   INFO   ] CPUID brand '%ls' differs from the host's boot-time model name '%s'\n",
+                    brand.c_str(), model.c_str());
+    }
+}
+
+TEST(ProcessorUnderWine, CoresAreCountedByBothCalls)
+{
+    uint64_t cores = 0;
+    std::wstring reason;
+    ASSERT_TRUE(countProcessorCores(cores, reason)) << testing::PrintToString(reason);
+    EXPECT_GT(cores, 0u);
+    EXPECT_LE(cores, logicalProcessors());
+    EXPECT_TRUE(reason.empty());
+
+    ASSERT_NE(findLogicalProcessorInformationEx(), nullptr) << "Wine 8 has GetLogicalProcessorInformationEx";
+    uint64_t legacyCores = 0;
+    ASSERT_TRUE(countProcessorCores(nullptr, &GetLogicalProcessorInformation, legacyCores, reason))
+        << testing::PrintToString(reason);
+    EXPECT_EQ(legacyCores, cores) << "the older call describes the same cores";
+
+    const size_t hostCores = hostCoreCount(hostCpuinfo());
+    if (hostCores > 0) {
+        EXPECT_EQ(cores, hostCores) << "the host's distinct (physical id, core id) pairs";
+    }
+    std::printf("[   INFO   ] Wine: %llu physical cores, %lu logical processors; host cpuinfo cores: %zu\n",
+                static_cast<unsigned long long>(cores), logicalProcessors(), hostCores);
+}
+
+TEST(ProcessorUnderWine, ProbeFillsItsFiveReadings)
+{
+    const Reading fallback = readingFailed(L"the firmware table could not be read: the firmware table is empty");
+    FirmwareSummary firmware;
+    firmware.processorVersion = readingOk(L"Firmware CPU Version");
+    firmware.processorManufacturer = readingOk(L"Firmware Maker");
+    firmware.ratedSpeedKnown = true;
+    firmware.ratedSpeedMhz = 2600;
+
+    ScanSnapshot snapshot;
+    probeProcessor(snapshot, false, firmware, fallback);
+    const std::wstring brand = cpuBrandString();
+    EXPECT_EQ(snapshot.processorName,
+              brand.empty() ? readingNone(L"this processor does not publish a brand string")
+                            : firmwareText(brand, L"the processor name"));
+    EXPECT_EQ(snapshot.processorManufacturer, readingOk(cpuVendorString()));
+    EXPECT_EQ(snapshot.processorVersion, fallback);
+    EXPECT_EQ(snapshot.physicalCores.state, ReadingState::Ok) << testing::PrintToString(snapshot.physicalCores.reason);
+    EXPECT_NE(snapshot.processorFrequency.state, ReadingState::Failed);
+    EXPECT_EQ(snapshot.processorSocket, Reading{}) << "the socket is the driver's";
+
+    probeProcessor(snapshot, true, firmware, fallback);
+    EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"Firmware Maker"));
+    EXPECT_EQ(snapshot.processorVersion, readingOk(L"Firmware CPU Version"));
+    EXPECT_EQ(snapshot.processorFrequency, readingOk(L"2.60 GHz (rated)"));
+    probeProcessor(snapshot, false, firmware, fallback);
+    std::printf("[   INFO   ] name '%ls', vendor '%ls', cores %ls, frequency '%ls'\n",
+                snapshot.processorName.value.c_str(), snapshot.processorManufacturer.value.c_str(),
+                snapshot.physicalCores.value.c_str(), readingText(snapshot.processorFrequency).c_str());
+}
