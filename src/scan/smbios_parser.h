@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/value_text.h"
+
+// One structure of the SMBIOS table. The views point into the caller's raw
+// table, which must outlive the structure.
+struct SmbiosStructure {
+    uint8_t type = 0;
+    const uint8_t* formatted = nullptr;  // the formatted area, header included
+    size_t formattedLength = 0;
+    std::vector<std::string_view> strings;  // string number 1 is strings[0]
+
+    // The only way to read the formatted area: false, and value untouched,
+    // when the field does not lie wholly inside the formatted length (older
+    // firmware writes shorter structures). Multi-byte fields are little-endian.
+    [[nodiscard]] bool byteAt(size_t offset, uint8_t& value) const;
+    [[nodiscard]] bool wordAt(size_t offset, uint16_t& value) const;
+    [[nodiscard]] bool dwordAt(size_t offset, uint32_t& value) const;
+
+    // The string number held at `offset`; 0 (no string) when the structure is
+    // too short to hold it.
+    [[nodiscard]] uint32_t stringNumberAt(size_t offset) const;
+    [[nodiscard]] SmbiosStrings stringList() const { return strings; }
+};
+
+// Walks a bare structure table (the bytes after the 8-byte header) of
+// `length` bytes. False with the damage sentence when the table is broken;
+// the list then holds the structures read before the damage.
+[[nodiscard]] bool walkSmbiosStructures(const uint8_t* table, size_t length, std::vector<SmbiosStructure>& structures,
+                                        std::wstring& reason);
