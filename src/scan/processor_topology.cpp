@@ -75,7 +75,10 @@ bool countProcessorCores(GetLogicalProcessorInformationExFunction ex, GetLogical
         return false;
     }
 
-    const uint64_t cores = countCoreEntries(buffer);
+    // Count only what the filling call wrote: the zeroed entries after it
+    // would read as relationship 0, that is as cores.
+    const size_t written = (filled < buffer.size() ? filled : buffer.size()) / kProcessorEntrySize * kProcessorEntrySize;
+    const uint64_t cores = countCoreEntries(std::span<const uint8_t>(buffer.data(), written));
     if (cores == 0) {
         reason = L"Windows described no processor cores";
         return false;

@@ -9,7 +9,9 @@
 #include "report/value_text.h"
 #include "scan/display_probe.h"
 #include "scan/drives_probe.h"
+#include "scan/memory_probe.h"
 #include "scan/network_probe.h"
+#include "scan/processor_probe.h"
 #include "scan/registry.h"
 #include "scan/system_identity.h"
 #include "scan/windows_failure.h"
@@ -76,6 +78,32 @@ bool readUbr(uint32_t& ubr)
 }
 
 }  // namespace
+
+FirmwareResult readFirmware()
+{
+    FirmwareResult result;
+    std::vector<uint8_t> table;
+    if (!readFirmwareTable(table, result.error)) {
+        result.usable = false;
+    } else {
+        result.usable = parseSmbios(table.empty() ? nullptr : table.data(), table.size(), result.summary, result.error);
+    }
+    result.fallback = firmwareFallback(result.usable ? std::wstring() : result.error);
+    return result;
+}
+
+void spreadFirmware(ScanSnapshot& snapshot, const FirmwareResult& firmware)
+{
+    const FirmwareSummary& summary = firmware.summary;
+    const bool usable = firmware.usable;
+    snapshot.systemManufacturer = usable ? summary.systemManufacturer : firmware.fallback;
+    snapshot.systemModel = usable ? summary.systemModel : firmware.fallback;
+    snapshot.biosVendor = usable ? summary.biosVendor : firmware.fallback;
+    snapshot.biosVersion = usable ? summary.biosVersion : firmware.fallback;
+    snapshot.biosReleaseDate = usable ? summary.biosReleaseDate : firmware.fallback;
+    snapshot.smbiosVersion = usable ? summary.smbiosVersion : firmware.fallback;
+    snapshot.processorSocket = usable ? summary.processorSocket : firmware.fallback;
+}
 
 void readComputerNames(ScanSnapshot& snapshot)
 {
@@ -166,12 +194,20 @@ ScanSnapshot& scanMachine(ScanSnapshot& snapshot)
 {
     snapshot = ScanSnapshot{};
 
-    // The firmware table, the processor and memory probes are not wired in
-    // yet: their fields keep a new snapshot's values.
+    const FirmwareResult firmware = readFirmware();
+    snapshot.tally.firmwareTableRead = firmware.usable;
+    if (!firmware.usable) {
+        snapshot.tally.firmwareTableReason = firmware.error;
+    }
+
     readComputerNames(snapshot);
     readWindowsRelease(snapshot);
     readArchitecture(snapshot);
     readUptime(snapshot);
+    spreadFirmware(snapshot, firmware);
+
+    probeProcessor(snapshot, firmware.usable, firmware.summary, firmware.fallback);
+    probeMemory(snapshot, firmware.usable, firmware.summary);
 
     DriveScan drives = scanDrives();
     snapshot.drives = std::move(drives.drives);

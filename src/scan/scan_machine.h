@@ -1,12 +1,29 @@
 #pragma once
 
+#include <string>
+
+#include "report/reading.h"
 #include "report/snapshot.h"
+#include "scan/firmware_table.h"
 
 // Reads the machine into `snapshot`, which is first reset to a new snapshot's
 // state. Never stops early: every failure becomes the state and reason of the
 // readings it concerns. Runs on the scan thread; allocation failure is the
 // only thing that leaves it as an exception.
 ScanSnapshot& scanMachine(ScanSnapshot& snapshot);
+
+// The firmware table as one scan uses it: usable only when it was both
+// fetched and parsed; otherwise every firmware-derived reading is `fallback`.
+struct FirmwareResult {
+    bool usable = false;
+    std::wstring error;
+    FirmwareSummary summary;
+    Reading fallback;
+};
+
+[[nodiscard]] FirmwareResult readFirmware();
+// Copies the firmware readings into the snapshot, or the fallback into each.
+void spreadFirmware(ScanSnapshot& snapshot, const FirmwareResult& firmware);
 
 // The steps scanMachine takes itself, each filling its own fields.
 void readComputerNames(ScanSnapshot& snapshot);

@@ -87,6 +87,12 @@ Reading dnsNameReading(const std::wstring& name, int nameFormat)
                                        : L"this machine has no DNS domain; it is not joined to one");
 }
 
+Reading firmwareFallback(const std::wstring& firmwareError)
+{
+    return readingFailed(L"the firmware table could not be read: " +
+                         (firmwareError.empty() ? std::wstring(L"reason unknown") : firmwareError));
+}
+
 void tallyStates(ScanSnapshot& snapshot)
 {
     ScanTally& tally = snapshot.tally;

@@ -32,5 +32,8 @@
 // machine has none. Format 1 is the host name, anything else the domain.
 [[nodiscard]] Reading dnsNameReading(const std::wstring& name, int nameFormat);
 
+// The reading every firmware-derived field gets when the table is unusable.
+[[nodiscard]] Reading firmwareFallback(const std::wstring& firmwareError);
+
 // Counts the snapshot's 26 single readings and each drive's two by state.
 void tallyStates(ScanSnapshot& snapshot);

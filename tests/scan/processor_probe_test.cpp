@@ -379,6 +379,13 @@ TEST_F(CountProcessorCores, OlderCallReadsWholeEntriesOnly)
     ASSERT_TRUE(count(false));
     EXPECT_EQ(script.legacyFillSizeGiven, 4u * 32) << "the buffer is rounded down to whole 32-byte entries";
     EXPECT_EQ(cores, 2u);
+
+    // The sizing call asks for more than the filling call then writes: the
+    // zeroed entries left over are not cores.
+    SetUp();
+    script.legacySizingSize = 8 * 32;
+    ASSERT_TRUE(count(false));
+    EXPECT_EQ(cores, 2u) << "unwritten zeroed entries were counted";
 }
 
 TEST_F(CountProcessorCores, FailuresCarryTheirReasons)

@@ -1,5 +1,7 @@
 #include "scan/scan_machine.h"
 
+#include "scan/system_identity.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -95,7 +97,8 @@ TEST(ScanMachine, ReadsThisMachinesIdentity)
     snapshot.networkAdapters.resize(1);
     snapshot.networkAdapters[0].description = L"stale";
     snapshot.tally.okCount = 500;
-    snapshot.tally.firmwareTableRead = true;
+    snapshot.tally.drivesNotSized = 7;
+    snapshot.tally.processorLoadReason = L"stale";
     snapshot.biosVendor = readingOk(L"stale");
 
     const uint64_t ticksBefore = GetTickCount64();
@@ -113,8 +116,8 @@ TEST(ScanMachine, ReadsThisMachinesIdentity)
     EXPECT_EQ(snapshot.tally.displayListComplete, snapshot.tally.displayListReason.empty());
     EXPECT_EQ(snapshot.tally.drivesNotExamined, 0);
     EXPECT_EQ(snapshot.tally.adaptersNotExamined, 0);
-    EXPECT_FALSE(snapshot.tally.firmwareTableRead);
-    EXPECT_EQ(snapshot.biosVendor, Reading{});
+    EXPECT_EQ(snapshot.tally.drivesNotSized, 0);
+    EXPECT_NE(snapshot.biosVendor.value, L"stale");
 
     // The host's own names: Windows upper-cases the NetBIOS name and keeps 15 characters.
     const std::string hostName = hostFile(L"Z:\\proc\\sys\\kernel\\hostname");
@@ -172,10 +175,63 @@ TEST(ScanMachine, ReadsThisMachinesIdentity)
                        static_cast<double>(upSeconds);
     EXPECT_NEAR(gap, 0.0, 3.0) << snapshot.startedAt.value << " + " << snapshot.upFor.value;
 
+    // The probes: Wine hands out a small synthetic firmware table, and the
+    // processor and memory figures come from the host.
+    EXPECT_TRUE(snapshot.tally.firmwareTableRead) << snapshot.tally.firmwareTableReason;
+    EXPECT_NE(snapshot.smbiosVersion.state, ReadingState::Failed) << snapshot.smbiosVersion.reason;
+    EXPECT_EQ(snapshot.processorManufacturer.state, ReadingState::Ok);
+    EXPECT_EQ(snapshot.physicalCores.state, ReadingState::Ok) << snapshot.physicalCores.reason;
+    EXPECT_NE(snapshot.processorFrequency.state, ReadingState::Failed);
+    EXPECT_TRUE(snapshot.memory.read) << snapshot.memory.reason;
+    EXPECT_TRUE(snapshot.tally.memoryRead);
+    EXPECT_GT(snapshot.memory.totalPhysical, 0u);
+    for (const DriveEntry& drive : snapshot.drives) {
+        EXPECT_TRUE(drive.sized) << drive.root << ": " << drive.sizeReason;
+    }
+
     // Every counted reading is in one of the four counted states.
     const ScanTally& tally = snapshot.tally;
     EXPECT_EQ(tally.okCount + tally.noneCount + tally.failedCount + tally.unsupportedCount,
               26 + 2 * static_cast<int>(snapshot.drives.size()));
     EXPECT_GE(tally.okCount, 9) << "names, version, product, architecture, processors, uptime, start time";
     EXPECT_TRUE(tally.processorLoadReason.empty());
+}
+
+TEST(SpreadFirmware, UsableTableFillsSevenReadingsElseAllCarryTheFallback)
+{
+    FirmwareResult firmware;
+    firmware.usable = true;
+    FirmwareSummary& summary = firmware.summary;
+    summary.systemManufacturer = readingOk(L"Contoso");
+    summary.systemModel = readingNone(L"the firmware left the system model unset");
+    summary.biosVendor = readingOk(L"Vendor");
+    summary.biosVersion = readingOk(L"1.0");
+    summary.biosReleaseDate = readingOk(L"2021-06-14");
+    summary.smbiosVersion = readingOk(L"3.4");
+    summary.processorSocket = readingOk(L"AM5");
+    summary.processorVersion = readingOk(L"not spread here");
+    firmware.fallback = firmwareFallback(L"");
+
+    ScanSnapshot snapshot;
+    spreadFirmware(snapshot, firmware);
+    EXPECT_EQ(snapshot.systemManufacturer, summary.systemManufacturer);
+    EXPECT_EQ(snapshot.systemModel, summary.systemModel);
+    EXPECT_EQ(snapshot.biosVendor, summary.biosVendor);
+    EXPECT_EQ(snapshot.biosVersion, summary.biosVersion);
+    EXPECT_EQ(snapshot.biosReleaseDate, summary.biosReleaseDate);
+    EXPECT_EQ(snapshot.smbiosVersion, summary.smbiosVersion);
+    EXPECT_EQ(snapshot.processorSocket, summary.processorSocket);
+    EXPECT_EQ(snapshot.processorVersion, Reading{}) << "the processor probe sets the version";
+
+    firmware.usable = false;
+    firmware.fallback = firmwareFallback(L"the firmware table is empty");
+    EXPECT_EQ(firmware.fallback, readingFailed(L"the firmware table could not be read: the firmware table is empty"));
+    ScanSnapshot unusable;
+    spreadFirmware(unusable, firmware);
+    for (const Reading* reading : {&unusable.systemManufacturer, &unusable.systemModel, &unusable.biosVendor,
+                                   &unusable.biosVersion, &unusable.biosReleaseDate, &unusable.smbiosVersion,
+                                   &unusable.processorSocket}) {
+        EXPECT_EQ(*reading, firmware.fallback);
+    }
+    EXPECT_EQ(firmwareFallback(L"").reason, L"the firmware table could not be read: reason unknown");
 }
