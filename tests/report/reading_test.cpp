@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "report/reading.h"
+#include "report/snapshot.h"
+
+namespace {
+
+Reading makeReading(ReadingState state, std::wstring value, std::wstring reason)
+{
+    Reading reading;
+    reading.state = state;
+    reading.value = std::move(value);
+    reading.reason = std::move(reason);
+    return reading;
+}
+
+}  // namespace
+
+TEST(Reading, ConstructorsSetStateAndDefaultAnEmptyReason)
+{
+    struct Case {
+        const char* name;
+        Reading made;
+        Reading expected;
+    };
+    const Case cases[] = {
+        {"ok", readingOk(L"DESK-7"), makeReading(ReadingState::Ok, L"DESK-7", L"")},
+        {"ok, empty value", readingOk(L""), makeReading(ReadingState::Ok, L"", L"")},
+        {"none", readingNone(L"no owner"), makeReading(ReadingState::None, L"", L"no owner")},
+        {"none, no reason", readingNone(L""), makeReading(ReadingState::None, L"", L"the machine reports none")},
+        {"failed", readingFailed(L"denied"), makeReading(ReadingState::Failed, L"", L"denied")},
+        {"failed, no reason", readingFailed(L""),
+         makeReading(ReadingState::Failed, L"", L"the read failed, cause unknown")},
+        {"unsupported", readingUnsupported(L"too old"), makeReading(ReadingState::Unsupported, L"", L"too old")},
+        {"unsupported, no reason", readingUnsupported(L""),
+         makeReading(ReadingState::Unsupported, L"", L"not offered by this version of Windows")},
+        {"a blank reason is not empty", readingNone(L" "), makeReading(ReadingState::None, L"", L" ")},
+        {"a fresh reading", Reading{}, makeReading(ReadingState::Failed, L"", L"")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(static_cast<int>(c.made.state), static_cast<int>(c.expected.state));
+        EXPECT_EQ(c.made.value, c.expected.value);
+        EXPECT_EQ(c.made.reason, c.expected.reason);
+    }
+}
+
+TEST(Reading, TextShowsEachStateInItsOwnForm)
+{
+    const std::pair<Reading, std::wstring> cases[] = {
+        {makeReading(ReadingState::Ok, L"Windows 10 Pro", L""), L"Windows 10 Pro"},
+        {makeReading(ReadingState::Ok, L"", L""), L"(reported as empty)"},
+        {makeReading(ReadingState::Ok, L" ", L""), L" "},
+        {makeReading(ReadingState::None, L"", L"no drive"), L"(none: no drive)"},
+        {makeReading(ReadingState::Failed, L"", L"Access is denied."), L"(could not read: Access is denied.)"},
+        {makeReading(ReadingState::Unsupported, L"", L"too old"), L"(not supported: too old)"},
+        // An empty reason is inserted as it is: the bracket follows the blank.
+        {makeReading(ReadingState::None, L"", L""), L"(none: )"},
+        {makeReading(ReadingState::Failed, L"", L""), L"(could not read: )"},
+        {makeReading(ReadingState::Unsupported, L"", L""), L"(not supported: )"},
+        // A stored reading never carries the other states; they read as failures.
+        {makeReading(ReadingState::NotMeasured, L"v", L"r"), L"(could not read: r)"},
+        {makeReading(static_cast<ReadingState>(5), L"v", L"r"), L"(could not read: r)"},
+        {makeReading(static_cast<ReadingState>(-1), L"v", L"r"), L"(could not read: r)"},
+        {makeReading(ReadingState::Failed, L"", L" two\r\nlines; (b) "), L"(could not read:  two\r\nlines; (b) )"},
+        {readingFailed(L""), L"(could not read: the read failed, cause unknown)"},
+    };
+    for (const auto& [reading, text] : cases) {
+        EXPECT_EQ(readingText(reading), text) << "state " << static_cast<int>(reading.state) << ", value \""
+                                              << reading.value << "\", reason \"" << reading.reason << "\"";
+    }
+}
+
+TEST(ReportPage, MergedTallyTakesMemoryAndLoadFromTheLiveSamples)
+{
+    ScanSnapshot snapshot;
+    snapshot.computerName = readingOk(L"DESK-7");
+    snapshot.drives.push_back(DriveEntry{L"C:\\", readingOk(L"Windows"), readingOk(L"NTFS"), 10, 5, true, L"", false});
+    snapshot.memory.read = true;
+    snapshot.memory.totalPhysical = 111;
+    snapshot.memory.installedBytes = 17179869184ull;
+    snapshot.memory.installedStated = true;
+    ScanTally& scan = snapshot.tally;
+    scan = ScanTally{.okCount = 20, .noneCount = 3, .failedCount = 2, .unsupportedCount = 1, .drivesNotExamined = 4,
+                     .adaptersNotExamined = 5, .drivesNotSized = 6, .firmwareTableRead = false,
+                     .firmwareTableReason = L"no table", .memoryRead = true, .memoryReason = L"",
+                     .displayListComplete = false, .displayListReason = L"list ended early",
+                     .processorLoadReason = L""};
+
+    MemorySample live;
+    live.reason = L"live call failed";
+    live.totalPhysical = 222;
+    live.installedBytes = 1;  // the live sampler never states these; the page must not use them
+    LoadSample load;
+    load.reason = L"the counters did not move";
+
+    const ReportPage page = buildReportPage(snapshot, live, load, L"2025-03-14 09:26:53", L"2025-03-14 09:27:10");
+    EXPECT_EQ(page.snapshot.computerName, snapshot.computerName);
+    ASSERT_EQ(page.snapshot.drives.size(), size_t{1});
+    EXPECT_EQ(page.snapshot.drives[0].root, L"C:\\");
+    EXPECT_EQ(page.liveMemory.totalPhysical, 222u) << "figures come from the live sample";
+    EXPECT_EQ(page.liveMemory.reason, L"live call failed");
+    EXPECT_EQ(page.liveMemory.installedBytes, 17179869184ull) << "installed memory comes from the scan";
+    EXPECT_TRUE(page.liveMemory.installedStated);
+    EXPECT_EQ(page.liveLoad.reason, L"the counters did not move");
+    EXPECT_EQ(page.scanTakenAt, L"2025-03-14 09:26:53");
+    EXPECT_EQ(page.liveTakenAt, L"2025-03-14 09:27:10");
+
+    const ScanTally& merged = page.tally;
+    EXPECT_FALSE(merged.memoryRead) << "a failed live sample wins over a scan that read memory";
+    EXPECT_EQ(merged.memoryReason, L"live call failed");
+    EXPECT_EQ(merged.processorLoadReason, L"the counters did not move");
+    EXPECT_EQ(merged.okCount, 20);
+    EXPECT_EQ(merged.noneCount, 3);
+    EXPECT_EQ(merged.failedCount, 2);
+    EXPECT_EQ(merged.unsupportedCount, 1);
+    EXPECT_EQ(merged.drivesNotExamined, 4);
+    EXPECT_EQ(merged.adaptersNotExamined, 5);
+    EXPECT_EQ(merged.drivesNotSized, 6);
+    EXPECT_FALSE(merged.firmwareTableRead);
+    EXPECT_EQ(merged.firmwareTableReason, L"no table");
+    EXPECT_FALSE(merged.displayListComplete);
+    EXPECT_EQ(merged.displayListReason, L"list ended early");
+
+    // The other way round: the scan failed, the live sample read; stray reasons must not leak.
+    scan.memoryRead = false;
+    scan.memoryReason = L"scan call failed";
+    scan.processorLoadReason = L"stale";
+    live.read = true;
+    live.reason = L"left over";
+    live.installedStated = true;
+    snapshot.memory.installedStated = false;
+    snapshot.memory.installedBytes = 0;
+    LoadSample measured;
+    measured.measured = true;
+    measured.reason = L"left over";
+    ReportPage later = buildReportPage(snapshot, live, measured, L"", L"");
+    EXPECT_TRUE(later.tally.memoryRead) << "a read live sample wins over a scan that failed";
+    EXPECT_EQ(later.tally.memoryReason, L"");
+    EXPECT_EQ(later.tally.processorLoadReason, L"") << "a measured load carries no reason";
+    EXPECT_FALSE(later.liveMemory.installedStated) << "an unstated scan wins over the live sample";
+    EXPECT_EQ(later.liveMemory.installedBytes, 0u);
+
+    later = buildReportPage(snapshot, live, LoadSample{}, L"", L"");
+    EXPECT_EQ(later.tally.processorLoadReason, L"") << "no load derived yet: no reason";
+    EXPECT_EQ(mergeTally(scan, live, load).processorLoadReason, L"the counters did not move");
+}
