@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "common/unique_resource.h"
+
+// Identifiers shared by the window, its menu and its children.
+inline constexpr int IDI_APP = 101;
+inline constexpr int IDC_REPORT_LIST = 1100;
+inline constexpr UINT_PTR IDT_SAMPLE = 1;
+inline constexpr UINT WM_SCAN_DONE = WM_APP + 1;
+
+inline constexpr WORD IDM_REFRESH = 1001;
+inline constexpr WORD IDM_COPY_ROWS = 1002;
+inline constexpr WORD IDM_SAVE_CSV = 1003;
+inline constexpr WORD IDM_EXIT = 1004;
+inline constexpr WORD IDM_ALWAYS_ON_TOP = 1005;
+inline constexpr WORD IDM_LOG_OFF = 1006;
+inline constexpr WORD IDM_RESTART = 1007;
+inline constexpr WORD IDM_SHUT_DOWN = 1008;
+inline constexpr WORD IDM_WEB_PAGE = 1009;
+
+// The window thread's own state: the window, its children, DPI and fonts.
+// Lives for the whole process; only the window thread touches it, except
+// that the scan thread reads mainWindow for its one PostMessageW.
+struct ShellState {
+    HINSTANCE instance = nullptr;
+    HWND mainWindow = nullptr;
+    HWND panelWindow = nullptr;
+    HWND reportList = nullptr;
+    HWND statusBar = nullptr;
+    int systemDpi = 96;
+    int windowDpi = 96;
+    LOGFONTW baseFont{};
+    UniqueHFont uiFont;
+    UniqueHAccel accelerators;
+    bool alwaysOnTop = false;
+    std::array<std::wstring, 2> statusText;
+};
+
+[[nodiscard]] ShellState& shell();
+
+// A size given at 96 DPI, at the window's DPI now.
+[[nodiscard]] int scaled(int size96);

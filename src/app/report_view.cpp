@@ -1,0 +1,106 @@
+#include "app/report_view.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/app_state.h"
+#include "app/scan_coordination.h"
+#include "common/unique_resource.h"
+#include "load/load_sampler.h"
+#include "report/completeness.h"
+#include "report/report_rows.h"
+#include "report/value_text.h"
+
+ReportViewState& reportView()
+{
+    static ReportViewState state;
+    return state;
+}
+
+void fillReportView(const ReportPage& page)
+{
+    const HWND list = shell().reportList;
+    ReportViewState& view = reportView();
+    {
+        const RedrawDisabler quiet(list);
+        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+        view.shownRows.clear();
+        view.liveRowIndex.fill(-1);
+
+        for (const ReportRow& row : buildReportRows(page)) {
+            const auto section = static_cast<int32_t>(row.section);
+            LVITEMW item{};
+            item.mask = LVIF_TEXT | LVIF_GROUPID;
+            item.iItem = static_cast<int>(view.shownRows.size());
+            item.pszText = const_cast<wchar_t*>(row.item.c_str());
+            item.iGroupId = (section >= 0 && section <= 6) ? section : 0;
+            const auto index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+            if (index < 0) {
+                continue;  // the list refused the row: it is left out
+            }
+            LVITEMW value{};
+            value.iSubItem = 1;
+            value.pszText = const_cast<wchar_t*>(row.value.c_str());
+            SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
+            view.shownRows.emplace_back(row.item, row.value);
+            const auto kind = static_cast<uint32_t>(row.liveKind);
+            if (kind >= 1 && kind <= 7) {
+                view.liveRowIndex[kind - 1] = index;
+            }
+        }
+    }
+}
+
+void setLiveRowValue(int index, const std::wstring& text)
+{
+    ReportViewState& view = reportView();
+    if (index < 0 || static_cast<size_t>(index) >= view.shownRows.size()) {
+        return;
+    }
+    std::wstring& shown = view.shownRows[static_cast<size_t>(index)].second;
+    if (shown == text) {
+        return;  // unchanged: no message, no redraw
+    }
+    shown = text;
+    LVITEMW value{};
+    value.iSubItem = 1;
+    value.pszText = const_cast<wchar_t*>(shown.c_str());
+    SendMessageW(shell().reportList, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
+}
+
+void updateLiveRows()
+{
+    const ReportViewState& view = reportView();
+    const LiveState& live = liveState();
+    for (uint32_t kind = 1; kind <= 7; ++kind) {
+        const int index = view.liveRowIndex[kind - 1];
+        if (index < 0) {
+            continue;
+        }
+        setLiveRowValue(index, liveValueText(static_cast<LiveKind>(kind), live.liveMemory, live.liveLoad));
+    }
+}
+
+void setStatusText(int part, const std::wstring& text)
+{
+    if (part != 0 && part != 1) {
+        return;
+    }
+    ShellState& state = shell();
+    state.statusText[static_cast<size_t>(part)] = text;
+    if (state.statusBar != nullptr) {
+        SendMessageW(state.statusBar, SB_SETTEXTW, static_cast<WPARAM>(part),
+                     reinterpret_cast<LPARAM>(state.statusText[static_cast<size_t>(part)].c_str()));
+    }
+}
+
+void showCompleteness()
+{
+    const ScanState& scan = scanState();
+    if (!scan.currentSnapshot) {
+        return;
+    }
+    const LiveState& live = liveState();
+    setStatusText(0, completenessSummary(mergeTally(scan.currentSnapshot->tally, live.liveMemory, live.liveLoad)));
+}
