@@ -1,0 +1,3 @@
+// TEMPORARY until the main window lands: scan_coordination needs it to link.
+#include "app/main_window.h"
+void updateMenuState(HWND) {}
