@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "common/unique_resource.h"
+#include "scan/registry.h"
 #include "scan/processor_text.h"
 #include "scan/processor_topology.h"
 
@@ -14,21 +14,7 @@ bool countProcessorCores(uint64_t& count, std::wstring& reason)
 bool readStartupMegahertz(uint32_t& megahertz)
 {
     megahertz = 0;
-    UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCentralProcessorKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
-        return false;
-    }
-    DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    const LSTATUS status =
-        RegQueryValueExW(key.get(), L"~MHz", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    key.reset();
-    if (status != ERROR_SUCCESS || type != REG_DWORD) {
-        return false;
-    }
-    megahertz = value;
-    return true;
+    return readRegistryDword(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", megahertz);
 }
 
 Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware)

@@ -41,6 +41,23 @@ bool readRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
     return true;
 }
 
+bool readRegistryDword(HKEY root, const wchar_t* subkey, const wchar_t* valueName, uint32_t& value)
+{
+    UniqueHKey key;
+    if (RegOpenKeyExW(root, subkey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD type = 0;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    const LSTATUS status = RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    if (status != ERROR_SUCCESS || type != REG_DWORD) {
+        return false;
+    }
+    value = data;
+    return true;
+}
+
 Reading readCurrentVersionValue(const wchar_t* valueName, const wchar_t* what)
 {
     std::wstring text;

@@ -16,5 +16,9 @@ inline constexpr wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows N
 [[nodiscard]] bool readRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueName, std::wstring& text,
                                       uint32_t& code);
 
+// Reads a REG_DWORD value; false when the key or value is missing or of
+// another type.
+[[nodiscard]] bool readRegistryDword(HKEY root, const wchar_t* subkey, const wchar_t* valueName, uint32_t& value);
+
 // A value under the CurrentVersion key as a reading; `what` names it in the reason.
 [[nodiscard]] Reading readCurrentVersionValue(const wchar_t* valueName, const wchar_t* what);

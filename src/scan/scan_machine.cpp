@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/unique_resource.h"
 #include "report/value_text.h"
 #include "scan/display_probe.h"
 #include "scan/drives_probe.h"
@@ -57,24 +56,6 @@ bool queryRtlVersion(OSVERSIONINFOW& info)
     const auto rtlGetVersion =
         reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
     return rtlGetVersion != nullptr && rtlGetVersion(&info) == 0;
-}
-
-bool readUbr(uint32_t& ubr)
-{
-    UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
-        return false;
-    }
-    DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    const LSTATUS status =
-        RegQueryValueExW(key.get(), L"UBR", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    if (status != ERROR_SUCCESS || type != REG_DWORD) {
-        return false;
-    }
-    ubr = value;
-    return true;
 }
 
 }  // namespace
@@ -132,7 +113,7 @@ void readWindowsRelease(ScanSnapshot& snapshot)
     OSVERSIONINFOW info{};
     if (queryRtlVersion(info)) {
         uint32_t ubr = 0;
-        const bool haveUbr = readUbr(ubr);
+        const bool haveUbr = readRegistryDword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR", ubr);
         snapshot.windowsVersion = readingOk(
             windowsVersionText(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, haveUbr, ubr));
         snapshot.windowsProduct = windowsProductReading(readCurrentVersionValue(L"ProductName", L"product name"),
