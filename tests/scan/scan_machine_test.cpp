@@ -1,5 +1,6 @@
 #include "scan/scan_machine.h"
 
+#include "scan/host_file.h"
 #include "scan/system_identity.h"
 
 #include <windows.h>
@@ -14,17 +15,11 @@
 
 namespace {
 
-// Reads a small Linux file through Wine's Z: drive (the Linux root), so the
-// scan can be checked against the host itself rather than against Windows calls.
-std::string hostFile(const wchar_t* path)
+// A one-line Linux file through Wine's Z: drive (the Linux root), so the scan
+// is checked against the host itself rather than against Windows calls.
+std::string hostLine(const wchar_t* path)
 {
-    std::string text;
-    if (FILE* file = _wfopen(path, L"rb")) {
-        char buffer[256];
-        const size_t read = fread(buffer, 1, sizeof(buffer), file);
-        fclose(file);
-        text.assign(buffer, read);
-    }
+    std::string text = readHostFile(path);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
         text.pop_back();
     }
@@ -120,7 +115,7 @@ TEST(ScanMachine, ReadsThisMachinesIdentity)
     EXPECT_NE(snapshot.biosVendor.value, L"stale");
 
     // The host's own names: Windows upper-cases the NetBIOS name and keeps 15 characters.
-    const std::string hostName = hostFile(L"Z:\\proc\\sys\\kernel\\hostname");
+    const std::string hostName = hostLine(L"Z:\\proc\\sys\\kernel\\hostname");
     if (!hostName.empty()) {
         const std::wstring label = widen(hostName.substr(0, hostName.find('.')));
         std::wstring netbios = label.substr(0, 15);
@@ -162,7 +157,7 @@ TEST(ScanMachine, ReadsThisMachinesIdentity)
     const long long upSeconds = durationSeconds(snapshot.upFor.value);
     EXPECT_GE(upSeconds, static_cast<long long>(ticksBefore / 1000)) << snapshot.upFor.value;
     EXPECT_LE(upSeconds, static_cast<long long>(ticksAfter / 1000)) << snapshot.upFor.value;
-    const std::string hostUptime = hostFile(L"Z:\\proc\\uptime");
+    const std::string hostUptime = hostLine(L"Z:\\proc\\uptime");
     if (!hostUptime.empty()) {
         EXPECT_NEAR(static_cast<double>(upSeconds), std::atof(hostUptime.c_str()), 5.0) << snapshot.upFor.value;
     }
