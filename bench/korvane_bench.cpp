@@ -11,6 +11,8 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/scan_coordination.h"
+#include "load/load_sampler.h"
+#include "report/completeness.h"
 #include "scan/scan_machine.h"
 
 namespace {
@@ -59,6 +61,12 @@ int main()
     }
     pumpUntilScanEnds();
     std::printf("process start to \"Scanned at\": %.3f s\n", secondsSinceProcessStart());
+    if (scanState().currentSnapshot) {
+        const LiveState& live = liveState();
+        std::printf("completeness: %ls\n",
+                    completenessSummary(mergeTally(scanState().currentSnapshot->tally, live.liveMemory, live.liveLoad))
+                        .c_str());
+    }
 
     constexpr int kTicks = 1000;
     LARGE_INTEGER start{};
