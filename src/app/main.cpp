@@ -1,9 +1,14 @@
 #include <windows.h>
 
-// The entry point. The main window, its scan thread and its live graphs are
-// built on top of korvane_core; until they exist the program opens no window
-// and ends at once with exit code 0.
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+#include "app/main_window.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
-    return 0;
+    int exitCode = 0;
+    if (!startKorvane(instance, showCommand, exitCode)) {
+        return exitCode;
+    }
+    exitCode = runMessageLoop();
+    finishKorvane();
+    return exitCode;
 }

@@ -13,6 +13,9 @@ inline constexpr wchar_t kWebPageAddress[] = L"https://korvane.example/SOFTWARE/
 [[nodiscard]] bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode);
 // The message loop; returns the exit code carried by WM_QUIT.
 [[nodiscard]] int runMessageLoop();
+// What the loop does with one message: the accelerators first, for every
+// window of the thread, then the usual translation and dispatch.
+void dispatchWindowMessage(MSG& message);
 // Releases what start-up made and returns the window thread's state to its
 // initial values (so tests can start again in the same process).
 void finishKorvane();

@@ -2,16 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-inline constexpr size_t GRAPH_HISTORY_POINTS = 120;
-
-struct GraphPoint {
-    bool valid = false;
-    double percent = 0.0;
-};
+#include "load/graph_mapping.h"
 
 // One of the two graphs of the panel: its label, colour, the last two
 // minutes of points (oldest first) and the latest value in words.
@@ -39,5 +33,8 @@ void timerTick();
 
 LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void paintPanel(HWND panel);
+// The whole panel, width by height, into any device context: what paintPanel
+// draws into its off-screen bitmap.
+void paintPanelInto(HDC dc, int width, int height);
 void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph);
 void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph);

@@ -34,3 +34,8 @@ struct LiveState {
 void takeFirstSamples();
 // One tick's readings: memory, processor times and the load since the last tick.
 void takeLiveSamples();
+
+// How the live side reads the processor time counters; tests replace it to
+// feed chosen readings (a failed one, counters that go backwards).
+using ProcessorTimesSampler = ProcessorTimes (*)();
+[[nodiscard]] ProcessorTimesSampler& processorTimesSampler();

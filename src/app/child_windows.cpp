@@ -1,0 +1,127 @@
+#include "app/child_windows.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "app/app_state.h"
+#include "report/report_rows.h"
+
+namespace {
+
+constexpr int kPanelHeight96 = 120;
+constexpr int kItemColumnWidth96 = 215;
+constexpr int kValueColumnWidth96 = 560;
+constexpr int kValueColumnMinimum96 = 200;
+constexpr int kColumnSlack96 = 4;
+constexpr int kStatusPart1Width96 = 210;
+constexpr int kStatusPart0Minimum96 = 120;
+
+HWND createChild(HWND parent, const wchar_t* className, DWORD exStyle, DWORD style, int id)
+{
+    return CreateWindowExW(exStyle, className, L"", style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), shell().instance, nullptr);
+}
+
+void insertColumn(HWND list, int index, const wchar_t* text, int width)
+{
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t*>(text);
+    column.iSubItem = index;
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+}  // namespace
+
+bool createChildWindows(HWND mainWindow)
+{
+    ShellState& state = shell();
+    state.panelWindow = createChild(mainWindow, L"KORVANE_PANEL", 0, WS_CHILD | WS_VISIBLE, 0);
+    state.reportList = createChild(mainWindow, WC_LISTVIEWW, WS_EX_CLIENTEDGE,
+                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+                                   IDC_REPORT_LIST);
+    state.statusBar = createChild(mainWindow, STATUSCLASSNAMEW, 0, WS_CHILD | WS_VISIBLE, 0);
+    if (state.panelWindow == nullptr || state.reportList == nullptr || state.statusBar == nullptr) {
+        return false;
+    }
+
+    const HWND list = state.reportList;
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    insertColumn(list, 0, L"Item", scaled(kItemColumnWidth96));
+    insertColumn(list, 1, L"Value", scaled(kValueColumnWidth96));
+    SendMessageW(list, LVM_ENABLEGROUPVIEW, TRUE, 0);
+    for (int id = 0; id <= 6; ++id) {
+        addReportGroup(id, sectionName(static_cast<Section>(id)));
+    }
+    createUiFont();
+    return true;
+}
+
+void addReportGroup(int id, const wchar_t* header)
+{
+    LVGROUP group{};
+    group.cbSize = sizeof(group);
+    group.mask = LVGF_HEADER | LVGF_GROUPID;
+    group.pszHeader = const_cast<wchar_t*>(header);
+    group.iGroupId = id;
+    SendMessageW(shell().reportList, LVM_INSERTGROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&group));
+}
+
+void createUiFont()
+{
+    ShellState& state = shell();
+    LOGFONTW font = state.baseFont;
+    font.lfHeight = MulDiv(state.baseFont.lfHeight, state.windowDpi, state.systemDpi);
+    UniqueHFont created(CreateFontIndirectW(&font));
+    if (!created) {
+        return;  // the controls keep the font they have
+    }
+    for (const HWND control : {state.reportList, state.statusBar}) {
+        if (control != nullptr) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(created.get()), TRUE);
+        }
+    }
+    // Only now may the previous font go: both controls have their successor.
+    state.uiFont = std::move(created);
+}
+
+void layoutWindow(HWND mainWindow)
+{
+    ShellState& state = shell();
+    if (state.statusBar == nullptr || state.reportList == nullptr || state.panelWindow == nullptr) {
+        return;
+    }
+    RECT client{};
+    GetClientRect(mainWindow, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+
+    SendMessageW(state.statusBar, WM_SIZE, 0, 0);
+    RECT statusRect{};
+    GetWindowRect(state.statusBar, &statusRect);
+    const int statusHeight = statusRect.bottom - statusRect.top;
+
+    const int parts[2] = {std::max(width - scaled(kStatusPart1Width96), scaled(kStatusPart0Minimum96)), -1};
+    SendMessageW(state.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    for (WPARAM part = 0; part < 2; ++part) {
+        SendMessageW(state.statusBar, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(state.statusText[part].c_str()));
+    }
+
+    const int panelHeight = scaled(kPanelHeight96);
+    MoveWindow(state.panelWindow, 0, 0, width, panelHeight, TRUE);
+    MoveWindow(state.reportList, 0, panelHeight, width, std::max(height - panelHeight - statusHeight, 0), TRUE);
+
+    RECT listClient{};
+    GetClientRect(state.reportList, &listClient);
+    const int itemWidth = scaled(kItemColumnWidth96);
+    const int valueWidth =
+        std::max(static_cast<int>(listClient.right) - scaled(kColumnSlack96) - itemWidth - GetSystemMetrics(SM_CXVSCROLL),
+                 scaled(kValueColumnMinimum96));
+    SendMessageW(state.reportList, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(itemWidth, 0));
+    SendMessageW(state.reportList, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(valueWidth, 0));
+}

@@ -1,0 +1,135 @@
+#include "load/graph_mapping.h"
+
+#include <climits>
+#include <cstdint>
+#include <utility>
+
+#include "report/value_text.h"
+
+void appendGraphPoint(std::vector<GraphPoint>& history, GraphPoint point)
+{
+    history.push_back(point);
+    if (history.size() > GRAPH_HISTORY_POINTS) {
+        history.erase(history.begin(), history.end() - static_cast<std::ptrdiff_t>(GRAPH_HISTORY_POINTS));
+    }
+}
+
+GraphPoint loadGraphPoint(const LoadSample& load)
+{
+    return GraphPoint{load.measured, load.measured ? load.percent : 0.0};
+}
+
+GraphPoint memoryGraphPoint(const MemorySample& memory)
+{
+    return GraphPoint{memory.read, memory.read ? static_cast<double>(memory.loadPercent) : 0.0};
+}
+
+std::wstring memoryGraphText(const MemorySample& memory)
+{
+    if (!memory.read) {
+        return memoryFailureText(memory);
+    }
+    return percentText(static_cast<double>(memory.loadPercent), 0) + L"   " + byteSizeText(memory.inUse) + L" of " +
+           byteSizeText(memory.totalPhysical);
+}
+
+int mulDivRounded(int a, int b, int c)
+{
+    if (c == 0) {
+        return -1;
+    }
+    int64_t numerator = static_cast<int64_t>(a) * b;
+    int64_t divisor = c;
+    if (divisor < 0) {
+        numerator = -numerator;
+        divisor = -divisor;
+    }
+    const int64_t half = divisor / 2;
+    const int64_t result = (numerator < 0 ? numerator - half : numerator + half) / divisor;
+    if (result > INT_MAX || result < -INT_MAX) {
+        return -1;
+    }
+    return static_cast<int>(result);
+}
+
+int scaledAt(int size96, int dpi)
+{
+    return mulDivRounded(size96, dpi, 96);
+}
+
+GraphLayout graphLayout(PixelBox area, int dpi, bool hasValue)
+{
+    const int margin = scaledAt(8, dpi);
+    GraphLayout layout;
+    layout.labelBox = {area.left + margin, area.top, area.left + margin + scaledAt(66, dpi), area.bottom};
+
+    const PixelBox plotArea{layout.labelBox.right + margin, area.top + scaledAt(5, dpi), area.right - margin,
+                            area.bottom - scaledAt(5, dpi)};
+    if (plotArea.right <= plotArea.left) {
+        return layout;
+    }
+    layout.hasPlotArea = true;
+    layout.plotArea = plotArea;
+    if (!hasValue) {
+        return layout;
+    }
+
+    PixelBox valueBox = plotArea;
+    valueBox.left = plotArea.right - scaledAt(190, dpi);
+    if (valueBox.left < plotArea.left) {
+        valueBox.left = plotArea.left;
+    }
+    layout.hasValueBox = true;
+    layout.valueBox = valueBox;
+
+    PixelBox plotBox = plotArea;
+    plotBox.right = valueBox.left - margin;
+    if (plotBox.right > plotBox.left) {
+        layout.hasPlotBox = true;
+        layout.plotBox = plotBox;
+    }
+    return layout;
+}
+
+bool plotBoxUsable(PixelBox box, int dpi)
+{
+    return box.right - box.left >= scaledAt(24, dpi) && box.bottom - box.top >= scaledAt(10, dpi);
+}
+
+int gridLineY(PixelBox box, int k)
+{
+    const int height = box.bottom - box.top;
+    return box.bottom - mulDivRounded(height - 2, k, 4) - 1;
+}
+
+PixelPoint plotPixel(PixelBox box, size_t index, size_t count, double percent)
+{
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    const size_t age = count - 1 - index;
+    const double step = static_cast<double>(width - 1) / static_cast<double>(GRAPH_HISTORY_POINTS - 1);
+    // Clamped; a value that is not a number at all is drawn at 0.
+    const double value = percent > 100.0 ? 100.0 : (percent > 0.0 ? percent : 0.0);
+    PixelPoint pixel;
+    pixel.x = box.right - 1 - static_cast<int>(static_cast<double>(age) * step + 0.5);
+    pixel.y = (box.bottom - 2) - static_cast<int>(value / 100.0 * static_cast<double>(height - 3) + 0.5);
+    return pixel;
+}
+
+std::vector<std::vector<PixelPoint>> plotRuns(PixelBox box, std::span<const GraphPoint> history)
+{
+    std::vector<std::vector<PixelPoint>> runs;
+    std::vector<PixelPoint> run;
+    for (size_t index = 0; index < history.size(); ++index) {
+        if (history[index].valid) {
+            run.push_back(plotPixel(box, index, history.size(), history[index].percent));
+        } else if (!run.empty()) {
+            runs.push_back(std::move(run));
+            run.clear();
+        }
+    }
+    if (!run.empty()) {
+        runs.push_back(std::move(run));
+    }
+    return runs;
+}

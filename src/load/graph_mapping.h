@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "report/snapshot.h"
+
+// The arithmetic of the load graphs, free of any drawing: where the boxes of
+// one graph lie, which pixel each history point lands on, and where the line
+// breaks. All sizes are given at 96 DPI and scaled for the window's DPI.
+
+inline constexpr size_t GRAPH_HISTORY_POINTS = 120;
+
+struct GraphPoint {
+    bool valid = false;
+    double percent = 0.0;
+};
+
+// A pixel rectangle, right and bottom exclusive (as a RECT).
+struct PixelBox {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// Appends one second and drops the oldest points beyond the capacity.
+void appendGraphPoint(std::vector<GraphPoint>& history, GraphPoint point);
+
+// What one second adds to each graph: the point, and the value in words.
+[[nodiscard]] GraphPoint loadGraphPoint(const LoadSample& load);
+[[nodiscard]] GraphPoint memoryGraphPoint(const MemorySample& memory);
+// "NN%   <in use> of <total>" for a read sample (the load Windows states, not
+// one computed here), otherwise why the memory could not be read.
+[[nodiscard]] std::wstring memoryGraphText(const MemorySample& memory);
+
+// a * b / c rounded half away from zero, as Windows' MulDiv; -1 when c is 0
+// or the result does not fit.
+[[nodiscard]] int mulDivRounded(int a, int b, int c);
+// A 96-DPI size at `dpi`.
+[[nodiscard]] int scaledAt(int size96, int dpi);
+
+// The boxes of one graph in its half of the panel. The value box and the plot
+// box exist only when the graph has a value to show.
+struct GraphLayout {
+    PixelBox labelBox;
+    bool hasPlotArea = false;  // false: only the label is drawn
+    PixelBox plotArea;
+    bool hasValueBox = false;
+    PixelBox valueBox;
+    bool hasPlotBox = false;
+    PixelBox plotBox;
+};
+
+[[nodiscard]] GraphLayout graphLayout(PixelBox area, int dpi, bool hasValue);
+
+// False when the plot box is too small to draw anything in.
+[[nodiscard]] bool plotBoxUsable(PixelBox box, int dpi);
+// The row of grid line k (1, 2, 3 for 25, 50, 75 percent).
+[[nodiscard]] int gridLineY(PixelBox box, int k);
+
+// The pixel of the point at `index` of `count` (0 is the oldest). The newest
+// point sits at the right edge; the horizontal scale is fixed by the capacity,
+// so a young history fills only the right part of the box.
+[[nodiscard]] PixelPoint plotPixel(PixelBox box, size_t index, size_t count, double percent);
+
+// The runs of consecutive valid points, oldest first, in pixels. A run of two
+// or more points is a line; a run of one is a single dot.
+[[nodiscard]] std::vector<std::vector<PixelPoint>> plotRuns(PixelBox box, std::span<const GraphPoint> history);

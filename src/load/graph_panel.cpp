@@ -1,0 +1,210 @@
+#include "load/graph_panel.h"
+
+#include "app/app_state.h"
+#include "app/report_view.h"
+#include "common/unique_resource.h"
+#include "load/load_sampler.h"
+#include "report/value_text.h"
+
+namespace {
+
+constexpr COLORREF kProcessorColour = RGB(0, 96, 176);
+constexpr COLORREF kMemoryColour = RGB(0, 128, 64);
+
+PixelBox toBox(const RECT& rect)
+{
+    return PixelBox{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+RECT toRect(const PixelBox& box)
+{
+    return RECT{box.left, box.top, box.right, box.bottom};
+}
+
+}  // namespace
+
+GraphState& graphState()
+{
+    static GraphState state;
+    return state;
+}
+
+void initGraphs()
+{
+    GraphState& graphs = graphState();
+    graphs.processorGraph.label = L"Processor";
+    graphs.processorGraph.colour = kProcessorColour;
+    graphs.memoryGraph.label = L"Memory";
+    graphs.memoryGraph.colour = kMemoryColour;
+}
+
+void updateGraphs()
+{
+    GraphState& graphs = graphState();
+    const LiveState& live = liveState();
+
+    appendGraphPoint(graphs.processorGraph.history, loadGraphPoint(live.liveLoad));
+    graphs.processorGraph.valueText = loadText(live.liveLoad);
+    graphs.processorGraph.hasValue = live.liveLoad.measured;
+
+    appendGraphPoint(graphs.memoryGraph.history, memoryGraphPoint(live.liveMemory));
+    graphs.memoryGraph.valueText = memoryGraphText(live.liveMemory);
+    graphs.memoryGraph.hasValue = live.liveMemory.read;
+
+    if (shell().panelWindow != nullptr) {
+        // No erase: the paint covers every pixel, so the panel does not flicker.
+        InvalidateRect(shell().panelWindow, nullptr, FALSE);
+    }
+}
+
+void timerTick()
+{
+    takeLiveSamples();
+    updateLiveRows();
+    updateGraphs();
+    showCompleteness();
+}
+
+LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        paintPanel(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void paintPanel(HWND panel)
+{
+    const PaintDc paint(panel);
+    if (paint.get() == nullptr) {
+        return;
+    }
+    RECT client{};
+    GetClientRect(panel, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+
+    // Declared before the guard below, so the old bitmap is selected back
+    // before the bitmap and the DC are deleted.
+    const UniqueHdc memoryDc(CreateCompatibleDC(paint.get()));
+    UniqueHBitmap bitmap;
+    if (memoryDc) {
+        bitmap.reset(CreateCompatibleBitmap(paint.get(), width, height));
+    }
+    if (!memoryDc || !bitmap) {
+        // Complete, though it may flicker.
+        paintPanelInto(paint.get(), width, height);
+        return;
+    }
+    const SelectGuard bitmapGuard(memoryDc.get(), bitmap.get());
+    paintPanelInto(memoryDc.get(), width, height);
+    BitBlt(paint.get(), 0, 0, width, height, memoryDc.get(), 0, 0, SRCCOPY);
+}
+
+void paintPanelInto(HDC dc, int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    const HFONT font = shell().uiFont.get();
+    // Without a font of our own the DC keeps its current one.
+    const SelectGuard fontGuard(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetCurrentObject(dc, OBJ_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+
+    const RECT whole{0, 0, width, height};
+    FillRect(dc, &whole, GetSysColorBrush(COLOR_WINDOW));
+
+    const GraphState& graphs = graphState();
+    drawGraph(dc, RECT{0, 0, width, height / 2}, graphs.processorGraph);
+    drawGraph(dc, RECT{0, height / 2, width, height}, graphs.memoryGraph);
+
+    // The line between the panel and the list, one pixel at every DPI.
+    const RECT bottomRow{0, height - 1, width, height};
+    FillRect(dc, &bottomRow, GetSysColorBrush(COLOR_BTNSHADOW));
+}
+
+void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph)
+{
+    const GraphLayout layout = graphLayout(toBox(area), shell().windowDpi, graph.hasValue);
+
+    RECT labelBox = toRect(layout.labelBox);
+    DrawTextW(dc, graph.label.c_str(), static_cast<int>(graph.label.size()), &labelBox,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (!layout.hasPlotArea) {
+        return;
+    }
+    if (!graph.hasValue) {
+        // The reason takes the whole plot area, wrapped.
+        RECT plotArea = toRect(layout.plotArea);
+        DrawTextW(dc, graph.valueText.c_str(), static_cast<int>(graph.valueText.size()), &plotArea,
+                  DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+        return;
+    }
+    RECT valueBox = toRect(layout.valueBox);
+    DrawTextW(dc, graph.valueText.c_str(), static_cast<int>(graph.valueText.size()), &valueBox,
+              DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (layout.hasPlotBox) {
+        drawPlot(dc, toRect(layout.plotBox), graph);
+    }
+}
+
+void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph)
+{
+    const int dpi = shell().windowDpi;
+    const PixelBox plotBox = toBox(box);
+    if (!plotBoxUsable(plotBox, dpi)) {
+        return;
+    }
+    FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
+
+    {
+        const UniqueHPen gridPen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE)));
+        if (gridPen) {
+            const SelectGuard penGuard(dc, gridPen.get());
+            for (int k = 1; k <= 3; ++k) {
+                const int y = gridLineY(plotBox, k);
+                MoveToEx(dc, plotBox.left + 1, y, nullptr);
+                LineTo(dc, plotBox.right - 1, y);
+            }
+        }
+    }
+
+    if (graph.history.empty()) {
+        return;
+    }
+    int penWidth = scaledAt(1, dpi);
+    if (penWidth <= 0) {
+        penWidth = 1;
+    }
+    // Destroyed in reverse: the brush, then the old pen back, then the pen.
+    const UniqueHPen dataPen(CreatePen(PS_SOLID, penWidth, graph.colour));
+    if (!dataPen) {
+        return;
+    }
+    const SelectGuard penGuard(dc, dataPen.get());
+    const UniqueHBrush dotBrush(CreateSolidBrush(graph.colour));
+    const int dotSize = scaledAt(2, dpi);
+
+    std::vector<POINT> line;
+    for (const std::vector<PixelPoint>& run : plotRuns(plotBox, graph.history)) {
+        if (run.size() >= 2) {
+            line.clear();
+            for (const PixelPoint& point : run) {
+                line.push_back(POINT{point.x, point.y});
+            }
+            Polyline(dc, line.data(), static_cast<int>(line.size()));
+        } else if (dotBrush) {
+            const RECT dot{run.front().x, run.front().y, run.front().x + dotSize, run.front().y + dotSize};
+            FillRect(dc, &dot, dotBrush.get());
+        }
+    }
+}

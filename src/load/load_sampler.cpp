@@ -1,0 +1,71 @@
+#include "load/load_sampler.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "app/local_time.h"
+#include "load/memory_sample.h"
+#include "scan/windows_failure.h"
+
+namespace {
+
+uint64_t fileTimeValue(const FILETIME& time)
+{
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
+ProcessorTimes sampleProcessorTimes()
+{
+    ProcessorTimes times;
+    FILETIME idle{};
+    FILETIME kernel{};
+    FILETIME user{};
+    if (!GetSystemTimes(&idle, &kernel, &user)) {
+        const DWORD error = GetLastError();
+        times.reason = windowsFailureText(error);
+        return times;
+    }
+    times.read = true;
+    times.idle = fileTimeValue(idle);
+    times.kernel = fileTimeValue(kernel);
+    times.user = fileTimeValue(user);
+    return times;
+}
+
+LiveState& liveState()
+{
+    static LiveState state;
+    return state;
+}
+
+ProcessorTimesSampler& processorTimesSampler()
+{
+    static ProcessorTimesSampler sampler = &sampleProcessorTimes;
+    return sampler;
+}
+
+void takeFirstSamples()
+{
+    LiveState& live = liveState();
+    live.liveMemory = sampleMemory();
+    live.liveTakenAt = localTimestampText();
+    live.previousTimes = processorTimesSampler()();
+    live.havePreviousTimes = true;
+}
+
+void takeLiveSamples()
+{
+    LiveState& live = liveState();
+    MemorySample memory = sampleMemory();
+    ProcessorTimes times = processorTimesSampler()();
+    live.liveLoad = live.havePreviousTimes ? deriveLoad(live.previousTimes, times) : LoadSample{};
+    // A failed reading is kept too: the next tick reports it again as the
+    // earlier reading instead of spanning two seconds.
+    live.previousTimes = std::move(times);
+    live.havePreviousTimes = true;
+    live.liveMemory = std::move(memory);
+    live.liveTakenAt = localTimestampText();
+}

@@ -1,0 +1,453 @@
+#include "app/main_window.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/report_view.h"
+#include "app/scan_coordination.h"
+#include "app/window_harness.h"
+#include "load/load_sampler.h"
+#include "report/completeness.h"
+#include "report/report_rows.h"
+#include "report/value_text.h"
+#include "scan/scan_machine.h"
+
+namespace {
+
+// A scan that waits until the test opens the gate, so that the test decides
+// when the scan ends.
+HANDLE scanGate = nullptr;
+std::atomic<int> scansStarted{0};
+
+ScanSnapshot& gatedScan(ScanSnapshot& snapshot)
+{
+    ++scansStarted;
+    WaitForSingleObject(scanGate, 30000);
+    snapshot = ScanSnapshot{};
+    snapshot.computerName = readingOk(L"GATED");
+    snapshot.tally.firmwareTableRead = true;
+    snapshot.tally.displayListComplete = true;
+    return snapshot;
+}
+
+BOOL WINAPI failingPost(HWND, UINT, WPARAM, LPARAM)
+{
+    SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+    return FALSE;
+}
+
+// Counts the value rewrites the list view receives.
+std::atomic<int> setItemTextCount{0};
+
+LRESULT CALLBACK countingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (message == LVM_SETITEMTEXTW) {
+        ++setItemTextCount;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scanGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        scansStarted = 0;
+        scanFunction() = scanMachine;
+        scanResultPoster() = PostMessageW;
+    }
+
+    void TearDown() override
+    {
+        SetEvent(scanGate);
+        finishKorvane();
+        CloseHandle(scanGate);
+        scanFunction() = scanMachine;
+        scanResultPoster() = PostMessageW;
+    }
+
+    void start(ScanFunction scan = scanMachine)
+    {
+        scanFunction() = scan;
+        int exitCode = -1;
+        ASSERT_TRUE(startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode));
+        ASSERT_EQ(exitCode, 0);
+        ASSERT_NE(shell().mainWindow, nullptr);
+    }
+
+    static bool scanIdle() { return !scanState().scanThread; }
+    HWND window() const { return shell().mainWindow; }
+};
+
+}  // namespace
+
+TEST_F(MainWindow, FirstScanFillsTheListWithTheReportRows)
+{
+    start();
+    EXPECT_EQ(statusPart(1), L"Scanning...");
+    EXPECT_FALSE(refreshEnabled());
+    ASSERT_TRUE(pumpUntil(scanIdle)) << "the first scan did not finish";
+    ASSERT_TRUE(scanState().currentSnapshot);
+
+    const LiveState& live = liveState();
+    const ReportPage page = buildReportPage(*scanState().currentSnapshot, live.liveMemory, live.liveLoad,
+                                            scanState().scanTakenAt, live.liveTakenAt);
+    const std::vector<ReportRow> rows = buildReportRows(page);
+    const auto shown = listRows();
+    ASSERT_EQ(shown.size(), rows.size());
+    ASSERT_EQ(reportView().shownRows, shown) << "the kept copy differs from the control";
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].item);
+        EXPECT_EQ(shown[i].first, rows[i].item);
+        // Live rows show the latest samples, which is what the page was built from.
+        EXPECT_EQ(shown[i].second, rows[i].value);
+        const auto kind = static_cast<uint32_t>(rows[i].liveKind);
+        if (kind != 0) {
+            EXPECT_EQ(reportView().liveRowIndex[kind - 1], static_cast<int>(i));
+        }
+    }
+
+    EXPECT_EQ(statusPart(0), completenessSummary(page.tally));
+    const std::wstring scanned = statusPart(1);
+    ASSERT_EQ(scanned.size(), 11u + 19u) << scanned;
+    EXPECT_EQ(scanned.substr(0, 11), L"Scanned at ");
+    EXPECT_EQ(scanned.substr(11), scanState().scanTakenAt);
+    EXPECT_EQ(scanned[15], L'-');
+    EXPECT_EQ(scanned[24], L':');
+    EXPECT_TRUE(refreshEnabled());
+}
+
+TEST_F(MainWindow, RefreshWhileScanningStartsNothing)
+{
+    start(gatedScan);
+    ASSERT_TRUE(pumpUntil([] { return scansStarted == 1; }));
+    EXPECT_FALSE(refreshEnabled());
+
+    // The menu command and the F5 key (through the accelerators, from the list).
+    SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
+    PostMessageW(shell().reportList, WM_KEYDOWN, VK_F5, 0);
+    pumpUntil([] { return false; }, 300);
+    EXPECT_EQ(scansStarted, 1);
+    EXPECT_EQ(statusPart(1), L"Scanning...");
+
+    SetEvent(scanGate);
+    ASSERT_TRUE(pumpUntil(scanIdle));
+    EXPECT_TRUE(refreshEnabled());
+    EXPECT_EQ(statusPart(1).substr(0, 11), L"Scanned at ");
+    ASSERT_TRUE(scanState().currentSnapshot);
+    EXPECT_EQ(scanState().currentSnapshot->computerName.value, L"GATED");
+
+    // Now F5 does start one.
+    PostMessageW(shell().reportList, WM_KEYDOWN, VK_F5, 0);
+    ASSERT_TRUE(pumpUntil([] { return scansStarted == 2; }));
+    ASSERT_TRUE(pumpUntil(scanIdle));
+    EXPECT_TRUE(refreshEnabled());
+}
+
+TEST_F(MainWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
+{
+    start(gatedScan);
+    ASSERT_TRUE(SetWindowSubclass(shell().reportList, countingListProc, 1, 0));
+
+    // Before the first scan a tick changes nothing in the list or in part 0.
+    setItemTextCount = 0;
+    SendMessageW(window(), WM_TIMER, IDT_SAMPLE, 0);
+    EXPECT_EQ(setItemTextCount, 0);
+    EXPECT_EQ(SendMessageW(shell().reportList, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(statusPart(0), L"Reading this machine...");
+
+    SetEvent(scanGate);
+    ASSERT_TRUE(pumpUntil(scanIdle));
+    ASSERT_FALSE(reportView().shownRows.empty());
+
+    for (int tick = 0; tick < 3; ++tick) {
+        SCOPED_TRACE(tick);
+        const auto before = listRows();
+        setItemTextCount = 0;
+        SendMessageW(window(), WM_TIMER, IDT_SAMPLE, 0);
+        const auto after = listRows();
+        ASSERT_EQ(before.size(), after.size());
+        int changed = 0;
+        for (size_t i = 0; i < before.size(); ++i) {
+            EXPECT_EQ(before[i].first, after[i].first);
+            if (before[i].second != after[i].second) {
+                ++changed;
+                EXPECT_NE(std::find(reportView().liveRowIndex.begin(), reportView().liveRowIndex.end(),
+                                    static_cast<int>(i)),
+                          reportView().liveRowIndex.end())
+                    << "a row that is not live changed: " << after[i].first;
+            }
+        }
+        EXPECT_EQ(setItemTextCount, changed) << "a rewrite was sent for an unchanged value";
+        EXPECT_EQ(reportView().shownRows, after);
+        // The total memory does not change from one second to the next.
+        EXPECT_LT(changed, 7);
+        if (tick == 0) {
+            EXPECT_GE(changed, 1) << "the first tick derives the first processor load";
+        }
+        const LiveState& live = liveState();
+        EXPECT_EQ(statusPart(0), completenessSummary(mergeTally(scanState().currentSnapshot->tally, live.liveMemory,
+                                                                live.liveLoad)));
+    }
+    RemoveWindowSubclass(shell().reportList, countingListProc, 1);
+}
+
+TEST_F(MainWindow, ClosingDuringAScanWaitsHiddenAndExitsWithZero)
+{
+    start(gatedScan);
+    ASSERT_TRUE(pumpUntil([] { return scansStarted == 1; }));
+    ASSERT_TRUE(IsWindowVisible(window()));
+
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(window()));
+    EXPECT_FALSE(IsWindowVisible(window()));
+    EXPECT_EQ(statusPart(1), L"Finishing the scan before closing...");
+    EXPECT_FALSE(KillTimer(window(), IDT_SAMPLE)) << "the sampling timer still runs";
+
+    SetEvent(scanGate);
+    const int exitCode = runMessageLoop();
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_FALSE(IsWindow(shell().mainWindow));
+    EXPECT_FALSE(scanState().currentSnapshot) << "the snapshot of a closing window must be freed unseen";
+    EXPECT_TRUE(reportView().shownRows.empty());
+    EXPECT_FALSE(scanState().scanThread);
+}
+
+TEST_F(MainWindow, LostScanResultIsTreatedAsNoResult)
+{
+    scanResultPoster() = failingPost;
+    start();
+    // The first tick after the thread ended notices that no result will come.
+    ASSERT_TRUE(pumpUntil([] { return statusPart(1) == L"The scan could not be completed."; }, 30000));
+    EXPECT_EQ(statusPart(0), L"Nothing has been read from this machine yet.");
+    EXPECT_TRUE(refreshEnabled());
+    EXPECT_FALSE(scanState().scanThread);
+    EXPECT_FALSE(scanState().currentSnapshot);
+
+    // A close during such a scan still ends, without waiting for the timer.
+    scanFunction() = gatedScan;
+    SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
+    ASSERT_TRUE(pumpUntil([] { return scansStarted == 1; }));
+    SendMessageW(window(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(window()));
+    SetEvent(scanGate);
+    const ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(runMessageLoop(), 0);
+    EXPECT_LT(GetTickCount64() - started, 10000u);
+    EXPECT_FALSE(IsWindow(shell().mainWindow));
+}
+
+TEST_F(MainWindow, MinimumSizeAndDpiChangesScaleEverything)
+{
+    start(gatedScan);
+    ASSERT_EQ(shell().windowDpi, 96) << "the test display is expected at 96 DPI";
+
+    MINMAXINFO info{};
+    info.ptMaxSize = {1234, 567};
+    SendMessageW(window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 560);
+    EXPECT_EQ(info.ptMinTrackSize.y, 360);
+    EXPECT_EQ(info.ptMaxSize.x, 1234) << "nothing else of the record changes";
+
+    const HFONT fontBefore = shell().uiFont.get();
+    LOGFONTW baseFont = shell().baseFont;
+    RECT suggested{10, 20, 10 + 1410, 20 + 1020};
+    SendMessageW(window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(shell().windowDpi, 144);
+    RECT panel{};
+    GetWindowRect(shell().panelWindow, &panel);
+    EXPECT_EQ(panel.bottom - panel.top, 180);
+    EXPECT_EQ(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(215, 144, 96));
+    EXPECT_GE(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 1, 0), 300);
+    SendMessageW(window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 840);
+    EXPECT_EQ(info.ptMinTrackSize.y, 540);
+    RECT outer{};
+    GetWindowRect(window(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 1410) << "the suggested rectangle is taken";
+
+    // A new font at the new DPI, handed to both controls.
+    const HFONT fontAfter = shell().uiFont.get();
+    ASSERT_NE(fontAfter, nullptr);
+    EXPECT_NE(fontAfter, fontBefore);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(shell().reportList, WM_GETFONT, 0, 0)), fontAfter);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(shell().statusBar, WM_GETFONT, 0, 0)), fontAfter);
+    LOGFONTW made{};
+    ASSERT_NE(GetObjectW(fontAfter, sizeof(made), &made), 0);
+    EXPECT_EQ(made.lfHeight, MulDiv(baseFont.lfHeight, 144, shell().systemDpi));
+
+    // A low word of 0 counts as 96.
+    SendMessageW(window(), WM_DPICHANGED, 0, 0);
+    EXPECT_EQ(shell().windowDpi, 96);
+    GetWindowRect(shell().panelWindow, &panel);
+    EXPECT_EQ(panel.bottom - panel.top, 120);
+    EXPECT_EQ(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 0, 0), 215);
+}
+
+TEST_F(MainWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
+{
+    start(gatedScan);
+    // The main window itself cannot be made this small, so lay the children out
+    // as for a client area of that size.
+    for (const SIZE size : {SIZE{40, 600}, SIZE{900, 30}, SIZE{10, 10}}) {
+        SCOPED_TRACE(testing::Message() << size.cx << "x" << size.cy);
+        const HWND stand = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, size.cx, size.cy, nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(stand, nullptr);
+        RECT client{};
+        GetClientRect(stand, &client);
+        layoutWindow(stand);
+        EXPECT_GE(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 1, 0), 200);
+        EXPECT_EQ(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 0, 0), 215);
+        int edges[2] = {};
+        ASSERT_EQ(SendMessageW(shell().statusBar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
+        EXPECT_GE(edges[0], 120);
+        RECT list{};
+        GetWindowRect(shell().reportList, &list);
+        EXPECT_GE(list.bottom - list.top, 0);
+        if (client.bottom < 200) {
+            EXPECT_EQ(list.bottom - list.top, 0);
+        }
+        RECT panel{};
+        GetWindowRect(shell().panelWindow, &panel);
+        EXPECT_EQ(panel.right - panel.left, client.right);
+        DestroyWindow(stand);
+    }
+    // Status texts survive the reset of the parts.
+    EXPECT_EQ(statusPart(0), L"Reading this machine...");
+    EXPECT_EQ(statusPart(1), L"Scanning...");
+}
+
+TEST_F(MainWindow, MenuHasItsTextsInOrderAndAlwaysOnTopToggles)
+{
+    start(gatedScan);
+    const HMENU bar = GetMenu(window());
+    ASSERT_NE(bar, nullptr);
+    const auto text = [](HMENU menu, int position) {
+        wchar_t buffer[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(position), buffer, 64, MF_BYPOSITION);
+        return std::wstring(buffer);
+    };
+    ASSERT_EQ(GetMenuItemCount(bar), 4);
+    EXPECT_EQ(text(bar, 0), L"&File");
+    EXPECT_EQ(text(bar, 1), L"&View");
+    EXPECT_EQ(text(bar, 2), L"&Power");
+    EXPECT_EQ(text(bar, 3), L"&Help");
+    const struct {
+        int popup;
+        std::vector<std::pair<UINT, const wchar_t*>> items;
+    } expected[] = {
+        {0,
+         {{IDM_REFRESH, L"&Refresh\tF5"},
+          {IDM_COPY_ROWS, L"&Copy Selected Rows\tCtrl+C"},
+          {0, L""},
+          {IDM_SAVE_CSV, L"Save as &CSV..."},
+          {0, L""},
+          {IDM_EXIT, L"E&xit"}}},
+        {1, {{IDM_ALWAYS_ON_TOP, L"Always on &Top"}}},
+        {2, {{IDM_LOG_OFF, L"&Log Off..."}, {IDM_RESTART, L"&Restart..."}, {IDM_SHUT_DOWN, L"Shut &Down..."}}},
+        {3, {{IDM_WEB_PAGE, L"Korvane on the &Web"}}},
+    };
+    for (const auto& popup : expected) {
+        const HMENU menu = GetSubMenu(bar, popup.popup);
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(popup.items.size()));
+        for (size_t i = 0; i < popup.items.size(); ++i) {
+            const int position = static_cast<int>(i);
+            EXPECT_EQ(text(menu, position), popup.items[i].second);
+            if (popup.items[i].first == 0) {
+                EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_SEPARATOR);
+            } else {
+                EXPECT_EQ(GetMenuItemID(menu, position), popup.items[i].first);
+            }
+        }
+    }
+
+    const auto checked = [bar] { return (GetMenuState(bar, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+    const auto topmost = [this] { return (GetWindowLongPtrW(window(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    EXPECT_FALSE(checked());
+    SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_ALWAYS_ON_TOP, 0), 0);
+    EXPECT_TRUE(checked());
+    EXPECT_TRUE(topmost());
+    SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_ALWAYS_ON_TOP, 0), 0);
+    EXPECT_FALSE(checked());
+    EXPECT_FALSE(topmost());
+}
+
+TEST_F(MainWindow, TicksAndRescansDoNotGrowHandlesGdiObjectsOrMemory)
+{
+    struct Counts {
+        DWORD gdi = 0;
+        DWORD user = 0;
+        DWORD handles = 0;
+        SIZE_T privateBytes = 0;
+    };
+    const auto measure = [] {
+        Counts counts;
+        counts.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+        counts.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+        GetProcessHandleCount(GetCurrentProcess(), &counts.handles);
+        PROCESS_MEMORY_COUNTERS_EX memory{};
+        memory.cb = sizeof(memory);
+        if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                 sizeof(memory))) {
+            counts.privateBytes = memory.PrivateUsage;
+        }
+        return counts;
+    };
+    const auto tick = [this] {
+        SendMessageW(window(), WM_TIMER, IDT_SAMPLE, 0);
+        UpdateWindow(shell().panelWindow);  // paint now, through the off-screen bitmap
+    };
+    const auto rescan = [this] {
+        SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
+        return pumpUntil(scanIdle);
+    };
+
+    start();
+    ASSERT_TRUE(pumpUntil(scanIdle));
+    // Warm up: the first ticks and scans fill caches that stay.
+    for (int i = 0; i < 130; ++i) {
+        tick();
+    }
+    ASSERT_TRUE(rescan());
+    ASSERT_TRUE(rescan());
+
+    const Counts before = measure();
+    for (int i = 0; i < 300; ++i) {
+        tick();
+    }
+    const Counts afterTicks = measure();
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_TRUE(rescan()) << "rescan " << i;
+        tick();
+    }
+    const Counts afterScans = measure();
+
+    std::printf("resources before: GDI %lu, USER %lu, handles %lu, private %llu bytes\n", before.gdi, before.user,
+                before.handles, static_cast<unsigned long long>(before.privateBytes));
+    std::printf("after 300 ticks:  GDI %lu, USER %lu, handles %lu, private %llu bytes\n", afterTicks.gdi,
+                afterTicks.user, afterTicks.handles, static_cast<unsigned long long>(afterTicks.privateBytes));
+    std::printf("after 30 scans:   GDI %lu, USER %lu, handles %lu, private %llu bytes\n", afterScans.gdi,
+                afterScans.user, afterScans.handles, static_cast<unsigned long long>(afterScans.privateBytes));
+
+    EXPECT_LE(afterTicks.gdi, before.gdi);
+    EXPECT_LE(afterTicks.user, before.user);
+    EXPECT_LE(afterTicks.handles, before.handles);
+    EXPECT_LE(afterScans.gdi, before.gdi);
+    EXPECT_LE(afterScans.user, before.user);
+    // A finished scan thread's handle is closed before the next one starts.
+    EXPECT_LE(afterScans.handles, before.handles + 1);
+    // Heap pages may be kept for reuse, but 30 scans must not add up.
+    EXPECT_LT(afterScans.privateBytes, before.privateBytes + 4 * 1024 * 1024);
+    EXPECT_LT(afterTicks.privateBytes, before.privateBytes + 1024 * 1024);
+}

@@ -1,0 +1,486 @@
+#include "load/graph_panel.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "app/app_state.h"
+#include "load/load_sampler.h"
+
+namespace {
+
+constexpr COLORREF kProcessorColour = 0xB06000;  // RGB(0, 96, 176)
+constexpr COLORREF kMemoryColour = 0x408000;     // RGB(0, 128, 64)
+
+// A 32-bit top-down DIB section in a memory DC, read back pixel by pixel.
+class Canvas {
+public:
+    Canvas(int width, int height) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr))
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        if (dc_) {
+            bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        }
+        bits_ = static_cast<const uint32_t*>(bits);
+        if (bitmap_) {
+            previous_ = SelectObject(dc_.get(), bitmap_.get());
+        }
+    }
+    ~Canvas()
+    {
+        if (previous_ != nullptr) {
+            SelectObject(dc_.get(), previous_);
+        }
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    [[nodiscard]] bool ready() const { return bits_ != nullptr && previous_ != nullptr; }
+    [[nodiscard]] HDC dc() const { return dc_.get(); }
+    [[nodiscard]] int width() const { return width_; }
+    [[nodiscard]] int height() const { return height_; }
+
+    [[nodiscard]] COLORREF pixel(int x, int y) const
+    {
+        GdiFlush();
+        const uint32_t value = bits_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)];
+        return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+    }
+
+    // Pixels of `colour` in [left, right) x [top, bottom).
+    [[nodiscard]] int count(COLORREF colour, int left, int top, int right, int bottom) const
+    {
+        int found = 0;
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x) {
+                found += pixel(x, y) == colour ? 1 : 0;
+            }
+        }
+        return found;
+    }
+    [[nodiscard]] int count(COLORREF colour) const { return count(colour, 0, 0, width_, height_); }
+
+private:
+    int width_;
+    int height_;
+    UniqueHdc dc_;
+    UniqueHBitmap bitmap_;
+    const uint32_t* bits_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// Every test starts from the program's initial live and graph state at
+// 96 DPI with a font of its own, and puts the process state back after.
+class GraphPanel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ShellState& state = shell();
+        savedDpi_ = state.windowDpi;
+        savedFont_ = std::move(state.uiFont);
+        savedPanel_ = state.panelWindow;
+        savedGraphs_ = graphState();
+        savedLive_ = liveState();
+        graphState() = GraphState{};
+        liveState() = LiveState{};
+        state.windowDpi = 96;
+        state.panelWindow = nullptr;
+        state.uiFont.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                       DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+        ASSERT_TRUE(state.uiFont) << "CreateFontW failed";
+        initGraphs();
+    }
+    void TearDown() override
+    {
+        ShellState& state = shell();
+        state.windowDpi = savedDpi_;
+        state.uiFont = std::move(savedFont_);
+        state.panelWindow = savedPanel_;
+        graphState() = savedGraphs_;
+        liveState() = savedLive_;
+    }
+
+    static void setValue(LoadGraph& graph, const wchar_t* text)
+    {
+        graph.valueText = text;
+        graph.hasValue = true;
+    }
+
+private:
+    int savedDpi_ = 96;
+    UniqueHFont savedFont_;
+    HWND savedPanel_ = nullptr;
+    GraphState savedGraphs_;
+    LiveState savedLive_;
+};
+
+TEST_F(GraphPanel, StartUpLabelsAndColours)
+{
+    const GraphState& graphs = graphState();
+    EXPECT_EQ(graphs.processorGraph.label, L"Processor");
+    EXPECT_EQ(graphs.processorGraph.colour, kProcessorColour);
+    EXPECT_EQ(graphs.memoryGraph.label, L"Memory");
+    EXPECT_EQ(graphs.memoryGraph.colour, kMemoryColour);
+    EXPECT_TRUE(graphs.processorGraph.history.empty());
+    EXPECT_FALSE(graphs.processorGraph.hasValue);
+    EXPECT_TRUE(graphs.memoryGraph.valueText.empty());
+}
+
+TEST_F(GraphPanel, ScaleAgreesWithMulDiv)
+{
+    const int divisors[] = {96, 4, 72, 7, -3};
+    const int multipliers[] = {96, 120, 144, 168, 192, 288, 1, 2, 3, -5};
+    for (int a = -400; a <= 400; a += 3) {
+        for (const int b : multipliers) {
+            for (const int c : divisors) {
+                ASSERT_EQ(mulDivRounded(a, b, c), MulDiv(a, b, c)) << a << " * " << b << " / " << c;
+            }
+        }
+    }
+    EXPECT_EQ(mulDivRounded(5, 5, 0), MulDiv(5, 5, 0));
+}
+
+TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
+{
+    GraphState& graphs = graphState();
+    LiveState& live = liveState();
+    live.liveMemory.read = true;
+    live.liveMemory.loadPercent = 37;
+    live.liveMemory.inUse = 3ull << 30;
+    live.liveMemory.totalPhysical = 8ull << 30;
+
+    updateGraphs();  // as at start-up: memory read, no load derived yet
+    ASSERT_EQ(graphs.processorGraph.history.size(), 1u);
+    EXPECT_FALSE(graphs.processorGraph.history[0].valid);
+    EXPECT_EQ(graphs.processorGraph.history[0].percent, 0.0);
+    EXPECT_EQ(graphs.processorGraph.valueText, L"(not measured)");
+    EXPECT_FALSE(graphs.processorGraph.hasValue);
+    ASSERT_EQ(graphs.memoryGraph.history.size(), 1u);
+    EXPECT_TRUE(graphs.memoryGraph.history[0].valid);
+    EXPECT_EQ(graphs.memoryGraph.history[0].percent, 37.0);
+    EXPECT_EQ(graphs.memoryGraph.valueText, L"37%   3.0 GB of 8.0 GB");
+    EXPECT_TRUE(graphs.memoryGraph.hasValue);
+
+    live.liveLoad.measured = true;
+    live.liveLoad.percent = 12.34;
+    live.liveMemory = MemorySample{};
+    live.liveMemory.loadPercent = 80;  // a failed sample's figures are never plotted
+    live.liveMemory.reason = L"Access is denied. (error 5)";
+    updateGraphs();
+    ASSERT_EQ(graphs.processorGraph.history.size(), 2u);
+    EXPECT_TRUE(graphs.processorGraph.history[1].valid);
+    EXPECT_EQ(graphs.processorGraph.history[1].percent, 12.34) << "kept unrounded";
+    EXPECT_EQ(graphs.processorGraph.valueText, L"12.3%");
+    EXPECT_TRUE(graphs.processorGraph.hasValue);
+    ASSERT_EQ(graphs.memoryGraph.history.size(), 2u);
+    EXPECT_FALSE(graphs.memoryGraph.history[1].valid);
+    EXPECT_EQ(graphs.memoryGraph.history[1].percent, 0.0);
+    EXPECT_EQ(graphs.memoryGraph.valueText, L"(could not read: Access is denied. (error 5))");
+    EXPECT_FALSE(graphs.memoryGraph.hasValue);
+
+    live.liveLoad = LoadSample{};
+    live.liveLoad.reason = L"no processor time passed between the two readings";
+    live.liveMemory.reason.clear();
+    updateGraphs();
+    EXPECT_EQ(graphs.processorGraph.valueText, L"(not measured: no processor time passed between the two readings)");
+    EXPECT_FALSE(graphs.processorGraph.hasValue);
+    EXPECT_EQ(graphs.memoryGraph.valueText, L"(could not read: reason unknown)");
+
+    for (int tick = 0; tick < 200; ++tick) {
+        updateGraphs();
+    }
+    EXPECT_EQ(graphs.processorGraph.history.size(), 120u);
+    EXPECT_EQ(graphs.memoryGraph.history.size(), 120u);
+}
+
+TEST_F(GraphPanel, TimerTickSamplesAndAddsOnePoint)
+{
+    takeFirstSamples();
+    updateGraphs();
+    const ULONGLONG end = GetTickCount64() + 100;
+    while (GetTickCount64() < end) {
+    }
+    timerTick();
+    const GraphState& graphs = graphState();
+    ASSERT_EQ(graphs.processorGraph.history.size(), 2u);
+    EXPECT_FALSE(graphs.processorGraph.history[0].valid) << "start-up derives no load";
+    EXPECT_EQ(graphs.processorGraph.history[1].valid, liveState().liveLoad.measured);
+    EXPECT_TRUE(liveState().liveLoad.measured) << "100 ms passed between the readings";
+    EXPECT_EQ(graphs.processorGraph.hasValue, liveState().liveLoad.measured);
+    EXPECT_EQ(graphs.memoryGraph.history.size(), 2u);
+    EXPECT_TRUE(graphs.memoryGraph.hasValue);
+}
+
+TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
+{
+    GraphState& graphs = graphState();
+    // Processor: two minutes at 50 percent, one line across the whole plot box.
+    graphs.processorGraph.history.assign(120, GraphPoint{true, 50.0});
+    setValue(graphs.processorGraph, L"50.0%");
+    // Memory: 25 percent with second 60 missing and the newest second alone.
+    graphs.memoryGraph.history.assign(120, GraphPoint{true, 25.0});
+    graphs.memoryGraph.history[60] = GraphPoint{false, 0.0};
+    graphs.memoryGraph.history[118] = GraphPoint{false, 0.0};
+    setValue(graphs.memoryGraph, L"25%   2.0 GB of 8.0 GB");
+
+    Canvas canvas(940, 120);
+    ASSERT_TRUE(canvas.ready());
+    const HGDIOBJ fontBefore = GetCurrentObject(canvas.dc(), OBJ_FONT);
+    paintPanelInto(canvas.dc(), 940, 120);
+    EXPECT_EQ(GetCurrentObject(canvas.dc(), OBJ_FONT), fontBefore) << "the DC's font is selected back";
+
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    for (int x = 0; x < 940; ++x) {
+        ASSERT_EQ(canvas.pixel(x, 119), shadow) << "separator row at x " << x;
+    }
+    EXPECT_EQ(canvas.pixel(2, 118), window) << "the separator is one pixel high";
+    EXPECT_EQ(canvas.pixel(2, 2), window) << "the background is COLOR_WINDOW";
+
+    // Processor plot box at 96 DPI: (82, 5) to (734, 55).
+    for (int x = 82; x < 734; ++x) {
+        ASSERT_EQ(canvas.pixel(x, 5), shadow) << "top frame at x " << x;
+        ASSERT_EQ(canvas.pixel(x, 54), shadow) << "bottom frame at x " << x;
+    }
+    for (int y = 5; y < 55; ++y) {
+        if (y == 29) {
+            continue;  // the line crosses the left frame here
+        }
+        ASSERT_EQ(canvas.pixel(82, y), shadow) << "left frame at y " << y;
+        ASSERT_EQ(canvas.pixel(733, y), shadow) << "right frame at y " << y;
+    }
+    EXPECT_EQ(canvas.pixel(81, 20), window) << "nothing left of the frame";
+    EXPECT_EQ(canvas.pixel(734, 20), window) << "nothing right of the frame";
+    // 50 percent of 47 inner rows above row 53 is row 29; the line runs from the left frame column.
+    for (int x = 82; x < 733; ++x) {
+        ASSERT_EQ(canvas.pixel(x, 29), kProcessorColour) << "processor line at x " << x;
+    }
+    EXPECT_EQ(canvas.count(kProcessorColour, 0, 0, 940, 28), 0) << "nothing above the line";
+    EXPECT_EQ(canvas.count(kProcessorColour, 0, 30, 940, 120), 0) << "a one-pixel pen at 96 DPI";
+    // Grid lines at 25, 50 and 75 percent: rows 42, 30 and 18, inside the frame.
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    for (const int row : {42, 30, 18}) {
+        EXPECT_EQ(canvas.pixel(83, row), face) << "grid row " << row;
+        EXPECT_EQ(canvas.pixel(500, row), face) << "grid row " << row;
+        EXPECT_EQ(canvas.pixel(732, row), face) << "grid row " << row;
+    }
+
+    // Memory plot box (82, 65) to (734, 115); 25 percent is row 101.
+    EXPECT_EQ(canvas.pixel(82, 65), shadow);
+    EXPECT_EQ(canvas.pixel(733, 114), shadow);
+    EXPECT_EQ(canvas.pixel(200, 101), kMemoryColour);
+    EXPECT_EQ(canvas.pixel(404, 101), kMemoryColour) << "the first run ends at column 405";
+    for (int x = 406; x < 416; ++x) {
+        EXPECT_NE(canvas.pixel(x, 101), kMemoryColour) << "the gap of second 60 at x " << x;
+    }
+    EXPECT_EQ(canvas.pixel(416, 101), kMemoryColour) << "the second run starts at column 416";
+    EXPECT_EQ(canvas.pixel(721, 101), kMemoryColour);
+    for (int x = 723; x < 733; ++x) {
+        EXPECT_NE(canvas.pixel(x, 101), kMemoryColour) << "the gap of second 118 at x " << x;
+    }
+    // The newest point alone: a two-pixel square from (733, 101).
+    EXPECT_EQ(canvas.pixel(733, 101), kMemoryColour);
+    EXPECT_EQ(canvas.pixel(734, 101), kMemoryColour);
+    EXPECT_EQ(canvas.pixel(733, 102), kMemoryColour);
+    EXPECT_EQ(canvas.pixel(734, 102), kMemoryColour);
+    EXPECT_NE(canvas.pixel(735, 101), kMemoryColour);
+    EXPECT_NE(canvas.pixel(733, 103), kMemoryColour);
+    EXPECT_EQ(canvas.count(kProcessorColour, 0, 60, 940, 120), 0) << "each graph in its own colour";
+
+    // The value texts sit right-aligned in the value column (742 to 932).
+    EXPECT_GT(940 * 60 - canvas.count(window, 742, 5, 932, 55), 0) << "processor value drawn";
+    EXPECT_EQ(canvas.count(window, 932, 0, 940, 119), 8 * 119) << "the right margin stays empty";
+}
+
+TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
+{
+    GraphState& graphs = graphState();
+    graphs.processorGraph.history.assign(120, GraphPoint{true, 50.0});
+    setValue(graphs.processorGraph, L"50.0%");
+    graphs.memoryGraph.history.assign(120, GraphPoint{true, 70.0});
+    setValue(graphs.memoryGraph, L"70%");
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+
+    // Room for the value but not for a plot box.
+    Canvas medium(250, 120);
+    ASSERT_TRUE(medium.ready());
+    paintPanelInto(medium.dc(), 250, 120);
+    EXPECT_EQ(medium.count(kProcessorColour), 0);
+    EXPECT_EQ(medium.count(kMemoryColour), 0);
+    EXPECT_EQ(medium.count(shadow, 0, 0, 250, 119), 0) << "no frame";
+    EXPECT_LT(medium.count(window, 82, 5, 242, 55), 160 * 50) << "the value is drawn";
+    EXPECT_EQ(medium.count(shadow, 0, 119, 250, 120), 250) << "separator";
+
+    // No plot area at all: only the labels.
+    Canvas narrow(88, 120);
+    ASSERT_TRUE(narrow.ready());
+    paintPanelInto(narrow.dc(), 88, 120);
+    EXPECT_EQ(narrow.count(kProcessorColour), 0);
+    EXPECT_EQ(narrow.count(kMemoryColour), 0);
+    EXPECT_LT(narrow.count(window, 8, 0, 74, 60), 66 * 60) << "processor label";
+    EXPECT_LT(narrow.count(window, 8, 60, 74, 119), 66 * 59) << "memory label";
+    EXPECT_EQ(narrow.count(shadow, 0, 119, 88, 120), 88);
+}
+
+TEST_F(GraphPanel, WithoutValueTheReasonTakesThePlotArea)
+{
+    GraphState& graphs = graphState();
+    graphs.processorGraph.history.assign(10, GraphPoint{false, 0.0});
+    graphs.processorGraph.valueText = L"(not measured)";
+    graphs.processorGraph.hasValue = false;
+
+    Canvas canvas(940, 120);
+    ASSERT_TRUE(canvas.ready());
+    paintPanelInto(canvas.dc(), 940, 120);
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    EXPECT_LT(canvas.count(window, 82, 5, 200, 25), 118 * 20) << "the reason starts at the plot area's top left";
+    EXPECT_EQ(canvas.count(window, 400, 0, 940, 119), 540 * 119) << "no frame, no value column, no memory text";
+    EXPECT_EQ(canvas.count(shadow, 0, 0, 940, 119), 0);
+    EXPECT_LT(canvas.count(window, 8, 60, 74, 119), 66 * 59) << "the memory label";
+}
+
+TEST_F(GraphPanel, EmptyHistoryDrawsFrameAndGridOnly)
+{
+    setValue(graphState().processorGraph, L"0.0%");
+    Canvas canvas(940, 120);
+    ASSERT_TRUE(canvas.ready());
+    paintPanelInto(canvas.dc(), 940, 120);
+    EXPECT_EQ(canvas.pixel(82, 5), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(canvas.pixel(400, 30), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(canvas.count(kProcessorColour), 0);
+}
+
+TEST_F(GraphPanel, ScalesWithDpi)
+{
+    shell().windowDpi = 144;
+    GraphState& graphs = graphState();
+    graphs.memoryGraph.history = {GraphPoint{true, 0.0}};
+    setValue(graphs.memoryGraph, L"0%");
+
+    Canvas canvas(1410, 180);
+    ASSERT_TRUE(canvas.ready());
+    paintPanelInto(canvas.dc(), 1410, 180);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    EXPECT_EQ(canvas.count(shadow, 0, 179, 1410, 180), 1410) << "the separator";
+    EXPECT_NE(canvas.pixel(5, 178), shadow) << "still one pixel high";
+    // Memory half 90..180: plot box (123, 98) to (1101, 172); the newest point at 0 percent is (1100, 170).
+    EXPECT_EQ(canvas.pixel(123, 98), shadow);
+    EXPECT_EQ(canvas.pixel(600, 171), shadow) << "bottom frame";
+    EXPECT_EQ(canvas.pixel(1100, 120), shadow) << "right frame";
+    EXPECT_EQ(canvas.count(kMemoryColour), 9) << "one dot of 3 by 3 pixels";
+    EXPECT_EQ(canvas.count(kMemoryColour, 1100, 170, 1103, 173), 9) << "over the bottom frame line";
+}
+
+// The panel's procedure as a window of a test class, counting what it gets.
+int paintCount = 0;
+int eraseCount = 0;
+
+LRESULT CALLBACK countingPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        ++paintCount;
+    } else if (message == WM_ERASEBKGND) {
+        ++eraseCount;
+    }
+    return panelWindowProc(window, message, wParam, lParam);
+}
+
+TEST_F(GraphPanel, WindowPaintsWithoutErasing)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = countingPanelProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = L"KORVANE_PANEL_TEST";
+    ASSERT_NE(RegisterClassExW(&windowClass), 0) << GetLastError();
+
+    const HWND panel = CreateWindowExW(WS_EX_TOOLWINDOW, L"KORVANE_PANEL_TEST", L"", WS_POPUP, 0, 0, 400, 120, nullptr,
+                                       nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(panel, nullptr) << GetLastError();
+    ShowWindow(panel, SW_SHOWNOACTIVATE);
+    UpdateWindow(panel);
+    EXPECT_GE(paintCount, 1);
+
+    {
+        const WindowDc dc(panel);
+        ASSERT_NE(dc.get(), nullptr);
+        EXPECT_EQ(SendMessageW(panel, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
+        // What WM_PAINT drew, through the off-screen bitmap, is on the window.
+        EXPECT_EQ(GetPixel(dc.get(), 200, 119), GetSysColor(COLOR_BTNSHADOW));
+        EXPECT_EQ(GetPixel(dc.get(), 200, 100), GetSysColor(COLOR_WINDOW));
+    }
+
+    shell().panelWindow = panel;
+    paintCount = 0;
+    eraseCount = 0;
+    updateGraphs();
+    RECT update{};
+    EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE)) << "the update invalidates the panel";
+    EXPECT_EQ(update.right, 400);
+    EXPECT_EQ(update.bottom, 120);
+    UpdateWindow(panel);
+    EXPECT_EQ(paintCount, 1);
+    EXPECT_EQ(eraseCount, 0) << "invalidated without erasing";
+    shell().panelWindow = nullptr;
+
+    EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE) << "others go to DefWindowProcW";
+    DestroyWindow(panel);
+    UnregisterClassW(L"KORVANE_PANEL_TEST", GetModuleHandleW(nullptr));
+}
+
+TEST_F(GraphPanel, CostOfOneUpdateAndPaint)
+{
+    GraphState& graphs = graphState();
+    LiveState& live = liveState();
+    live.liveMemory.read = true;
+    live.liveMemory.totalPhysical = 16ull << 30;
+    live.liveMemory.inUse = 9ull << 30;
+    live.liveLoad.measured = true;
+    for (int second = 0; second < 120; ++second) {
+        live.liveLoad.percent = (second * 37) % 101;
+        live.liveMemory.loadPercent = static_cast<uint32_t>(40 + second % 20);
+        updateGraphs();
+    }
+    ASSERT_EQ(graphs.processorGraph.history.size(), 120u);
+
+    Canvas canvas(940, 120);
+    ASSERT_TRUE(canvas.ready());
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER start{};
+    LARGE_INTEGER stop{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    constexpr int kRounds = 1000;
+    for (int round = 0; round < kRounds; ++round) {
+        live.liveLoad.percent = (round * 13) % 101;
+        updateGraphs();
+        paintPanelInto(canvas.dc(), 940, 120);
+    }
+    GdiFlush();
+    QueryPerformanceCounter(&stop);
+    const double microseconds =
+        static_cast<double>(stop.QuadPart - start.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+    std::printf("[   INFO   ] %d updates + paints of a 940x120 panel: %.1f ms, %.1f us each\n", kRounds,
+                microseconds / 1000.0, microseconds / kRounds);
+    EXPECT_EQ(canvas.pixel(500, 119), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_GT(canvas.count(kProcessorColour), 0);
+}
+
+}  // namespace

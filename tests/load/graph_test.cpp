@@ -1,0 +1,261 @@
+#include "load/graph_mapping.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<GraphPoint> validPoints(size_t count, double percent)
+{
+    return std::vector<GraphPoint>(count, GraphPoint{true, percent});
+}
+
+TEST(GraphHistory, KeepsTheNewest120Points)
+{
+    std::vector<GraphPoint> history;
+    for (int second = 0; second < 300; ++second) {
+        appendGraphPoint(history, GraphPoint{second % 7 != 0, static_cast<double>(second)});
+        ASSERT_LE(history.size(), 120u) << "after " << second + 1 << " appends";
+    }
+    ASSERT_EQ(history.size(), 120u);
+    EXPECT_EQ(history.front().percent, 180.0) << "the oldest 180 were dropped";
+    EXPECT_EQ(history.back().percent, 299.0);
+    for (size_t i = 1; i < history.size(); ++i) {
+        EXPECT_EQ(history[i].percent, history[i - 1].percent + 1.0) << "order kept at " << i;
+    }
+    EXPECT_EQ(history[2].valid, false) << "182 is a multiple of 7";
+
+    std::vector<GraphPoint> young;
+    appendGraphPoint(young, GraphPoint{true, 5.0});
+    appendGraphPoint(young, GraphPoint{false, 0.0});
+    ASSERT_EQ(young.size(), 2u) << "nothing is dropped below the capacity";
+    EXPECT_TRUE(young[0].valid);
+    EXPECT_FALSE(young[1].valid);
+}
+
+TEST(GraphHistory, PointsAndTextsOfOneSecond)
+{
+    LoadSample load;
+    load.measured = true;
+    load.percent = 42.25;
+    EXPECT_TRUE(loadGraphPoint(load).valid);
+    EXPECT_EQ(loadGraphPoint(load).percent, 42.25);
+    load.measured = false;
+    load.reason = L"whatever";
+    EXPECT_FALSE(loadGraphPoint(load).valid);
+    EXPECT_EQ(loadGraphPoint(load).percent, 0.0) << "an unmeasured second is plotted as nothing, held as 0";
+
+    MemorySample memory;
+    memory.read = true;
+    memory.loadPercent = 37;
+    memory.inUse = 3ull << 30;
+    memory.totalPhysical = 8ull << 30;
+    memory.availablePhysical = 5ull << 30;
+    EXPECT_TRUE(memoryGraphPoint(memory).valid);
+    EXPECT_EQ(memoryGraphPoint(memory).percent, 37.0) << "the load Windows states";
+    EXPECT_EQ(memoryGraphText(memory), L"37%   3.0 GB of 8.0 GB");
+
+    MemorySample unread;
+    unread.loadPercent = 55;  // must not leak into the graph
+    unread.reason = L"Access is denied. (error 5)";
+    EXPECT_FALSE(memoryGraphPoint(unread).valid);
+    EXPECT_EQ(memoryGraphPoint(unread).percent, 0.0);
+    EXPECT_EQ(memoryGraphText(unread), L"(could not read: Access is denied. (error 5))");
+    unread.reason.clear();
+    EXPECT_EQ(memoryGraphText(unread), L"(could not read: reason unknown)");
+}
+
+TEST(GraphScale, MulDivRoundsHalfAwayFromZero)
+{
+    struct Case {
+        int a, b, c, result;
+    };
+    const Case cases[] = {
+        {1, 96, 96, 1},    {1, 144, 96, 2},     {5, 144, 96, 8},   {5, 120, 96, 6},  {190, 144, 96, 285},
+        {8, 120, 96, 10},  {2, 72, 96, 2},      {1, 48, 96, 1},    {1, 47, 96, 0},   {-3, 1, 2, -2},
+        {3, -1, 2, -2},    {-3, -1, 2, 2},      {3, 1, -2, -2},    {7, 1, 0, -1},    {0x40000000, 4, 1, -1},
+        {48, 3, 4, 36},    {47, 1, 4, 12},      {46, 1, 4, 12},    {45, 1, 4, 11},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(mulDivRounded(c.a, c.b, c.c), c.result) << c.a << " * " << c.b << " / " << c.c;
+    }
+    EXPECT_EQ(scaledAt(190, 96), 190);
+    EXPECT_EQ(scaledAt(66, 144), 99);
+    EXPECT_EQ(scaledAt(24, 192), 48);
+}
+
+bool sameBox(const PixelBox& a, const PixelBox& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string boxText(const PixelBox& box)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), "(%d, %d, %d, %d)", box.left, box.top, box.right, box.bottom);
+    return text;
+}
+
+TEST(GraphLayoutBoxes, LabelValueAndPlotBoxes)
+{
+    // The lower half of a 940 by 120 panel at 96 DPI.
+    GraphLayout layout = graphLayout(PixelBox{0, 60, 940, 120}, 96, true);
+    EXPECT_TRUE(sameBox(layout.labelBox, PixelBox{8, 60, 74, 120})) << boxText(layout.labelBox);
+    ASSERT_TRUE(layout.hasPlotArea);
+    EXPECT_TRUE(sameBox(layout.plotArea, PixelBox{82, 65, 932, 115})) << boxText(layout.plotArea);
+    ASSERT_TRUE(layout.hasValueBox);
+    EXPECT_TRUE(sameBox(layout.valueBox, PixelBox{742, 65, 932, 115})) << boxText(layout.valueBox);
+    ASSERT_TRUE(layout.hasPlotBox);
+    EXPECT_TRUE(sameBox(layout.plotBox, PixelBox{82, 65, 734, 115})) << boxText(layout.plotBox);
+
+    // 144 DPI: margins 12, label 99, vertical inset 8 (7.5 rounded up), value column 285.
+    layout = graphLayout(PixelBox{0, 0, 1410, 90}, 144, true);
+    EXPECT_TRUE(sameBox(layout.labelBox, PixelBox{12, 0, 111, 90})) << boxText(layout.labelBox);
+    EXPECT_TRUE(sameBox(layout.plotArea, PixelBox{123, 8, 1398, 82})) << boxText(layout.plotArea);
+    EXPECT_TRUE(sameBox(layout.valueBox, PixelBox{1113, 8, 1398, 82})) << boxText(layout.valueBox);
+    EXPECT_TRUE(sameBox(layout.plotBox, PixelBox{123, 8, 1101, 82})) << boxText(layout.plotBox);
+
+    // Without a value the reason takes the whole plot area: no value box, no plot box.
+    layout = graphLayout(PixelBox{0, 0, 940, 60}, 96, false);
+    EXPECT_TRUE(layout.hasPlotArea);
+    EXPECT_FALSE(layout.hasValueBox);
+    EXPECT_FALSE(layout.hasPlotBox);
+}
+
+TEST(GraphLayoutBoxes, NarrowPanels)
+{
+    struct Case {
+        int width;
+        bool plotArea;
+        bool plotBox;
+        int valueLeft;
+    };
+    // Plot area from 82 to width - 8; the value column takes 190 of it and the plot box needs 8 more.
+    const Case cases[] = {
+        {60, false, false, 0},  {90, false, false, 0},  {91, true, false, 82},
+        {288, true, false, 90}, {289, true, true, 91},  {300, true, true, 102},
+    };
+    for (const Case& c : cases) {
+        const GraphLayout layout = graphLayout(PixelBox{0, 0, c.width, 60}, 96, true);
+        EXPECT_EQ(layout.hasPlotArea, c.plotArea) << "width " << c.width;
+        EXPECT_EQ(layout.hasValueBox, c.plotArea) << "width " << c.width;
+        EXPECT_EQ(layout.hasPlotBox, c.plotBox) << "width " << c.width;
+        if (layout.hasValueBox) {
+            EXPECT_EQ(layout.valueBox.left, c.valueLeft) << "width " << c.width << ": not left of the plot area";
+        }
+        if (layout.hasPlotBox) {
+            EXPECT_EQ(layout.plotBox.right, c.valueLeft - 8) << "width " << c.width;
+        }
+    }
+}
+
+TEST(GraphLayoutBoxes, UsableSizeAndGridLines)
+{
+    EXPECT_FALSE(plotBoxUsable(PixelBox{0, 0, 23, 50}, 96));
+    EXPECT_TRUE(plotBoxUsable(PixelBox{0, 0, 24, 50}, 96));
+    EXPECT_FALSE(plotBoxUsable(PixelBox{0, 0, 100, 9}, 96));
+    EXPECT_TRUE(plotBoxUsable(PixelBox{0, 0, 100, 10}, 96));
+    EXPECT_FALSE(plotBoxUsable(PixelBox{0, 0, 35, 50}, 144));
+    EXPECT_TRUE(plotBoxUsable(PixelBox{0, 0, 36, 15}, 144));
+    EXPECT_FALSE(plotBoxUsable(PixelBox{0, 0, 36, 14}, 144));
+
+    // A box 50 high: 48 rows inside the frame, quarters at 12, 24 and 36 rows above the bottom line.
+    const PixelBox box{0, 10, 100, 60};
+    EXPECT_EQ(gridLineY(box, 1), 47);
+    EXPECT_EQ(gridLineY(box, 2), 35);
+    EXPECT_EQ(gridLineY(box, 3), 23);
+    // 47 rows: 11.75 and 23.5 and 35.25 round half away from zero.
+    const PixelBox odd{0, 0, 100, 49};
+    EXPECT_EQ(gridLineY(odd, 1), 36);
+    EXPECT_EQ(gridLineY(odd, 2), 24);
+    EXPECT_EQ(gridLineY(odd, 3), 13);
+}
+
+TEST(GraphMapping, FullHistoryFillsEveryColumn)
+{
+    const PixelBox box{10, 20, 130, 70};  // 120 wide
+    const std::vector<GraphPoint> history = validPoints(120, 50.0);
+    const auto runs = plotRuns(box, history);
+    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs[0].size(), 120u);
+    std::set<int> columns;
+    for (size_t i = 0; i < runs[0].size(); ++i) {
+        columns.insert(runs[0][i].x);
+        EXPECT_EQ(runs[0][i].x, 10 + static_cast<int>(i)) << "point " << i;
+        EXPECT_EQ(runs[0][i].y, 44) << "50% of the 47 inner rows above row 68";
+    }
+    EXPECT_EQ(columns.size(), 120u);
+    EXPECT_EQ(*columns.begin(), 10);
+    EXPECT_EQ(*columns.rbegin(), 129);
+
+    // Twice as wide: 120 points still span the box, two columns apart.
+    const PixelBox wide{0, 0, 239, 50};
+    const auto wideRuns = plotRuns(wide, validPoints(120, 0.0));
+    ASSERT_EQ(wideRuns.size(), 1u);
+    EXPECT_EQ(wideRuns[0].front().x, 0);
+    EXPECT_EQ(wideRuns[0][1].x, 2);
+    EXPECT_EQ(wideRuns[0].back().x, 238);
+}
+
+TEST(GraphMapping, PercentsClampToTheInnerRows)
+{
+    const PixelBox box{10, 20, 130, 70};  // rows 21 (100%) to 68 (0%)
+    struct Case {
+        double percent;
+        int y;
+    };
+    const Case cases[] = {
+        {-50.0, 68}, {0.0, 68}, {1.0, 68}, {1.1, 67}, {25.0, 56}, {50.0, 44}, {99.0, 21},
+        {100.0, 21}, {100.5, 21}, {250.0, 21}, {std::nan(""), 68},
+    };
+    for (const Case& c : cases) {
+        const PixelPoint pixel = plotPixel(box, 0, 1, c.percent);
+        EXPECT_EQ(pixel.y, c.y) << c.percent << "%";
+        EXPECT_EQ(pixel.x, 129) << "a single point is the newest";
+    }
+}
+
+TEST(GraphMapping, GapsSplitTheLineAndLonePointsAreDots)
+{
+    const PixelBox box{0, 0, 120, 40};
+
+    std::vector<GraphPoint> history = validPoints(10, 30.0);
+    history[5] = GraphPoint{false, 0.0};
+    auto runs = plotRuns(box, history);
+    ASSERT_EQ(runs.size(), 2u) << "one failed reading splits the line in two";
+    EXPECT_EQ(runs[0].size(), 5u);
+    EXPECT_EQ(runs[1].size(), 4u);
+    EXPECT_EQ(runs[1].front().x - runs[0].back().x, 2) << "a one-point gap";
+    EXPECT_EQ(runs[1].back().x, 119);
+
+    // invalid, valid, invalid, valid, valid, invalid, valid: a dot, a line, a dot.
+    history = {{false, 0}, {true, 10}, {false, 0}, {true, 20}, {true, 30}, {false, 0}, {true, 40}};
+    runs = plotRuns(box, history);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].size(), 1u);
+    EXPECT_EQ(runs[0][0].x, 114);
+    EXPECT_EQ(runs[1].size(), 2u);
+    EXPECT_EQ(runs[2].size(), 1u) << "the newest point alone is a dot too";
+    EXPECT_EQ(runs[2][0].x, 119);
+
+    EXPECT_TRUE(plotRuns(box, std::vector<GraphPoint>(5, GraphPoint{false, 0})).empty());
+    EXPECT_TRUE(plotRuns(box, std::vector<GraphPoint>{}).empty());
+}
+
+TEST(GraphMapping, YoungHistoryFillsOnlyTheRight)
+{
+    const PixelBox box{100, 0, 339, 50};  // 239 wide: two columns per second
+    const auto runs = plotRuns(box, validPoints(3, 10.0));
+    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs[0].size(), 3u);
+    EXPECT_EQ(runs[0][0].x, 334);
+    EXPECT_EQ(runs[0][1].x, 336);
+    EXPECT_EQ(runs[0][2].x, 338) << "the newest point is at the right edge";
+}
+
+}  // namespace

@@ -1,0 +1,267 @@
+#include "load/load_sampler.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "load/memory_sample.h"
+#include "scan/host_file.h"
+#include "scan/windows_failure.h"
+
+namespace {
+
+ProcessorTimes readTimes(uint64_t idle, uint64_t kernel, uint64_t user)
+{
+    ProcessorTimes times;
+    times.read = true;
+    times.idle = idle;
+    times.kernel = kernel;
+    times.user = user;
+    return times;
+}
+
+ProcessorTimes failedTimes(const std::wstring& reason)
+{
+    ProcessorTimes times;
+    times.reason = reason;
+    return times;
+}
+
+constexpr wchar_t kCouldNotRead[] = L"the processor time counters could not be read: ";
+
+TEST(DeriveLoad, ReasonsWhenNoLoadCanBeDerived)
+{
+    const ProcessorTimes base = readTimes(5'000'000, 9'000'000, 2'000'000);
+    struct Case {
+        const char* name;
+        ProcessorTimes earlier;
+        ProcessorTimes later;
+        std::wstring reason;
+    };
+    const Case cases[] = {
+        {"no time passed", base, base, L"no processor time passed between the two readings"},
+        {"idle went back while kernel and user grew", base, readTimes(4'999'999, 9'500'000, 2'500'000),
+         L"the processor time counters went backwards between readings"},
+        {"kernel went back", base, readTimes(5'000'000, 8'999'999, 2'500'000),
+         L"the processor time counters went backwards between readings"},
+        {"user went back", base, readTimes(5'000'000, 9'500'000, 1'999'999),
+         L"the processor time counters went backwards between readings"},
+        {"more idle than total (10 against 4 + 2)", base, readTimes(5'000'010, 9'000'004, 2'000'002),
+         L"the counters reported more idle time than total time"},
+        {"earlier failed", failedTimes(L"Access is denied. (error 5)"), base,
+         std::wstring(kCouldNotRead) + L"Access is denied. (error 5)"},
+        {"later failed with error code 0", base, failedTimes(windowsFailureText(0)),
+         std::wstring(kCouldNotRead) + L"the call failed without setting an error code"},
+        {"both failed: the later reason is told", failedTimes(L"first"), failedTimes(L"second"),
+         std::wstring(kCouldNotRead) + L"second"},
+        {"later failed without a reason", base, failedTimes(L""), std::wstring(kCouldNotRead) + L"reason unknown"},
+        {"earlier failed without a reason", failedTimes(L""), base,
+         std::wstring(kCouldNotRead) + L"reason unknown"},
+    };
+    for (const Case& c : cases) {
+        const LoadSample load = deriveLoad(c.earlier, c.later);
+        EXPECT_FALSE(load.measured) << c.name;
+        EXPECT_EQ(load.percent, 0.0) << c.name;
+        EXPECT_EQ(load.reason, c.reason) << c.name;
+    }
+}
+
+TEST(DeriveLoad, PercentOfBusyTimeNotRounded)
+{
+    struct Case {
+        const char* name;
+        ProcessorTimes earlier;
+        ProcessorTimes later;
+        double percent;
+    };
+    const uint64_t big = 1ull << 63;
+    const Case cases[] = {
+        // One second on four processors: 40,000,000 units, 30,000,000 of them idle.
+        {"exactly a quarter", readTimes(1'000, 2'000, 3'000), readTimes(30'001'000, 32'002'000, 8'003'000), 25.0},
+        {"all idle", readTimes(0, 0, 0), readTimes(700, 700, 0), 0.0},
+        {"never idle", readTimes(0, 0, 0), readTimes(0, 300, 900), 100.0},
+        {"two thirds stay unrounded", readTimes(0, 0, 0), readTimes(1, 3, 0), 200.0 / 3.0},
+        // Differences above 2^63 must be converted as unsigned numbers.
+        {"huge differences", readTimes(0, 0, 0), readTimes(big, big + (big >> 1), 0), 100.0 / 3.0},
+    };
+    for (const Case& c : cases) {
+        const LoadSample load = deriveLoad(c.earlier, c.later);
+        EXPECT_TRUE(load.measured) << c.name << ": " << std::string(load.reason.begin(), load.reason.end());
+        EXPECT_DOUBLE_EQ(load.percent, c.percent) << c.name;
+        EXPECT_TRUE(load.reason.empty()) << c.name;
+    }
+    EXPECT_EQ(deriveLoad(readTimes(0, 0, 0), readTimes(30'000'000, 32'000'000, 8'000'000)).percent, 25.0)
+        << "a quarter must come out exact, not merely close";
+    EXPECT_NE(deriveLoad(readTimes(0, 0, 0), readTimes(1, 3, 0)).percent, 66.7) << "not rounded to a decimal";
+}
+
+void keepBusy(DWORD milliseconds)
+{
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    volatile uint64_t sink = 0;
+    while (GetTickCount64() < end) {
+        for (int i = 0; i < 10000; ++i) {
+            sink = sink + static_cast<uint64_t>(i);
+        }
+    }
+}
+
+bool isTimestamp(const std::wstring& text)
+{
+    if (text.size() != 19) {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t expected = i == 4 || i == 7 ? L'-' : i == 10 ? L' ' : i == 13 || i == 16 ? L':' : L'0';
+        if (expected == L'0' ? (text[i] < L'0' || text[i] > L'9') : text[i] != expected) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(LoadSamplerOnThisMachine, ProcessorTimesGiveAPlausibleLoad)
+{
+    const ProcessorTimes first = sampleProcessorTimes();
+    ASSERT_TRUE(first.read) << std::string(first.reason.begin(), first.reason.end());
+    EXPECT_TRUE(first.reason.empty());
+    EXPECT_GE(first.kernel, first.idle) << "kernel time includes idle time";
+    keepBusy(200);
+    const ProcessorTimes second = sampleProcessorTimes();
+    ASSERT_TRUE(second.read);
+    EXPECT_GT(second.kernel + second.user, first.kernel + first.user) << "200 ms passed on every processor";
+
+    const LoadSample load = deriveLoad(first, second);
+    ASSERT_TRUE(load.measured) << std::string(load.reason.begin(), load.reason.end());
+    EXPECT_GE(load.percent, 0.0);
+    EXPECT_LE(load.percent, 100.0);
+    std::printf("[   INFO   ] load over 200 ms of busy loop: %.1f%%\n", load.percent);
+}
+
+TEST(LoadSamplerOnThisMachine, MemoryMatchesTheHost)
+{
+    const std::string kilobytes = hostField(readHostFile(L"Z:\\proc\\meminfo"), "MemTotal");
+    const uint64_t hostTotal = std::strtoull(kilobytes.c_str(), nullptr, 10) * 1024;
+    ASSERT_GT(hostTotal, 0u) << "Z:\\proc\\meminfo gave no MemTotal";
+
+    const MemorySample memory = sampleMemory();
+    ASSERT_TRUE(memory.read) << std::string(memory.reason.begin(), memory.reason.end());
+    const double ratio = static_cast<double>(memory.totalPhysical) / static_cast<double>(hostTotal);
+    EXPECT_GT(ratio, 0.97) << memory.totalPhysical << " against MemTotal " << hostTotal;
+    EXPECT_LT(ratio, 1.03) << memory.totalPhysical << " against MemTotal " << hostTotal;
+    EXPECT_EQ(memory.inUse, memory.totalPhysical - memory.availablePhysical);
+    EXPECT_LE(memory.loadPercent, 100u);
+}
+
+// Each test starts from the state the program starts with and leaves it so.
+class LiveSampling : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        liveState() = LiveState{};
+        savedSampler_ = processorTimesSampler();
+    }
+    void TearDown() override
+    {
+        processorTimesSampler() = savedSampler_;
+        liveState() = LiveState{};
+    }
+
+private:
+    ProcessorTimesSampler savedSampler_ = nullptr;
+};
+
+TEST_F(LiveSampling, FirstSamplesDeriveNoLoadAndTicksDo)
+{
+    takeFirstSamples();
+    const LiveState& live = liveState();
+    EXPECT_TRUE(live.havePreviousTimes);
+    EXPECT_TRUE(live.previousTimes.read);
+    EXPECT_FALSE(live.liveLoad.measured) << "start-up derives no load";
+    EXPECT_TRUE(live.liveLoad.reason.empty());
+    EXPECT_TRUE(live.liveMemory.read);
+    EXPECT_GT(live.liveMemory.totalPhysical, 0u);
+    EXPECT_TRUE(isTimestamp(live.liveTakenAt)) << std::string(live.liveTakenAt.begin(), live.liveTakenAt.end());
+
+    const ProcessorTimes atStart = live.previousTimes;
+    keepBusy(200);
+    takeLiveSamples();
+    EXPECT_TRUE(live.liveLoad.measured) << std::string(live.liveLoad.reason.begin(), live.liveLoad.reason.end());
+    EXPECT_GE(live.liveLoad.percent, 0.0);
+    EXPECT_LE(live.liveLoad.percent, 100.0);
+    EXPECT_GT(live.previousTimes.kernel + live.previousTimes.user, atStart.kernel + atStart.user)
+        << "the tick's reading replaces the earlier one";
+    EXPECT_TRUE(live.liveMemory.read);
+    EXPECT_TRUE(isTimestamp(live.liveTakenAt));
+}
+
+TEST_F(LiveSampling, TickWithoutEarlierReadingDerivesNothing)
+{
+    takeLiveSamples();
+    const LiveState& live = liveState();
+    EXPECT_FALSE(live.liveLoad.measured);
+    EXPECT_TRUE(live.liveLoad.reason.empty());
+    EXPECT_TRUE(live.havePreviousTimes) << "the tick's reading is the next tick's earlier one";
+    EXPECT_TRUE(live.previousTimes.read);
+    EXPECT_TRUE(live.liveMemory.read);
+    EXPECT_TRUE(isTimestamp(live.liveTakenAt));
+}
+
+// Readings handed out in order by the replaced sampler.
+std::vector<ProcessorTimes>& scriptedReadings()
+{
+    static std::vector<ProcessorTimes> readings;
+    return readings;
+}
+
+ProcessorTimes nextScriptedReading()
+{
+    std::vector<ProcessorTimes>& readings = scriptedReadings();
+    if (readings.empty()) {
+        return failedTimes(L"script exhausted");
+    }
+    ProcessorTimes next = readings.front();
+    readings.erase(readings.begin());
+    return next;
+}
+
+TEST_F(LiveSampling, FailedReadingSpoilsTwoLoadsInARow)
+{
+    scriptedReadings() = {
+        readTimes(100, 200, 300),
+        failedTimes(L"Access is denied. (error 5)"),
+        readTimes(1'100, 2'200, 300),
+        readTimes(1'400, 3'200, 1'300),
+    };
+    processorTimesSampler() = &nextScriptedReading;
+    const LiveState& live = liveState();
+    const std::wstring denied = std::wstring(kCouldNotRead) + L"Access is denied. (error 5)";
+
+    takeFirstSamples();
+    EXPECT_EQ(live.previousTimes.idle, 100u);
+    EXPECT_FALSE(live.liveLoad.measured);
+
+    takeLiveSamples();
+    EXPECT_FALSE(live.liveLoad.measured);
+    EXPECT_EQ(live.liveLoad.reason, denied) << "the load ending with the failed reading";
+    EXPECT_FALSE(live.previousTimes.read) << "a failed reading is kept as the earlier one";
+
+    takeLiveSamples();
+    EXPECT_FALSE(live.liveLoad.measured);
+    EXPECT_EQ(live.liveLoad.reason, denied) << "the load starting from the failed reading";
+    EXPECT_EQ(live.previousTimes.kernel, 2'200u);
+
+    takeLiveSamples();
+    ASSERT_TRUE(live.liveLoad.measured) << std::string(live.liveLoad.reason.begin(), live.liveLoad.reason.end());
+    // idle 300, kernel 1000, user 1000: 1700 of 2000 busy.
+    EXPECT_DOUBLE_EQ(live.liveLoad.percent, 85.0);
+    EXPECT_TRUE(live.liveLoad.reason.empty());
+    scriptedReadings().clear();
+}
+
+}  // namespace
