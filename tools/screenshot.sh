@@ -4,7 +4,7 @@
 #
 #   bash tools/screenshot.sh [OUTPUT.png]
 #
-# KORVANE_SHOT_WAIT (seconds, default 10) is how long to wait after the
+# KORVANE_SHOT_WAIT (seconds, default 30) is how long to wait after the
 # window appears, so that the first scan has finished ("Scanned at ..." in the
 # status bar) and the graphs have some points. Not part of tools/test.sh.
 set -euo pipefail
@@ -14,7 +14,7 @@ build="$root/build/mingw-cross"
 # Its own wine prefix, apart from the tests' and tools/run.sh's.
 prefix="$build/wineprefix-shot"
 output=${1:-$root/docs/screenshot.png}
-wait_after=${KORVANE_SHOT_WAIT:-10}
+wait_after=${KORVANE_SHOT_WAIT:-30}
 appear_limit=60
 
 # import (ImageMagick) takes the picture; xwininfo (x11-utils) finds the window.
@@ -25,12 +25,14 @@ xvfb_pid=""
 korvane_pid=""
 cleanup() {
   rm -f "$log"
+  # Ending the prefix's wineserver ends korvane.exe and wine's helpers; only
+  # then does tools/wine-run (which waits for korvane.exe) return.
+  if [[ -d $prefix ]]; then
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+  fi
   if [[ -n $korvane_pid ]]; then
     kill "$korvane_pid" 2>/dev/null || true
     wait "$korvane_pid" 2>/dev/null || true
-  fi
-  if [[ -d $prefix ]]; then
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
   fi
   if [[ -n $xvfb_pid ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
@@ -73,6 +75,15 @@ fi
 export DISPLAY=":$display"
 
 tools/wine-run --prefix "$prefix" --boot
+# Without a window manager on the Xvfb screen, wine draws the title bar and
+# frame itself only for unmanaged windows.
+tools/wine-run --prefix "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
+  /v Managed /t REG_SZ /d N /f >/dev/null
+# wine draws the caption buttons with its Marlett font, which this wine does
+# not find in its own data folder; the prefix's Fonts folder is searched.
+for font in /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf; do
+  [[ ! -f $font ]] || cp "$font" "$prefix/drive_c/windows/Fonts/"
+done
 tools/wine-run --prefix "$prefix" "$build/korvane.exe" >"$log" 2>&1 &
 korvane_pid=$!
 
