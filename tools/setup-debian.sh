@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Install the Debian packages needed to cross-build Korvane and run it and its
 # tests under wine. Quiet and quick when everything is already installed.
+# Further package names given as arguments are installed too (used by
+# tools/screenshot.sh).
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,9 @@ packages=(
   # X libraries that wine's display driver loads at run time
   libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
   xvfb xauth x11-utils
+  # tools/check-resources.sh: wrestool, xmllint
+  icoutils libxml2-utils
+  "$@"
 )
 
 missing=()

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Build Korvane, run it under wine on a private Xvfb screen and save a picture
+# of its window (default: docs/screenshot.png).
+#
+#   bash tools/screenshot.sh [OUTPUT.png]
+#
+# KORVANE_SHOT_WAIT (seconds, default 30) is how long to wait after the
+# window appears, so that the first scan has finished ("Scanned at ..." in the
+# status bar) and the graphs have some points. Not part of tools/test.sh.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$PWD
+build="$root/build/mingw-cross"
+# Its own wine prefix, apart from the tests' and tools/run.sh's.
+prefix="$build/wineprefix-shot"
+output=${1:-$root/docs/screenshot.png}
+wait_after=${KORVANE_SHOT_WAIT:-30}
+appear_limit=60
+
+# import (ImageMagick) takes the picture; xwininfo (x11-utils) finds the window.
+bash tools/setup-debian.sh imagemagick
+
+log=$(mktemp)
+xvfb_pid=""
+korvane_pid=""
+cleanup() {
+  rm -f "$log"
+  # Ending the prefix's wineserver ends korvane.exe and wine's helpers; only
+  # then does tools/wine-run (which waits for korvane.exe) return.
+  if [[ -d $prefix ]]; then
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [[ -n $korvane_pid ]]; then
+    kill "$korvane_pid" 2>/dev/null || true
+    wait "$korvane_pid" 2>/dev/null || true
+  fi
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+if ! { cmake --preset mingw-cross &&
+       cmake --build --preset mingw-cross --target korvane --parallel "$(nproc)"; } >"$log" 2>&1; then
+  cat "$log"
+  echo "screenshot.sh: build failed" >&2
+  exit 1
+fi
+echo "screenshot.sh: built $build/korvane.exe"
+
+# A wineserver left over from an earlier run may hold a display that is gone.
+if [[ -d $prefix ]]; then
+  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+fi
+
+# Our own screen, whatever DISPLAY says: Xvfb picks a free display number and
+# writes it to fd 3 once it accepts connections.
+dfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [[ -s $dfile ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
+done
+display=$(head -n 1 "$dfile" || true)
+rm -f "$dfile"
+if [[ -z $display ]] || ! DISPLAY=":$display" xdpyinfo >/dev/null 2>&1; then
+  echo "screenshot.sh: could not start Xvfb" >&2
+  exit 1
+fi
+export DISPLAY=":$display"
+
+tools/wine-run --prefix "$prefix" --boot
+# Without a window manager on the Xvfb screen, wine draws the title bar and
+# frame itself only for unmanaged windows.
+tools/wine-run --prefix "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
+  /v Managed /t REG_SZ /d N /f >/dev/null
+# wine draws the caption buttons with its Marlett font, which this wine does
+# not find in its own data folder; the prefix's Fonts folder is searched.
+for font in /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf; do
+  [[ ! -f $font ]] || cp "$font" "$prefix/drive_c/windows/Fonts/"
+done
+tools/wine-run --prefix "$prefix" "$build/korvane.exe" >"$log" 2>&1 &
+korvane_pid=$!
+
+# The largest top-level window titled exactly "Korvane": its id, or nothing.
+find_window() {
+  xwininfo -root -tree 2>/dev/null |
+    sed -n 's/^ *\(0x[0-9a-f]*\) "Korvane": .* \([0-9]*\)x\([0-9]*\)+-*[0-9]*+-*[0-9]* .*$/\2 \3 \1/p' |
+    awk '{ print $1 * $2, $3 }' | sort -n | tail -n 1 | cut -d ' ' -f 2
+}
+
+window=""
+start=$SECONDS
+while [[ -z $window ]]; do
+  if ! kill -0 "$korvane_pid" 2>/dev/null; then
+    rc=0
+    wait "$korvane_pid" || rc=$?
+    korvane_pid=""
+    cat "$log"
+    echo "screenshot.sh: korvane.exe showed no window (it ended with exit code $rc)" >&2
+    exit 1
+  fi
+  if (( SECONDS - start >= appear_limit )); then
+    cat "$log"
+    echo "screenshot.sh: korvane.exe showed no window within $appear_limit s" >&2
+    exit 1
+  fi
+  sleep 0.5
+  window=$(find_window)
+done
+echo "screenshot.sh: the window appeared after $((SECONDS - start)) s; waiting $wait_after s for the scan and the graphs"
+sleep "$wait_after"
+if ! kill -0 "$korvane_pid" 2>/dev/null; then
+  cat "$log"
+  echo "screenshot.sh: korvane.exe ended before the picture was taken" >&2
+  exit 1
+fi
+# The window may have been replaced (e.g. recreated); look it up again.
+window=$(find_window)
+if [[ -z $window ]]; then
+  echo "screenshot.sh: the Korvane window is gone" >&2
+  exit 1
+fi
+
+# The window's place on the screen, clipped to the screen.
+info=$(xwininfo -id "$window")
+x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+w=$(sed -n 's/^ *Width: *//p' <<<"$info")
+h=$(sed -n 's/^ *Height: *//p' <<<"$info")
+(( x < 0 )) && { w=$((w + x)); x=0; }
+(( y < 0 )) && { h=$((h + y)); y=0; }
+(( x + w > 1280 )) && w=$((1280 - x))
+(( y + h > 1024 )) && h=$((1024 - y))
+
+mkdir -p "$(dirname "$output")"
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$output"
+echo "screenshot.sh: saved $output (${w}x${h})"
