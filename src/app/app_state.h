@@ -5,10 +5,11 @@
 #include <array>
 #include <string>
 
+#include "app/resource.h"
 #include "common/unique_resource.h"
 
-// Identifiers shared by the window, its menu and its children.
-inline constexpr int IDI_APP = 101;
+// Identifiers shared by the window, its menu and its children (the icon's
+// is in app/resource.h, which the resource compiler reads too).
 inline constexpr int IDC_REPORT_LIST = 1100;
 inline constexpr UINT_PTR IDT_SAMPLE = 1;
 inline constexpr UINT WM_SCAN_DONE = WM_APP + 1;
