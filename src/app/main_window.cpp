@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/child_windows.h"
+#include "app/message_box.h"
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
 #include "load/graph_panel.h"
@@ -27,11 +28,6 @@ constexpr UINT kSampleMilliseconds = 1000;
 constexpr UINT_PTR IDT_SCAN_WATCH = 2;
 constexpr UINT kScanWatchMilliseconds = 500;
 constexpr UINT kNonClientMetricsSize = 504;
-
-void showError(HWND owner, const std::wstring& text)
-{
-    MessageBoxW(owner, text.c_str(), kCaption, MB_ICONERROR);
-}
 
 void readScreenDpi()
 {
@@ -131,7 +127,8 @@ void openWebPage(HWND window)
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(window, L"open", kWebPageAddress, nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32) {
-        showError(window, std::wstring(L"The page could not be opened.\r\n\r\n") + kWebPageAddress);
+        showMessage(window, std::wstring(L"The page could not be opened.\r\n\r\n") + kWebPageAddress,
+                    MB_ICONERROR);
     }
 }
 
@@ -240,7 +237,7 @@ bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
     initGraphs();
 
     if (!registerClasses(instance)) {
-        showError(nullptr, L"The window could not be registered.");
+        showMessage(nullptr, L"The window could not be registered.", MB_ICONERROR);
         exitCode = 1;
         return false;
     }
@@ -253,7 +250,7 @@ bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
         if (menu != nullptr) {
             DestroyMenu(menu);
         }
-        showError(nullptr, L"The window could not be created.");
+        showMessage(nullptr, L"The window could not be created.", MB_ICONERROR);
         exitCode = 1;
         return false;
     }
