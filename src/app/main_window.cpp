@@ -10,6 +10,7 @@
 #include "app/message_box.h"
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
+#include "export/save_copy_commands.h"
 #include "load/graph_panel.h"
 #include "load/load_sampler.h"
 
@@ -178,6 +179,12 @@ bool onCommand(HWND window, WORD id)
     switch (id) {
     case IDM_REFRESH:
         startScan(window);
+        return true;
+    case IDM_COPY_ROWS:
+        copySelectedRows(window);
+        return true;
+    case IDM_SAVE_CSV:
+        saveAsCsv(window);
         return true;
     case IDM_EXIT:
         PostMessageW(window, WM_CLOSE, 0, 0);

@@ -171,3 +171,41 @@ public:
 private:
     HWND window_;
 };
+
+// OpenClipboard/CloseClipboard. opened() says whether the clipboard is ours;
+// when it is not, the caller reads GetLastError before anything else.
+class ClipboardOpener {
+public:
+    explicit ClipboardOpener(HWND owner) noexcept : opened_(OpenClipboard(owner) != FALSE) {}
+    ~ClipboardOpener()
+    {
+        if (opened_) {
+            CloseClipboard();
+        }
+    }
+    ClipboardOpener(const ClipboardOpener&) = delete;
+    ClipboardOpener& operator=(const ClipboardOpener&) = delete;
+    [[nodiscard]] bool opened() const noexcept { return opened_; }
+
+private:
+    bool opened_;
+};
+
+// GlobalLock/GlobalUnlock of a movable block.
+class GlobalLockGuard {
+public:
+    explicit GlobalLockGuard(HGLOBAL memory) noexcept : memory_(memory), pointer_(GlobalLock(memory)) {}
+    ~GlobalLockGuard()
+    {
+        if (pointer_ != nullptr) {
+            GlobalUnlock(memory_);
+        }
+    }
+    GlobalLockGuard(const GlobalLockGuard&) = delete;
+    GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+    [[nodiscard]] void* get() const noexcept { return pointer_; }
+
+private:
+    HGLOBAL memory_;
+    void* pointer_;
+};

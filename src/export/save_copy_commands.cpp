@@ -1,0 +1,163 @@
+#include "export/save_copy_commands.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/message_box.h"
+#include "app/report_view.h"
+#include "app/scan_coordination.h"
+#include "common/unique_resource.h"
+#include "export/csv_report.h"
+#include "export/export_texts.h"
+#include "export/safe_file_replace.h"
+#include "load/load_sampler.h"
+#include "scan/windows_failure.h"
+
+namespace {
+
+constexpr DWORD kPathBufferLength = 520;
+constexpr wchar_t kDefaultFileName[] = L"Korvane.csv";
+// Pairs of shown text and pattern, ended by an extra zero.
+constexpr wchar_t kFilter[] = L"CSV file (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
+
+enum class ClipboardOutcome { Done, NotOpened, NotAccepted };
+
+// Everything between opening and closing the clipboard; the caller shows any
+// message only after it is closed again.
+ClipboardOutcome putTextOnClipboard(HWND owner, const std::wstring& text, DWORD& openError)
+{
+    const ClipboardOpener clipboard(owner);
+    if (!clipboard.opened()) {
+        openError = GetLastError();
+        return ClipboardOutcome::NotOpened;
+    }
+    // From here the earlier content is gone, even if a later step fails.
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!memory) {
+        return ClipboardOutcome::NotAccepted;
+    }
+    {
+        const GlobalLockGuard lock(memory.get());
+        if (lock.get() == nullptr) {
+            return ClipboardOutcome::NotAccepted;
+        }
+        std::memcpy(lock.get(), text.c_str(), bytes);
+    }
+    if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) {
+        return ClipboardOutcome::NotAccepted;
+    }
+    // The clipboard owns the memory now.
+    static_cast<void>(memory.release());
+    return ClipboardOutcome::Done;
+}
+
+// The selected items in ascending order, as the list reports them.
+std::vector<int> selectedItems(HWND list)
+{
+    std::vector<int> items;
+    if (list == nullptr) {
+        return items;
+    }
+    int index = -1;
+    for (;;) {
+        const auto next = static_cast<int>(
+            SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(index), MAKELPARAM(LVNI_SELECTED, 0)));
+        // A list always answers with a later item; anything else ends the walk
+        // rather than looping for ever.
+        if (next < 0 || next <= index) {
+            break;
+        }
+        items.push_back(next);
+        index = next;
+    }
+    return items;
+}
+
+}  // namespace
+
+SaveDialogCalls& saveDialogCalls()
+{
+    static SaveDialogCalls calls{GetSaveFileNameW, CommDlgExtendedError};
+    return calls;
+}
+
+bool askSavePath(HWND owner, std::wstring& path)
+{
+    std::array<wchar_t, kPathBufferLength> buffer{};
+    lstrcpynW(buffer.data(), kDefaultFileName, static_cast<int>(buffer.size()));
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = kPathBufferLength;
+    dialog.lpstrTitle = L"Save this page as CSV";
+    dialog.lpstrDefExt = L"csv";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_EXPLORER;
+
+    const SaveDialogCalls& calls = saveDialogCalls();
+    if (calls.getSaveFileName(&dialog) != FALSE) {
+        // The dialog may have written right up to the end: never read past it.
+        buffer.back() = L'\0';
+        path = buffer.data();
+        return true;
+    }
+    std::wstring reason;
+    if (dialogErrorText(calls.commDlgExtendedError(), reason)) {
+        showMessage(owner, L"The Save As dialog failed, so nothing was saved.\r\n\r\n" + reason, MB_ICONERROR | MB_OK);
+    }
+    return false;
+}
+
+void saveAsCsv(HWND mainWindow)
+{
+    const ScanState& scan = scanState();
+    if (!scan.currentSnapshot) {
+        showMessage(mainWindow, L"Nothing has been read from this machine yet.", MB_ICONINFORMATION | MB_OK);
+        return;
+    }
+    // The file holds the page as it stood when the command was chosen, even
+    // if a scan result arrives while the dialog is open.
+    const LiveState& live = liveState();
+    const std::string bytes = buildCsvReport(
+        buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt, live.liveTakenAt));
+
+    std::wstring path;
+    if (!askSavePath(mainWindow, path)) {
+        return;
+    }
+    std::wstring error;
+    if (!replaceFileSafely(path, bytes, error)) {
+        showMessage(mainWindow, L"The file could not be written.\r\n\r\n" + error, MB_ICONERROR | MB_OK);
+        return;
+    }
+    setStatusText(1, L"Saved " + path);
+}
+
+void copySelectedRows(HWND mainWindow)
+{
+    const std::wstring text = selectedRowsText(reportView().shownRows, selectedItems(shell().reportList));
+    if (text.empty()) {
+        showMessage(mainWindow, L"Select one or more rows first.", MB_ICONINFORMATION | MB_OK);
+        return;
+    }
+    DWORD openError = 0;
+    switch (putTextOnClipboard(mainWindow, text, openError)) {
+    case ClipboardOutcome::Done:
+        break;
+    case ClipboardOutcome::NotOpened:
+        showMessage(mainWindow, L"The clipboard could not be opened: " + windowsErrorMessage(openError) + L".",
+                    MB_ICONERROR | MB_OK);
+        break;
+    case ClipboardOutcome::NotAccepted:
+        showMessage(mainWindow, L"The rows could not be put on the clipboard.", MB_ICONERROR | MB_OK);
+        break;
+    }
+}

@@ -1,0 +1,421 @@
+#include "export/save_copy_commands.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/report_view.h"
+#include "app/scan_coordination.h"
+#include "app/window_harness.h"
+#include "export/csv_report.h"
+#include "load/load_sampler.h"
+#include "scan/scan_machine.h"
+#include "scan/windows_failure.h"
+
+namespace {
+
+// --- Seams: message boxes and the Save As dialog are answered by the test.
+
+struct ShownMessage {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT flags;
+};
+std::vector<ShownMessage> shownMessages;
+
+int WINAPI recordingMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags)
+{
+    shownMessages.push_back({owner, text, caption, flags});
+    return IDOK;
+}
+
+// What the fake dialog saw and how it answers.
+struct DialogScript {
+    int calls = 0;
+    OPENFILENAMEW seen{};
+    std::wstring initialName;
+    std::wstring filter;
+    std::wstring title;
+    std::wstring defaultExtension;
+    bool accept = false;
+    std::wstring answer;       // written into the buffer when accepting
+    bool fillWholeBuffer = false;  // write nMaxFile characters without a terminator
+    DWORD extendedError = 0;
+    void (*whileOpen)() = nullptr;  // runs while the "dialog" is open
+};
+DialogScript dialog;
+
+BOOL WINAPI scriptedSaveDialog(LPOPENFILENAMEW settings)
+{
+    ++dialog.calls;
+    dialog.seen = *settings;
+    dialog.initialName = settings->lpstrFile;
+    // The filter is a block of zero-ended strings ended by an empty one.
+    for (const wchar_t* p = settings->lpstrFilter; *p != L'\0'; p += wcslen(p) + 1) {
+        dialog.filter += p;
+        dialog.filter += L'|';
+    }
+    dialog.title = settings->lpstrTitle;
+    dialog.defaultExtension = settings->lpstrDefExt;
+    if (dialog.whileOpen != nullptr) {
+        dialog.whileOpen();
+    }
+    if (!dialog.accept) {
+        return FALSE;
+    }
+    if (dialog.fillWholeBuffer) {
+        for (DWORD i = 0; i < settings->nMaxFile; ++i) {
+            settings->lpstrFile[i] = L'x';
+        }
+    } else {
+        lstrcpynW(settings->lpstrFile, dialog.answer.c_str(), static_cast<int>(settings->nMaxFile));
+    }
+    return TRUE;
+}
+
+DWORD WINAPI scriptedExtendedError()
+{
+    return dialog.extendedError;
+}
+
+// A scan that returns at once with a recognisable snapshot, or waits for the gate.
+HANDLE scanGate = nullptr;
+
+ScanSnapshot& quickScan(ScanSnapshot& snapshot)
+{
+    snapshot = ScanSnapshot{};
+    snapshot.computerName = readingOk(L"SAVE-TEST");
+    snapshot.tally.firmwareTableRead = true;
+    snapshot.tally.displayListComplete = true;
+    return snapshot;
+}
+
+ScanSnapshot& gatedScan(ScanSnapshot& snapshot)
+{
+    WaitForSingleObject(scanGate, 30000);
+    return quickScan(snapshot);
+}
+
+std::string fileBytes(const std::wstring& path)
+{
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::wstring clipboardText()
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) {
+        return L"<clipboard not opened>";
+    }
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void putOnClipboard(const std::wstring& text)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    ASSERT_NE(memory, nullptr);
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    ASSERT_NE(SetClipboardData(CF_UNICODETEXT, memory), nullptr);
+    CloseClipboard();
+}
+
+void selectItem(int index, bool selected)
+{
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = selected ? LVIS_SELECTED : 0;
+    SendMessageW(shell().reportList, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+class SaveAndCopy : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        shownMessages.clear();
+        dialog = DialogScript{};
+        messageBoxFunction() = recordingMessageBox;
+        saveDialogCalls() = {scriptedSaveDialog, scriptedExtendedError};
+        scanGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+        wchar_t temp[MAX_PATH]{};
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = std::wstring(temp) + L"korvane-save-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder_.c_str(), nullptr);
+    }
+
+    void TearDown() override
+    {
+        SetEvent(scanGate);
+        finishKorvane();
+        MSG leftover{};
+        while (PeekMessageW(&leftover, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        CloseHandle(scanGate);
+        scanFunction() = scanMachine;
+        messageBoxFunction() = MessageBoxW;
+        saveDialogCalls() = {GetSaveFileNameW, CommDlgExtendedError};
+
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                DeleteFileW((folder_ + L"\\" + found.cFileName).c_str());
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(folder_.c_str());
+    }
+
+    void start(ScanFunction scan)
+    {
+        scanFunction() = scan;
+        int exitCode = -1;
+        ASSERT_TRUE(startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode));
+        if (scan == quickScan) {
+            ASSERT_TRUE(pumpUntil([] { return !scanState().scanThread; }));
+            ASSERT_TRUE(scanState().currentSnapshot);
+        }
+    }
+
+    static void command(WORD id) { SendMessageW(shell().mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    std::wstring folder_;
+};
+
+TEST_F(SaveAndCopy, SaveBeforeAnyScanResultOpensNoDialog)
+{
+    start(gatedScan);
+    command(IDM_SAVE_CSV);
+    EXPECT_EQ(dialog.calls, 0);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0].text, L"Nothing has been read from this machine yet.");
+    EXPECT_EQ(shownMessages[0].caption, L"Korvane");
+    EXPECT_EQ(shownMessages[0].owner, shell().mainWindow);
+    EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
+}
+
+TEST_F(SaveAndCopy, TheDialogIsSetUpAndACancelChangesNothing)
+{
+    start(quickScan);
+    const std::wstring statusBefore = statusPart(1);
+    command(IDM_SAVE_CSV);
+
+    ASSERT_EQ(dialog.calls, 1);
+    EXPECT_EQ(dialog.seen.lStructSize, sizeof(OPENFILENAMEW));
+    EXPECT_EQ(dialog.seen.hwndOwner, shell().mainWindow);
+    EXPECT_EQ(dialog.seen.nMaxFile, 520u);
+    EXPECT_EQ(dialog.seen.Flags, 0x8080Au);
+    EXPECT_EQ(dialog.seen.lpstrInitialDir, nullptr);
+    EXPECT_EQ(dialog.seen.nFilterIndex, 0u);
+    EXPECT_EQ(dialog.initialName, L"Korvane.csv");
+    EXPECT_EQ(dialog.filter, L"CSV file (*.csv)|*.csv|All files (*.*)|*.*|");
+    EXPECT_EQ(dialog.title, L"Save this page as CSV");
+    EXPECT_EQ(dialog.defaultExtension, L"csv");
+
+    // Cancelled (extended error 0): nothing shown, nothing written, status as it was.
+    EXPECT_TRUE(shownMessages.empty());
+    EXPECT_EQ(statusPart(1), statusBefore);
+    EXPECT_EQ(GetFileAttributesW((folder_ + L"\\Korvane.csv").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SaveAndCopy, DialogFailuresAreReported)
+{
+    start(quickScan);
+    const std::wstring statusBefore = statusPart(1);
+    const struct {
+        DWORD code;
+        const wchar_t* words;
+    } cases[] = {
+        {0x1234, L"The dialog reported error 0x1234."},
+        {0x3002, L"The file name is not valid (FNERR_INVALIDFILENAME)."},
+    };
+    for (const auto& c : cases) {
+        shownMessages.clear();
+        dialog.extendedError = c.code;
+        command(IDM_SAVE_CSV);
+        ASSERT_EQ(shownMessages.size(), 1u) << c.code;
+        EXPECT_EQ(shownMessages[0].text,
+                  std::wstring(L"The Save As dialog failed, so nothing was saved.\r\n\r\n") + c.words);
+        EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
+        EXPECT_EQ(shownMessages[0].caption, L"Korvane");
+    }
+    EXPECT_EQ(statusPart(1), statusBefore);
+}
+
+// A scan result that arrives while the dialog is open must not change what is saved.
+void replaceSnapshotWhileOpen()
+{
+    auto other = std::make_unique<ScanSnapshot>();
+    other->computerName = readingOk(L"ARRIVED-LATER");
+    scanState().currentSnapshot = std::move(other);
+}
+
+TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
+{
+    start(quickScan);
+    const LiveState& live = liveState();
+    const std::string expected = buildCsvReport(buildReportPage(
+        *scanState().currentSnapshot, live.liveMemory, live.liveLoad, scanState().scanTakenAt, live.liveTakenAt));
+
+    // A target that exists already is replaced.
+    const std::wstring path = folder_ + L"\\Report file.csv";
+    {
+        std::ofstream old(std::filesystem::path(path), std::ios::binary);
+        old << "old content that is longer than nothing";
+    }
+    dialog.accept = true;
+    dialog.answer = path;
+    dialog.whileOpen = replaceSnapshotWhileOpen;
+    command(IDM_SAVE_CSV);
+
+    EXPECT_TRUE(shownMessages.empty()) << (shownMessages.empty() ? "" : "shown: ") << shownMessages.size();
+    const std::string written = fileBytes(path);
+    EXPECT_EQ(written, expected);
+    EXPECT_NE(written.find("SAVE-TEST"), std::string::npos);
+    EXPECT_EQ(written.find("ARRIVED-LATER"), std::string::npos);
+    EXPECT_EQ(statusPart(1), L"Saved " + path);
+    // No temporary file is left beside it.
+    EXPECT_EQ(GetFileAttributesW((folder_ + L"\\~KV0000.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SaveAndCopy, AFailedWriteIsReportedAndLeavesTheStatusAlone)
+{
+    start(quickScan);
+    const std::wstring statusBefore = statusPart(1);
+    dialog.accept = true;
+    dialog.answer = folder_ + L"\\no such folder\\Korvane.csv";
+    command(IDM_SAVE_CSV);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0].text,
+              L"The file could not be written.\r\n\r\n" + windowsErrorMessage(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
+    EXPECT_EQ(statusPart(1), statusBefore);
+}
+
+TEST_F(SaveAndCopy, APathThatFillsTheWholeBufferIsCutAtItsEnd)
+{
+    start(quickScan);
+    dialog.accept = true;
+    dialog.fillWholeBuffer = true;
+    std::wstring path;
+    ASSERT_TRUE(askSavePath(shell().mainWindow, path));
+    EXPECT_EQ(path, std::wstring(519, L'x'));
+}
+
+TEST_F(SaveAndCopy, CopyPutsTheSelectedRowsInListOrder)
+{
+    start(quickScan);
+    const auto rows = listRows();
+    ASSERT_GT(rows.size(), 8u);
+
+    // Selected as 7, 2, 5: copied as 2, 5, 7, each ended by CR LF.
+    selectItem(-1, false);
+    selectItem(7, true);
+    selectItem(2, true);
+    selectItem(5, true);
+    command(IDM_COPY_ROWS);
+    EXPECT_TRUE(shownMessages.empty());
+    const std::wstring expected = rows[2].first + L"\t" + rows[2].second + L"\r\n" + rows[5].first + L"\t" +
+                                  rows[5].second + L"\r\n" + rows[7].first + L"\t" + rows[7].second + L"\r\n";
+    EXPECT_EQ(clipboardText(), expected);
+
+    // Ctrl+C reaches the command through the accelerators while the list has the focus.
+    selectItem(-1, false);
+    selectItem(0, true);
+    BYTE keys[256]{};
+    ASSERT_TRUE(GetKeyboardState(keys));
+    BYTE withControl[256];
+    memcpy(withControl, keys, sizeof(keys));
+    withControl[VK_CONTROL] = 0x80;
+    SetKeyboardState(withControl);
+    MSG key{shell().reportList, WM_KEYDOWN, 'C', 0, 0, {}};
+    dispatchWindowMessage(key);
+    SetKeyboardState(keys);
+    EXPECT_EQ(clipboardText(), rows[0].first + L"\t" + rows[0].second + L"\r\n");
+}
+
+TEST_F(SaveAndCopy, CopyWithNothingSelectedLeavesTheClipboardAlone)
+{
+    start(quickScan);
+    putOnClipboard(L"left alone");
+    selectItem(-1, false);
+    command(IDM_COPY_ROWS);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0].text, L"Select one or more rows first.");
+    EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
+    EXPECT_EQ(clipboardText(), L"left alone");
+}
+
+// Holds the clipboard open from another thread until told to let go.
+struct ClipboardHolder {
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> held{false};
+};
+
+DWORD WINAPI holdClipboard(LPVOID parameter)
+{
+    auto* holder = static_cast<ClipboardHolder*>(parameter);
+    holder->held = OpenClipboard(nullptr) != FALSE;
+    SetEvent(holder->opened);
+    WaitForSingleObject(holder->release, 30000);
+    if (holder->held) {
+        CloseClipboard();
+    }
+    return 0;
+}
+
+TEST_F(SaveAndCopy, AClipboardHeldElsewhereIsReported)
+{
+    start(quickScan);
+    putOnClipboard(L"still here");
+    selectItem(-1, false);
+    selectItem(1, true);
+
+    ClipboardHolder holder;
+    const HANDLE thread = CreateThread(nullptr, 0, holdClipboard, &holder, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(holder.opened, 10000);
+    ASSERT_TRUE(holder.held);
+    command(IDM_COPY_ROWS);
+    SetEvent(holder.release);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseHandle(holder.opened);
+    CloseHandle(holder.release);
+
+    ASSERT_EQ(shownMessages.size(), 1u);
+    const std::wstring& text = shownMessages[0].text;
+    const std::wstring lead = L"The clipboard could not be opened: ";
+    ASSERT_GT(text.size(), lead.size() + 1) << text.size();
+    EXPECT_EQ(text.substr(0, lead.size()), lead);
+    EXPECT_EQ(text.back(), L'.');
+    EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
+    EXPECT_EQ(clipboardText(), L"still here");
+}
+
+}  // namespace
