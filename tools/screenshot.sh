@@ -9,6 +9,7 @@
 # status bar) and the graphs have some points. Not part of tools/test.sh.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source tools/xvfb.sh
 root=$PWD
 build="$root/build/mingw-cross"
 # Its own wine prefix, apart from the tests' and tools/run.sh's.
@@ -56,23 +57,11 @@ if [[ -d $prefix ]]; then
   WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
 fi
 
-# Our own screen, whatever DISPLAY says: Xvfb picks a free display number and
-# writes it to fd 3 once it accepts connections.
-dfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ -s $dfile ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-display=$(head -n 1 "$dfile" || true)
-rm -f "$dfile"
-if [[ -z $display ]] || ! DISPLAY=":$display" xdpyinfo >/dev/null 2>&1; then
+# Our own screen, whatever DISPLAY says.
+if ! start_xvfb; then
   echo "screenshot.sh: could not start Xvfb" >&2
   exit 1
 fi
-export DISPLAY=":$display"
 
 tools/wine-run --prefix "$prefix" --boot
 # Without a window manager on the Xvfb screen, wine draws the title bar and

@@ -4,6 +4,7 @@
 # failure.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source tools/xvfb.sh
 root=$PWD
 build="$root/build/mingw-cross"
 prefix="$build/wineprefix"
@@ -50,23 +51,10 @@ if [[ -d $prefix ]]; then
 fi
 
 if [[ -z ${DISPLAY:-} ]] || ! xdpyinfo >/dev/null 2>&1; then
-  # Xvfb picks a free display number and writes it to fd 3 once it accepts
-  # connections.
-  dfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [[ -s $dfile ]] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  display=$(head -n 1 "$dfile" || true)
-  rm -f "$dfile"
-  if [[ -z $display ]] || ! DISPLAY=":$display" xdpyinfo >/dev/null 2>&1; then
+  if ! start_xvfb; then
     echo "test.sh: could not start Xvfb" >&2
     exit 1
   fi
-  export DISPLAY=":$display"
   echo "test.sh: started Xvfb on $DISPLAY"
 fi
 

@@ -68,12 +68,7 @@ protected:
     void TearDown() override
     {
         SetEvent(scanGate);
-        finishKorvane();
-        // The destroyed window posted WM_QUIT (and maybe more): none of it may
-        // reach the next test.
-        MSG leftover{};
-        while (PeekMessageW(&leftover, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        finishKorvaneAndDrain();
         CloseHandle(scanGate);
         scanFunction() = scanMachine;
         scanResultPoster() = PostMessageW;

@@ -37,6 +37,16 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000
     return true;
 }
 
+// Ends what startKorvane made and drops whatever the destroyed window posted
+// (WM_QUIT and maybe more), so that none of it reaches the next test.
+inline void finishKorvaneAndDrain()
+{
+    finishKorvane();
+    MSG leftover{};
+    while (PeekMessageW(&leftover, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
 inline std::wstring statusPart(int part)
 {
     const HWND bar = shell().statusBar;

@@ -170,10 +170,7 @@ protected:
     void TearDown() override
     {
         SetEvent(scanGate);
-        finishKorvane();
-        MSG leftover{};
-        while (PeekMessageW(&leftover, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        finishKorvaneAndDrain();
         CloseHandle(scanGate);
         scanFunction() = scanMachine;
         messageBoxFunction() = MessageBoxW;

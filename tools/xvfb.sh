@@ -1,0 +1,22 @@
+# Sourced by tools/test.sh and tools/screenshot.sh.
+#
+# start_xvfb: starts Xvfb on a free display number (Xvfb picks it and writes
+# it to fd 3 once it accepts connections), exports DISPLAY and sets xvfb_pid
+# so the caller can stop it. Returns 1 when no usable display came up.
+start_xvfb() {
+  local dfile display
+  dfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -s $dfile ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  display=$(head -n 1 "$dfile" || true)
+  rm -f "$dfile"
+  if [[ -z $display ]] || ! DISPLAY=":$display" xdpyinfo >/dev/null 2>&1; then
+    return 1
+  fi
+  export DISPLAY=":$display"
+}
