@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/child_windows.h"
 #include "app/message_box.h"
+#include "app/power_actions.h"
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
 #include "export/save_copy_commands.h"
@@ -192,11 +193,25 @@ bool onCommand(HWND window, WORD id)
     case IDM_ALWAYS_ON_TOP:
         toggleAlwaysOnTop(window);
         return true;
+    case IDM_LOG_OFF:
+        powerAction(window, EWX_LOGOFF,
+                    L"Log off now?\r\n\r\nAnything not saved in your open programs will be lost.", false);
+        return true;
+    case IDM_RESTART:
+        powerAction(window, EWX_REBOOT,
+                    L"Restart this computer now?\r\n\r\nAnything not saved in your open programs will be lost.",
+                    true);
+        return true;
+    case IDM_SHUT_DOWN:
+        // Shutdown alone would halt without switching the machine off.
+        powerAction(window, EWX_SHUTDOWN | EWX_POWEROFF,
+                    L"Shut this computer down now?\r\n\r\nAnything not saved in your open programs will be lost.",
+                    true);
+        return true;
     case IDM_WEB_PAGE:
         openWebPage(window);
         return true;
     default:
-        // Copy, Save and the power commands are not part of this build yet.
         return false;
     }
 }
