@@ -1,0 +1,86 @@
+#include "export/safe_file_replace.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "common/unique_resource.h"
+#include "export/temporary_name.h"
+#include "scan/windows_failure.h"
+
+namespace {
+
+// Bounds each WriteFile call, whatever the size of the report.
+constexpr size_t kMaxWriteChunk = 0x100000;
+
+// Writes all of `data` from its start. On failure returns false with the last
+// error read right after the failing call in `error`.
+bool writeAll(const FileCalls& calls, HANDLE file, std::string_view data, DWORD& error)
+{
+    size_t offset = 0;
+    while (offset < data.size()) {
+        const auto chunk = static_cast<DWORD>(std::min(data.size() - offset, kMaxWriteChunk));
+        DWORD written = 0;
+        // A write that reports success but moved nothing would loop forever.
+        if (!calls.writeFile(file, data.data() + offset, chunk, &written, nullptr) || written == 0) {
+            error = GetLastError();
+            return false;
+        }
+        offset += written;
+    }
+    return true;
+}
+
+}  // namespace
+
+const FileCalls& realFileCalls()
+{
+    static const FileCalls calls{CreateFileW, WriteFile, MoveFileExW};
+    return calls;
+}
+
+bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText)
+{
+    return replaceFileSafely(target, data, errorText, realFileCalls());
+}
+
+bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText,
+                       const FileCalls& calls)
+{
+    for (unsigned number = 0; number < kTemporaryNameCount; ++number) {
+        const std::wstring candidate = temporaryNameFor(target, number);
+        if (candidate.empty()) {
+            continue;
+        }
+        // Share mode 0 keeps other programs out while the bytes go in;
+        // CREATE_NEW never opens a file someone else left under this name.
+        UniqueHandle file(calls.createFile(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            const DWORD code = GetLastError();
+            if (code == ERROR_FILE_EXISTS) {
+                continue;
+            }
+            errorText = windowsErrorMessage(code);
+            return false;
+        }
+
+        DWORD writeError = 0;
+        if (!writeAll(calls, file.get(), data, writeError)) {
+            file.reset();
+            DeleteFileW(candidate.c_str());
+            errorText = windowsErrorMessage(writeError);
+            return false;
+        }
+        file.reset();
+
+        if (!calls.moveFile(candidate.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            const DWORD code = GetLastError();
+            errorText = windowsErrorMessage(code);
+            DeleteFileW(candidate.c_str());
+            return false;
+        }
+        return true;
+    }
+    errorText = L"No unused temporary name was free beside the chosen file.";
+    return false;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// Writes `data` to a new temporary file beside `target` and moves it over the
+// target in one rename, so a failed save never leaves the target half
+// written. On failure the temporary file is gone, the target is as it was and
+// `errorText` says why; it is set only when the result is false.
+[[nodiscard]] bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText);
+
+// The file calls replaceFileSafely makes, with the signatures and last-error
+// behaviour of the Windows functions, so that tests can make one of them fail.
+struct FileCalls {
+    decltype(&CreateFileW) createFile;
+    decltype(&WriteFile) writeFile;
+    decltype(&MoveFileExW) moveFile;
+};
+
+// CreateFileW, WriteFile and MoveFileExW themselves.
+[[nodiscard]] const FileCalls& realFileCalls();
+
+[[nodiscard]] bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText,
+                                     const FileCalls& calls);
