@@ -12,7 +12,7 @@ namespace {
 // Bounds each WriteFile call, whatever the size of the report.
 constexpr size_t kMaxWriteChunk = 0x100000;
 
-// Writes all of `data` from its start. On failure returns false with the last
+// Writes all of `data` from its start and flushes it. On failure returns false with the last
 // error read right after the failing call in `error`.
 bool writeAll(const FileCalls& calls, HANDLE file, std::string_view data, DWORD& error)
 {
@@ -27,14 +27,28 @@ bool writeAll(const FileCalls& calls, HANDLE file, std::string_view data, DWORD&
         }
         offset += written;
     }
+    // The bytes reach the disk before the rename can: otherwise a power cut
+    // just after the save could leave the target renamed but empty or torn,
+    // with the old report already gone.
+    if (!calls.flushFile(file)) {
+        error = GetLastError();
+        return false;
+    }
     return true;
+}
+
+// A write that "succeeded" with nothing written may leave no error code; the
+// user must not read "The operation completed successfully." as the reason.
+DWORD failureCode(DWORD code)
+{
+    return code != ERROR_SUCCESS ? code : static_cast<DWORD>(ERROR_WRITE_FAULT);
 }
 
 }  // namespace
 
 const FileCalls& realFileCalls()
 {
-    static const FileCalls calls{CreateFileW, WriteFile, MoveFileExW};
+    static const FileCalls calls{CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW};
     return calls;
 }
 
@@ -68,7 +82,7 @@ bool replaceFileSafely(const std::wstring& target, std::string_view data, std::w
         if (!writeAll(calls, file.get(), data, writeError)) {
             file.reset();
             DeleteFileW(candidate.c_str());
-            errorText = windowsErrorMessage(writeError);
+            errorText = windowsErrorMessage(failureCode(writeError));
             return false;
         }
         file.reset();

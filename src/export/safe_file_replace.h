@@ -16,10 +16,11 @@
 struct FileCalls {
     decltype(&CreateFileW) createFile;
     decltype(&WriteFile) writeFile;
+    decltype(&FlushFileBuffers) flushFile;
     decltype(&MoveFileExW) moveFile;
 };
 
-// CreateFileW, WriteFile and MoveFileExW themselves.
+// CreateFileW, WriteFile, FlushFileBuffers and MoveFileExW themselves.
 [[nodiscard]] const FileCalls& realFileCalls();
 
 [[nodiscard]] bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText,

@@ -94,6 +94,9 @@ struct Script {
     std::vector<DWORD> writeSizes;
     DWORD openErrorWhileWriting = 0;
 
+    DWORD flushFailure = 0;  // the flush fails with this code, untried
+    std::vector<std::string> calls;  // "write", "flush", "move" in the order made
+
     DWORD moveFailure = 0;  // the move fails with this code, untried
     std::vector<std::wstring> movedFrom;
     DWORD moveFlags = 0;
@@ -117,6 +120,7 @@ HANDLE WINAPI scriptedCreateFile(LPCWSTR name, DWORD access, DWORD share, LPSECU
 BOOL WINAPI scriptedWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
 {
     const int index = static_cast<int>(script.writeSizes.size());
+    script.calls.emplace_back("write");
     script.writeOffsets.push_back(static_cast<size_t>(static_cast<const char*>(buffer) - script.dataStart));
     script.writeSizes.push_back(size);
     if (index == 0) {
@@ -137,6 +141,7 @@ BOOL WINAPI scriptedWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD w
 
 BOOL WINAPI scriptedMoveFile(LPCWSTR from, LPCWSTR to, DWORD flags)
 {
+    script.calls.emplace_back("move");
     script.movedFrom.emplace_back(from);
     script.moveFlags = flags;
     // Readable only if the temporary file was closed before the move.
@@ -153,7 +158,17 @@ BOOL WINAPI scriptedMoveFile(LPCWSTR from, LPCWSTR to, DWORD flags)
     return moved;
 }
 
-const FileCalls scriptedCalls{scriptedCreateFile, scriptedWriteFile, scriptedMoveFile};
+BOOL WINAPI scriptedFlushFile(HANDLE file)
+{
+    script.calls.emplace_back("flush");
+    if (script.flushFailure != 0) {
+        SetLastError(script.flushFailure);
+        return FALSE;
+    }
+    return FlushFileBuffers(file);
+}
+
+const FileCalls scriptedCalls{scriptedCreateFile, scriptedWriteFile, scriptedFlushFile, scriptedMoveFile};
 
 void resetScript(const std::string& data)
 {
@@ -412,6 +427,7 @@ TEST_F(SafeFileReplace, FailedWriteDeletesTheTemporary)
         {"second call fails", 1, false, ERROR_DISK_FULL},
         {"third call reports 0 bytes written", 2, true, ERROR_HANDLE_DISK_FULL},
     };
+
     const std::string data = patterned(kTwoAndAHalfMiBPlusOne);
     writeBytes(path(L"report.csv"), "old report");
     for (const Case& c : cases) {
@@ -427,6 +443,55 @@ TEST_F(SafeFileReplace, FailedWriteDeletesTheTemporary)
         EXPECT_TRUE(script.movedFrom.empty());
         EXPECT_EQ(readBytes(path(L"report.csv")), "old report");
         EXPECT_EQ(namesIn(folder_), std::vector<std::wstring>{L"report.csv"}) << "the temporary file is deleted";
+    }
+    {
+        // Writing nothing without an error code is still a failure, and is
+        // not worded as a success.
+        SCOPED_TRACE("a call writes nothing and sets no error");
+        resetScript(data);
+        script.failingWrite = 1;
+        script.failByWritingNothing = true;
+        script.writeFailure = ERROR_SUCCESS;
+        std::wstring error = kUntouched;
+        EXPECT_FALSE(replaceFileSafely(path(L"report.csv"), data, error, scriptedCalls));
+        EXPECT_EQ(error, windowsErrorMessage(ERROR_WRITE_FAULT));
+        EXPECT_EQ(readBytes(path(L"report.csv")), "old report");
+        EXPECT_EQ(namesIn(folder_), std::vector<std::wstring>{L"report.csv"});
+    }
+}
+
+TEST_F(SafeFileReplace, FlushesTheBytesBeforeTheMove)
+{
+    const std::string data = patterned(kChunk + 10);
+    writeBytes(path(L"report.csv"), "old report");
+    {
+        SCOPED_TRACE("the flush succeeds");
+        resetScript(data);
+        std::wstring error = kUntouched;
+        ASSERT_TRUE(replaceFileSafely(path(L"report.csv"), data, error, scriptedCalls)) << error;
+        EXPECT_EQ(script.calls, (std::vector<std::string>{"write", "write", "flush", "move"}));
+        EXPECT_TRUE(readBytes(path(L"report.csv")) == data);
+    }
+    {
+        SCOPED_TRACE("the flush fails");
+        writeBytes(path(L"report.csv"), "old report");
+        resetScript(data);
+        script.flushFailure = ERROR_IO_DEVICE;
+        std::wstring error = kUntouched;
+        EXPECT_FALSE(replaceFileSafely(path(L"report.csv"), data, error, scriptedCalls));
+        EXPECT_EQ(error, windowsErrorMessage(ERROR_IO_DEVICE));
+        EXPECT_EQ(script.calls, (std::vector<std::string>{"write", "write", "flush"})) << "no move after it";
+        EXPECT_EQ(readBytes(path(L"report.csv")), "old report");
+        EXPECT_EQ(namesIn(folder_), std::vector<std::wstring>{L"report.csv"}) << "the temporary file is deleted";
+    }
+    {
+        // Empty data makes no write but is still flushed.
+        SCOPED_TRACE("empty data");
+        resetScript(std::string());
+        std::wstring error = kUntouched;
+        ASSERT_TRUE(replaceFileSafely(path(L"report.csv"), std::string_view(), error, scriptedCalls)) << error;
+        EXPECT_EQ(script.calls, (std::vector<std::string>{"flush", "move"}));
+        EXPECT_EQ(readBytes(path(L"report.csv")), "");
     }
 }
 
