@@ -404,43 +404,6 @@ TEST_F(MainWindow, MenuHasItsTextsInOrderAndAlwaysOnTopToggles)
 
 TEST_F(MainWindow, TicksAndRescansDoNotGrowHandlesGdiObjectsOrMemory)
 {
-    // Windows counts GDI and USER objects and handles per process; Wine 8
-    // answers 0 to those calls. Two measures work everywhere: the bytes in
-    // use on every heap of the process, and the lowest free handle slot (a
-    // leaked handle keeps its slot, so a new handle lands ever higher).
-    struct Counts {
-        DWORD gdi = 0;
-        DWORD user = 0;
-        DWORD handles = 0;
-        uintptr_t freeHandleSlot = 0;
-        unsigned long long heapBytes = 0;
-        unsigned long long heapBlocks = 0;
-    };
-    const auto measure = [] {
-        Counts counts;
-        counts.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-        counts.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-        GetProcessHandleCount(GetCurrentProcess(), &counts.handles);
-        const HANDLE probe = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        counts.freeHandleSlot = reinterpret_cast<uintptr_t>(probe);
-        CloseHandle(probe);
-        HANDLE heaps[64] = {};
-        const DWORD heapCount = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
-        for (DWORD i = 0; i < heapCount; ++i) {
-            if (!HeapLock(heaps[i])) {
-                continue;
-            }
-            PROCESS_HEAP_ENTRY entry{};
-            while (HeapWalk(heaps[i], &entry)) {
-                if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) {
-                    counts.heapBytes += entry.cbData;
-                    ++counts.heapBlocks;
-                }
-            }
-            HeapUnlock(heaps[i]);
-        }
-        return counts;
-    };
     const auto tick = [this] {
         SendMessageW(window(), WM_TIMER, IDT_SAMPLE, 0);
         UpdateWindow(shell().panelWindow);  // paint now, through the off-screen bitmap
@@ -459,31 +422,23 @@ TEST_F(MainWindow, TicksAndRescansDoNotGrowHandlesGdiObjectsOrMemory)
     ASSERT_TRUE(rescan());
     ASSERT_TRUE(rescan());
 
-    const Counts before = measure();
+    const ResourceCounts before = measureResources();
     for (int i = 0; i < 300; ++i) {
         tick();
     }
-    const Counts afterTicks = measure();
+    const ResourceCounts afterTicks = measureResources();
     for (int i = 0; i < 30; ++i) {
         ASSERT_TRUE(rescan()) << "rescan " << i;
         tick();
     }
-    const Counts afterScans = measure();
+    const ResourceCounts afterScans = measureResources();
 
-    const auto print = [](const char* when, const Counts& counts) {
-        std::printf("%-16s GDI %lu, USER %lu, handles %lu, free handle slot %#llx, heap %llu bytes in %llu blocks\n",
-                    when, counts.gdi, counts.user, counts.handles,
-                    static_cast<unsigned long long>(counts.freeHandleSlot), counts.heapBytes, counts.heapBlocks);
-    };
-    print("before:", before);
-    print("after 300 ticks:", afterTicks);
-    print("after 30 scans:", afterScans);
+    printResources("before:", before);
+    printResources("after 300 ticks:", afterTicks);
+    printResources("after 30 scans:", afterScans);
 
-    for (const Counts* after : {&afterTicks, &afterScans}) {
-        EXPECT_LE(after->gdi, before.gdi);
-        EXPECT_LE(after->user, before.user);
-        EXPECT_LE(after->handles, before.handles);
-        EXPECT_LE(after->freeHandleSlot, before.freeHandleSlot) << "a handle was left open";
+    for (const ResourceCounts* after : {&afterTicks, &afterScans}) {
+        expectNoMoreResources(before, *after);
     }
     // The heap holds the same page and rows either way; a leak of one row per
     // tick or one snapshot per scan would add tens of kilobytes.

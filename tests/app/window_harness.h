@@ -4,6 +4,10 @@
 
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <utility>
@@ -84,4 +88,62 @@ inline bool refreshEnabled()
 {
     const UINT state = GetMenuState(GetMenu(shell().mainWindow), IDM_REFRESH, MF_BYCOMMAND);
     return (state & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
+// What a leak would make grow. Windows counts GDI and USER objects and
+// handles per process; Wine 8 answers 0 to those calls. Two measures work
+// everywhere: the bytes in use on every heap of the process, and the lowest
+// free handle slot (a leaked handle keeps its slot, so a new handle lands
+// ever higher).
+struct ResourceCounts {
+    DWORD gdi = 0;
+    DWORD user = 0;
+    DWORD handles = 0;
+    uintptr_t freeHandleSlot = 0;
+    unsigned long long heapBytes = 0;
+    unsigned long long heapBlocks = 0;
+};
+
+inline ResourceCounts measureResources()
+{
+    ResourceCounts counts;
+    counts.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    counts.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    GetProcessHandleCount(GetCurrentProcess(), &counts.handles);
+    const HANDLE probe = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    counts.freeHandleSlot = reinterpret_cast<uintptr_t>(probe);
+    CloseHandle(probe);
+    HANDLE heaps[64] = {};
+    const DWORD heapCount = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
+    for (DWORD i = 0; i < heapCount; ++i) {
+        if (!HeapLock(heaps[i])) {
+            continue;
+        }
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry)) {
+            if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) {
+                counts.heapBytes += entry.cbData;
+                ++counts.heapBlocks;
+            }
+        }
+        HeapUnlock(heaps[i]);
+    }
+    return counts;
+}
+
+inline void printResources(const char* when, const ResourceCounts& counts)
+{
+    std::printf("%-16s GDI %lu, USER %lu, handles %lu, free handle slot %#llx, heap %llu bytes in %llu blocks\n",
+                when, counts.gdi, counts.user, counts.handles, static_cast<unsigned long long>(counts.freeHandleSlot),
+                counts.heapBytes, counts.heapBlocks);
+}
+
+// Object and handle counts may not grow; the heap is checked by the caller,
+// who knows what it may hold.
+inline void expectNoMoreResources(const ResourceCounts& before, const ResourceCounts& after)
+{
+    EXPECT_LE(after.gdi, before.gdi);
+    EXPECT_LE(after.user, before.user);
+    EXPECT_LE(after.handles, before.handles);
+    EXPECT_LE(after.freeHandleSlot, before.freeHandleSlot) << "a handle was left open";
 }
