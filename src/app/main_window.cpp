@@ -269,9 +269,14 @@ bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
                                         scaled(kWindowWidth96), scaled(kWindowHeight96), nullptr, menu, instance,
                                         nullptr);
     if (window == nullptr) {
-        if (menu != nullptr) {
+        // A window that failed in WM_CREATE has taken its menu with it.
+        if (menu != nullptr && IsMenu(menu)) {
             DestroyMenu(menu);
         }
+        // That window's WM_DESTROY also posted WM_QUIT, which would end the
+        // message box below before anyone could read it.
+        MSG quit{};
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         showMessage(nullptr, L"The window could not be created.", MB_ICONERROR);
         exitCode = 1;
         return false;
@@ -373,7 +378,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         onDpiChanged(window, wParam, lParam);
         return 0;
     case WM_SCAN_DONE:
-        installScanResult(window, reinterpret_cast<ScanSnapshot*>(lParam));
+        onScanDone(window, wParam, lParam);
         return 0;
     default:
         break;

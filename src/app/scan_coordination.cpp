@@ -17,13 +17,29 @@ ScanState& scanState()
     return state;
 }
 
+namespace {
+
+// A value no other program will happen to post: never 0, different for every
+// scan of this process and from one process start to the next.
+WPARAM nextScanCookie()
+{
+    static WPARAM count = 0;
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return (static_cast<WPARAM>(now.QuadPart) * 0x9E3779B97F4A7C15ull + ++count) | 1u;
+}
+
+}  // namespace
+
 void startScan(HWND mainWindow)
 {
     ScanState& scan = scanState();
     if (scan.scanThread) {
         return;
     }
-    scan.scanThread.reset(CreateThread(nullptr, 0, scanThreadProc, nullptr, 0, nullptr));
+    scan.scanCookie = nextScanCookie();
+    scan.scanThread.reset(
+        CreateThread(nullptr, 0, scanThreadProc, reinterpret_cast<LPVOID>(scan.scanCookie), 0, nullptr));
     if (!scan.scanThread) {
         const DWORD error = GetLastError();
         setStatusText(1, L"The scan could not be started: " + windowsErrorMessage(error));
@@ -33,7 +49,7 @@ void startScan(HWND mainWindow)
     updateMenuState(mainWindow);
 }
 
-DWORD WINAPI scanThreadProc(LPVOID)
+DWORD WINAPI scanThreadProc(LPVOID parameter)
 {
     std::unique_ptr<ScanSnapshot> snapshot;
     try {
@@ -44,7 +60,8 @@ DWORD WINAPI scanThreadProc(LPVOID)
         // the window learns that no snapshot came.
         snapshot.reset();
     }
-    if (scanResultPoster()(shell().mainWindow, WM_SCAN_DONE, 0, reinterpret_cast<LPARAM>(snapshot.get()))) {
+    const auto cookie = reinterpret_cast<WPARAM>(parameter);
+    if (scanResultPoster()(shell().mainWindow, WM_SCAN_DONE, cookie, reinterpret_cast<LPARAM>(snapshot.get()))) {
         static_cast<void>(snapshot.release());  // the window thread owns it now
     }
     // A failed post frees the snapshot here; the window notices the ended
@@ -76,6 +93,15 @@ bool checkForLostScan(HWND mainWindow)
     }
     installScanResult(mainWindow, nullptr);
     return true;
+}
+
+void onScanDone(HWND mainWindow, WPARAM wParam, LPARAM lParam)
+{
+    const ScanState& scan = scanState();
+    if (!scan.scanThread || wParam != scan.scanCookie) {
+        return;
+    }
+    installScanResult(mainWindow, reinterpret_cast<ScanSnapshot*>(lParam));
 }
 
 void installScanResult(HWND mainWindow, ScanSnapshot* result)

@@ -12,6 +12,10 @@
 // snapshot the report is built from.
 struct ScanState {
     UniqueHandle scanThread;
+    // Handed to the running scan's thread, which sends it back as the wParam
+    // of its WM_SCAN_DONE: a WM_APP + 1 that another program posts or
+    // broadcasts carries no pointer of ours and must not be freed.
+    WPARAM scanCookie = 0;
     bool closePending = false;
     std::unique_ptr<ScanSnapshot> currentSnapshot;
     std::wstring scanTakenAt;
@@ -22,7 +26,10 @@ struct ScanState {
 // Starts a scan on its own thread unless one runs.
 void startScan(HWND mainWindow);
 DWORD WINAPI scanThreadProc(LPVOID parameter);
-// WM_SCAN_DONE: takes ownership of the snapshot (null when the scan made none).
+// WM_SCAN_DONE: the result of the running scan, if the message is its own
+// (otherwise it is ignored and lParam is left alone).
+void onScanDone(HWND mainWindow, WPARAM wParam, LPARAM lParam);
+// Takes ownership of the snapshot (null when the scan made none).
 void installScanResult(HWND mainWindow, ScanSnapshot* snapshot);
 // Waits for a running scan thread and forgets it.
 void waitForScanThread();

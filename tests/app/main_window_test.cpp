@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/child_windows.h"
+#include "app/message_box.h"
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
 #include "app/window_harness.h"
@@ -258,6 +259,88 @@ TEST_F(MainWindow, LostScanResultIsTreatedAsNoResult)
     EXPECT_EQ(runMessageLoop(), 0);
     EXPECT_LT(GetTickCount64() - started, 10000u);
     EXPECT_FALSE(IsWindow(shell().mainWindow));
+}
+
+TEST_F(MainWindow, ScanDoneMessagesOfOtherProgramsAreIgnored)
+{
+    // Another program may post or broadcast WM_APP + 1 to top-level windows;
+    // its lParam is no snapshot of ours and must be neither used nor freed.
+    static ScanSnapshot notOurs;
+    const auto strayPosts = [this] {
+        PostMessageW(window(), WM_SCAN_DONE, 0, reinterpret_cast<LPARAM>(&notOurs));
+        PostMessageW(window(), WM_SCAN_DONE, 1, 0);
+        PostMessageW(window(), WM_SCAN_DONE, 0, 0);
+        pumpUntil([] { return false; }, 300);
+    };
+
+    start(gatedScan);
+    ASSERT_TRUE(pumpUntil([] { return scansStarted == 1; }));
+    strayPosts();
+    EXPECT_TRUE(scanState().scanThread) << "a stray message ended the scan";
+    EXPECT_EQ(statusPart(1), L"Scanning...");
+    EXPECT_FALSE(refreshEnabled());
+
+    SetEvent(scanGate);
+    ASSERT_TRUE(pumpUntil(scanIdle));
+    ASSERT_TRUE(scanState().currentSnapshot);
+    EXPECT_EQ(scanState().currentSnapshot->computerName.value, L"GATED");
+    const ScanSnapshot* installed = scanState().currentSnapshot.get();
+    const std::wstring scanned = statusPart(1);
+
+    // And with no scan running.
+    strayPosts();
+    EXPECT_EQ(scanState().currentSnapshot.get(), installed);
+    EXPECT_EQ(statusPart(1), scanned);
+    EXPECT_TRUE(refreshEnabled());
+}
+
+// A list view that cannot be made fails the main window's WM_CREATE. Windows
+// then destroys the window, whose WM_DESTROY posts WM_QUIT; the hook posts
+// it itself, as Wine does not send WM_DESTROY there.
+LRESULT CALLBACK refuseListView(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        wchar_t className[64]{};
+        GetClassNameW(reinterpret_cast<HWND>(wParam), className, 64);
+        if (lstrcmpiW(className, WC_LISTVIEWW) == 0) {
+            PostQuitMessage(0);
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<std::wstring> startFailureBoxes;
+bool quitPendingAtTheBox = false;
+
+int WINAPI recordStartFailureBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags)
+{
+    MSG quit{};
+    quitPendingAtTheBox = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+    startFailureBoxes.push_back(std::wstring(text) + L"|" + caption + L"|" + std::to_wstring(flags) +
+                                (owner == nullptr ? L"|no owner" : L"|owned"));
+    return IDOK;
+}
+
+TEST_F(MainWindow, AWindowThatCannotBeMadeIsReportedAndExitsWithOne)
+{
+    startFailureBoxes.clear();
+    quitPendingAtTheBox = true;
+    messageBoxFunction() = recordStartFailureBox;
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, refuseListView, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    int exitCode = -1;
+    const bool started = startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode);
+    UnhookWindowsHookEx(hook);
+    messageBoxFunction() = MessageBoxW;
+
+    EXPECT_FALSE(started);
+    EXPECT_EQ(exitCode, 1);
+    ASSERT_EQ(startFailureBoxes.size(), 1u);
+    EXPECT_EQ(startFailureBoxes[0],
+              L"The window could not be created.|Korvane|" + std::to_wstring(MB_ICONERROR) + L"|no owner");
+    EXPECT_FALSE(quitPendingAtTheBox) << "the box would have closed at once";
+    EXPECT_FALSE(scanState().scanThread) << "no scan starts without a window";
 }
 
 TEST_F(MainWindow, MinimumSizeAndDpiChangesScaleEverything)
