@@ -35,10 +35,7 @@ cleanup() {
     kill "$korvane_pid" 2>/dev/null || true
     wait "$korvane_pid" 2>/dev/null || true
   fi
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  stop_xvfb
 }
 trap cleanup EXIT
 trap 'exit 130' INT

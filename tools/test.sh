@@ -36,10 +36,7 @@ cleanup() {
   if [[ -d $prefix ]]; then
     WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
   fi
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  stop_xvfb
 }
 trap cleanup EXIT
 trap 'exit 130' INT

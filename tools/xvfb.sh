@@ -1,5 +1,7 @@
 # Sourced by tools/test.sh and tools/screenshot.sh.
 #
+# stop_xvfb: stops the Xvfb that start_xvfb started, if any.
+#
 # start_xvfb: starts Xvfb on a free display number (Xvfb picks it and writes
 # it to fd 3 once it accepts connections), exports DISPLAY and sets xvfb_pid
 # so the caller can stop it. Returns 1 when no usable display came up.
@@ -19,4 +21,12 @@ start_xvfb() {
     return 1
   fi
   export DISPLAY=":$display"
+}
+
+stop_xvfb() {
+  if [[ -n ${xvfb_pid:-} ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+  fi
 }

@@ -504,15 +504,6 @@ TEST_F(PowerActions, EnablesTheShutdownPrivilegeInTheRealToken)
 
 namespace {
 
-ScanSnapshot& quickScan(ScanSnapshot& snapshot)
-{
-    snapshot = ScanSnapshot{};
-    snapshot.computerName = readingOk(L"POWER-TEST");
-    snapshot.tally.firmwareTableRead = true;
-    snapshot.tally.displayListComplete = true;
-    return snapshot;
-}
-
 // The real main window, with the power calls and message boxes faked.
 class PowerCommands : public PowerActions {
 protected:
@@ -522,7 +513,7 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        scanFunction() = quickScan;
+        scanFunction() = instantScan;
         int exitCode = -1;
         ASSERT_TRUE(startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode));
         ASSERT_NE(shell().mainWindow, nullptr);

@@ -94,19 +94,10 @@ DWORD WINAPI scriptedExtendedError()
 // A scan that returns at once with a recognisable snapshot, or waits for the gate.
 HANDLE scanGate = nullptr;
 
-ScanSnapshot& quickScan(ScanSnapshot& snapshot)
-{
-    snapshot = ScanSnapshot{};
-    snapshot.computerName = readingOk(L"SAVE-TEST");
-    snapshot.tally.firmwareTableRead = true;
-    snapshot.tally.displayListComplete = true;
-    return snapshot;
-}
-
 ScanSnapshot& gatedScan(ScanSnapshot& snapshot)
 {
     WaitForSingleObject(scanGate, 30000);
-    return quickScan(snapshot);
+    return instantScan(snapshot);
 }
 
 std::string fileBytes(const std::wstring& path)
@@ -192,7 +183,7 @@ protected:
         scanFunction() = scan;
         int exitCode = -1;
         ASSERT_TRUE(startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode));
-        if (scan == quickScan) {
+        if (scan == instantScan) {
             ASSERT_TRUE(pumpUntil([] { return !scanState().scanThread; }));
             ASSERT_TRUE(scanState().currentSnapshot);
         }
@@ -217,7 +208,7 @@ TEST_F(SaveAndCopy, SaveBeforeAnyScanResultOpensNoDialog)
 
 TEST_F(SaveAndCopy, TheDialogIsSetUpAndACancelChangesNothing)
 {
-    start(quickScan);
+    start(instantScan);
     const std::wstring statusBefore = statusPart(1);
     command(IDM_SAVE_CSV);
 
@@ -241,7 +232,7 @@ TEST_F(SaveAndCopy, TheDialogIsSetUpAndACancelChangesNothing)
 
 TEST_F(SaveAndCopy, DialogFailuresAreReported)
 {
-    start(quickScan);
+    start(instantScan);
     const std::wstring statusBefore = statusPart(1);
     const struct {
         DWORD code;
@@ -273,7 +264,7 @@ void replaceSnapshotWhileOpen()
 
 TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
 {
-    start(quickScan);
+    start(instantScan);
     const LiveState& live = liveState();
     const std::string expected = buildCsvReport(buildReportPage(
         *scanState().currentSnapshot, live.liveMemory, live.liveLoad, scanState().scanTakenAt, live.liveTakenAt));
@@ -292,7 +283,7 @@ TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
     EXPECT_TRUE(shownMessages.empty()) << (shownMessages.empty() ? "" : "shown: ") << shownMessages.size();
     const std::string written = fileBytes(path);
     EXPECT_EQ(written, expected);
-    EXPECT_NE(written.find("SAVE-TEST"), std::string::npos);
+    EXPECT_NE(written.find("INSTANT-SCAN"), std::string::npos);
     EXPECT_EQ(written.find("ARRIVED-LATER"), std::string::npos);
     EXPECT_EQ(statusPart(1), L"Saved " + path);
     // No temporary file is left beside it.
@@ -301,7 +292,7 @@ TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
 
 TEST_F(SaveAndCopy, AFailedWriteIsReportedAndLeavesTheStatusAlone)
 {
-    start(quickScan);
+    start(instantScan);
     const std::wstring statusBefore = statusPart(1);
     dialog.accept = true;
     dialog.answer = folder_ + L"\\no such folder\\Korvane.csv";
@@ -315,7 +306,7 @@ TEST_F(SaveAndCopy, AFailedWriteIsReportedAndLeavesTheStatusAlone)
 
 TEST_F(SaveAndCopy, APathThatFillsTheWholeBufferIsCutAtItsEnd)
 {
-    start(quickScan);
+    start(instantScan);
     dialog.accept = true;
     dialog.fillWholeBuffer = true;
     std::wstring path;
@@ -325,7 +316,7 @@ TEST_F(SaveAndCopy, APathThatFillsTheWholeBufferIsCutAtItsEnd)
 
 TEST_F(SaveAndCopy, CopyPutsTheSelectedRowsInListOrder)
 {
-    start(quickScan);
+    start(instantScan);
     const auto rows = listRows();
     ASSERT_GT(rows.size(), 8u);
 
@@ -357,7 +348,7 @@ TEST_F(SaveAndCopy, CopyPutsTheSelectedRowsInListOrder)
 
 TEST_F(SaveAndCopy, CopyWithNothingSelectedLeavesTheClipboardAlone)
 {
-    start(quickScan);
+    start(instantScan);
     putOnClipboard(L"left alone");
     selectItem(-1, false);
     command(IDM_COPY_ROWS);
@@ -388,7 +379,7 @@ DWORD WINAPI holdClipboard(LPVOID parameter)
 
 TEST_F(SaveAndCopy, AClipboardHeldElsewhereIsReported)
 {
-    start(quickScan);
+    start(instantScan);
     putOnClipboard(L"still here");
     selectItem(-1, false);
     selectItem(1, true);
@@ -460,7 +451,7 @@ void CALLBACK answerRealDialog(HWND, UINT, UINT_PTR timer, DWORD)
 
 TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
 {
-    start(quickScan);
+    start(instantScan);
     saveDialogCalls() = {GetSaveFileNameW, CommDlgExtendedError};
 
     const std::wstring statusBefore = statusPart(1);
@@ -486,7 +477,7 @@ TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
     const std::string bytes = fileBytes(saved);
     ASSERT_GE(bytes.size(), 3u);
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_NE(bytes.find("SAVE-TEST"), std::string::npos);
+    EXPECT_NE(bytes.find("INSTANT-SCAN"), std::string::npos);
 }
 
 }  // namespace
@@ -495,7 +486,7 @@ namespace {
 
 TEST_F(SaveAndCopy, RepeatedSavesAndCopiesLeaveNothingBehind)
 {
-    start(quickScan);
+    start(instantScan);
     dialog.accept = true;
     dialog.answer = folder_ + L"\\again.csv";
     selectItem(-1, false);
