@@ -18,8 +18,8 @@ struct FirmwareSummary {
     Reading processorVersion;
     Reading processorManufacturer;
     Reading processorSocket;
-    uint32_t ratedSpeedMhz = 0;
-    bool ratedSpeedKnown = false;
+    uint32_t startSpeedMhz = 0;
+    bool startSpeedKnown = false;
     uint64_t installedMemoryBytes = 0;
     bool installedMemoryKnown = false;
 };

@@ -21,10 +21,10 @@ Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmw
 {
     uint32_t startupMhz = 0;
     bool startupStated = false;
-    if (!ratedSpeedApplies(firmwareUsable, firmware.ratedSpeedKnown, firmware.ratedSpeedMhz)) {
+    if (!firmwareSpeedApplies(firmwareUsable, firmware.startSpeedKnown, firmware.startSpeedMhz)) {
         startupStated = readStartupMegahertz(startupMhz);
     }
-    return frequencyReading(firmwareUsable, firmware.ratedSpeedKnown, firmware.ratedSpeedMhz, startupStated,
+    return frequencyReading(firmwareUsable, firmware.startSpeedKnown, firmware.startSpeedMhz, startupStated,
                             startupMhz);
 }
 

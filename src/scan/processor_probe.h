@@ -20,7 +20,7 @@ inline constexpr wchar_t kCentralProcessorKey[] = L"HARDWARE\\DESCRIPTION\\Syste
 // True and the "~MHz" value when it could be read as a REG_DWORD (it may be 0).
 [[nodiscard]] bool readStartupMegahertz(uint32_t& megahertz);
 
-// The rated speed when the firmware states one, else the start-up speed;
+// The start-up speed the firmware states, else the registry's one;
 // the registry is asked only when the firmware's speed does not apply.
 [[nodiscard]] Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware);
 

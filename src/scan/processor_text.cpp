@@ -129,16 +129,16 @@ Reading physicalCoresReading(bool counted, uint64_t count, const std::wstring& r
     return readingFailed(L"counting processor cores: " + reason);
 }
 
-bool ratedSpeedApplies(bool firmwareUsable, bool ratedSpeedKnown, uint32_t ratedSpeedMhz)
+bool firmwareSpeedApplies(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz)
 {
-    return firmwareUsable && ratedSpeedKnown && ratedSpeedMhz != 0;
+    return firmwareUsable && startSpeedKnown && startSpeedMhz != 0;
 }
 
-Reading frequencyReading(bool firmwareUsable, bool ratedSpeedKnown, uint32_t ratedSpeedMhz, bool startupStated,
+Reading frequencyReading(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz, bool startupStated,
                          uint32_t startupMhz)
 {
-    if (ratedSpeedApplies(firmwareUsable, ratedSpeedKnown, ratedSpeedMhz)) {
-        return readingOk(frequencyText(ratedSpeedMhz) + L" (rated)");
+    if (firmwareSpeedApplies(firmwareUsable, startSpeedKnown, startSpeedMhz)) {
+        return readingOk(frequencyText(startSpeedMhz) + L" (at start-up)");
     }
     if (startupStated && startupMhz != 0) {
         return readingOk(frequencyText(startupMhz) + L" (at start-up)");

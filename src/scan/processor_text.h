@@ -50,11 +50,11 @@ inline constexpr size_t kProcessorEntrySize = 32;
 // The outcome of counting the cores; `reason` is the counter's own.
 [[nodiscard]] Reading physicalCoresReading(bool counted, uint64_t count, const std::wstring& reason);
 
-// True when the firmware's rated speed decides the frequency, so the
+// True when the firmware's start-up speed decides the frequency, so the
 // registry need not be asked.
-[[nodiscard]] bool ratedSpeedApplies(bool firmwareUsable, bool ratedSpeedKnown, uint32_t ratedSpeedMhz);
+[[nodiscard]] bool firmwareSpeedApplies(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz);
 
-// The rated speed first, then the start-up speed from the registry
+// The firmware's start-up speed first, then the registry's "~MHz"
 // (`startupStated` when "~MHz" was read as a REG_DWORD), else none.
-[[nodiscard]] Reading frequencyReading(bool firmwareUsable, bool ratedSpeedKnown, uint32_t ratedSpeedMhz,
+[[nodiscard]] Reading frequencyReading(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz,
                                        bool startupStated, uint32_t startupMhz);

@@ -281,10 +281,13 @@ bool parseSmbios(const uint8_t* table, size_t length, FirmwareSummary& summary, 
                 result.processorSocket = stringField(structure, 4, L"the processor socket");
                 result.processorManufacturer = stringField(structure, 7, L"the processor manufacturer");
                 result.processorVersion = stringField(structure, 16, L"the processor version");
-                uint16_t maxSpeed = 0;
-                if (structure.wordAt(20, maxSpeed) && maxSpeed != 0) {
-                    result.ratedSpeedMhz = maxSpeed;
-                    result.ratedSpeedKnown = true;
+                // Offset 20 ("Max Speed") is what the board could drive the
+                // socket at, often far from this processor; offset 22 is the
+                // speed it actually started at.
+                uint16_t startSpeed = 0;
+                if (structure.wordAt(22, startSpeed) && startSpeed != 0) {
+                    result.startSpeedMhz = startSpeed;
+                    result.startSpeedKnown = true;
                 }
             }
             break;

@@ -439,19 +439,19 @@ TEST(PhysicalCores, CountOrFailedWithTheCountersReason)
               readingFailed(L"counting processor cores: " + windowsFailureText(ERROR_NOT_SUPPORTED)));
 }
 
-TEST(FrequencyReading, RatedThenStartUpThenNone)
+TEST(FrequencyReading, FirmwareThenRegistryThenNone)
 {
     const Reading none = readingNone(L"neither the firmware nor the registry states a processor speed");
     const struct {
         bool usable;
-        bool ratedKnown;
-        uint32_t rated;
+        bool firmwareKnown;
+        uint32_t firmwareMhz;
         bool startupStated;
         uint32_t startup;
         Reading expected;
     } cases[] = {
-        {true, true, 3600, true, 2195, readingOk(L"3.60 GHz (rated)")},
-        {true, true, 800, false, 0, readingOk(L"800 MHz (rated)")},
+        {true, true, 3600, true, 2195, readingOk(L"3.60 GHz (at start-up)")},
+        {true, true, 800, false, 0, readingOk(L"800 MHz (at start-up)")},
         {false, true, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
         {true, false, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
         {true, true, 0, true, 999, readingOk(L"999 MHz (at start-up)")},
@@ -460,14 +460,14 @@ TEST(FrequencyReading, RatedThenStartUpThenNone)
         {false, false, 0, false, 0, none},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(frequencyReading(c.usable, c.ratedKnown, c.rated, c.startupStated, c.startup), c.expected)
-            << "usable " << c.usable << ", rated " << c.ratedKnown << "/" << c.rated << ", start-up "
+        EXPECT_EQ(frequencyReading(c.usable, c.firmwareKnown, c.firmwareMhz, c.startupStated, c.startup), c.expected)
+            << "usable " << c.usable << ", firmware " << c.firmwareKnown << "/" << c.firmwareMhz << ", start-up "
             << c.startupStated << "/" << c.startup;
     }
-    EXPECT_TRUE(ratedSpeedApplies(true, true, 1));
-    EXPECT_FALSE(ratedSpeedApplies(false, true, 1));
-    EXPECT_FALSE(ratedSpeedApplies(true, false, 1));
-    EXPECT_FALSE(ratedSpeedApplies(true, true, 0));
+    EXPECT_TRUE(firmwareSpeedApplies(true, true, 1));
+    EXPECT_FALSE(firmwareSpeedApplies(false, true, 1));
+    EXPECT_FALSE(firmwareSpeedApplies(true, false, 1));
+    EXPECT_FALSE(firmwareSpeedApplies(true, true, 0));
 }
 
 namespace {
@@ -535,17 +535,17 @@ TEST(ProcessorFrequency, StartUpSpeedComesFromTheRegistry)
 {
     const SavedMegahertz saved;
     FirmwareSummary noSpeed;
-    FirmwareSummary rated;
-    rated.ratedSpeedKnown = true;
-    rated.ratedSpeedMhz = 3600;
+    FirmwareSummary stated;
+    stated.startSpeedKnown = true;
+    stated.startSpeedMhz = 3600;
     const Reading none = readingNone(L"neither the firmware nor the registry states a processor speed");
     uint32_t mhz = 1;
 
     writeMegahertz(2195);
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), readingOk(L"2.19 GHz (at start-up)"));
-    EXPECT_EQ(readProcessorFrequency(false, rated), readingOk(L"2.19 GHz (at start-up)"))
+    EXPECT_EQ(readProcessorFrequency(false, stated), readingOk(L"2.19 GHz (at start-up)"))
         << "an unusable firmware's speed is not used";
-    EXPECT_EQ(readProcessorFrequency(true, rated), readingOk(L"3.60 GHz (rated)")) << "the rated speed wins";
+    EXPECT_EQ(readProcessorFrequency(true, stated), readingOk(L"3.60 GHz (at start-up)")) << "the firmware speed wins";
     ASSERT_TRUE(readStartupMegahertz(mhz));
     EXPECT_EQ(mhz, 2195u);
 
@@ -692,8 +692,8 @@ TEST(ProcessorUnderWine, ProbeFillsItsFiveReadings)
     FirmwareSummary firmware;
     firmware.processorVersion = readingOk(L"Firmware CPU Version");
     firmware.processorManufacturer = readingOk(L"Firmware Maker");
-    firmware.ratedSpeedKnown = true;
-    firmware.ratedSpeedMhz = 2600;
+    firmware.startSpeedKnown = true;
+    firmware.startSpeedMhz = 2600;
 
     ScanSnapshot snapshot;
     probeProcessor(snapshot, false, firmware, fallback);
@@ -710,7 +710,7 @@ TEST(ProcessorUnderWine, ProbeFillsItsFiveReadings)
     probeProcessor(snapshot, true, firmware, fallback);
     EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"Firmware Maker"));
     EXPECT_EQ(snapshot.processorVersion, readingOk(L"Firmware CPU Version"));
-    EXPECT_EQ(snapshot.processorFrequency, readingOk(L"2.60 GHz (rated)"));
+    EXPECT_EQ(snapshot.processorFrequency, readingOk(L"2.60 GHz (at start-up)"));
     probeProcessor(snapshot, false, firmware, fallback);
     std::printf("[   INFO   ] name '%ls', vendor '%ls', cores %ls, frequency '%ls'\n",
                 snapshot.processorName.value.c_str(), snapshot.processorManufacturer.value.c_str(),

@@ -48,8 +48,8 @@ inline FirmwareSummary sentinelSummary()
     summary.processorVersion = mark;
     summary.processorManufacturer = mark;
     summary.processorSocket = mark;
-    summary.ratedSpeedMhz = 4242;
-    summary.ratedSpeedKnown = true;
+    summary.startSpeedMhz = 4242;
+    summary.startSpeedKnown = true;
     summary.installedMemoryBytes = 4242;
     summary.installedMemoryKnown = true;
     return summary;
@@ -61,7 +61,7 @@ inline bool sameSummary(const FirmwareSummary& a, const FirmwareSummary& b)
            a.smbiosVersion == b.smbiosVersion && a.systemManufacturer == b.systemManufacturer &&
            a.systemModel == b.systemModel && a.processorVersion == b.processorVersion &&
            a.processorManufacturer == b.processorManufacturer && a.processorSocket == b.processorSocket &&
-           a.ratedSpeedMhz == b.ratedSpeedMhz && a.ratedSpeedKnown == b.ratedSpeedKnown &&
+           a.startSpeedMhz == b.startSpeedMhz && a.startSpeedKnown == b.startSpeedKnown &&
            a.installedMemoryBytes == b.installedMemoryBytes && a.installedMemoryKnown == b.installedMemoryKnown;
 }
 

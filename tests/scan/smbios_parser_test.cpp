@@ -254,8 +254,8 @@ TEST(SmbiosSummary, EndOfTableAloneIsAGoodTableWithNoRecords)
     expectReading(s.processorSocket, none(L"the firmware table holds no processor record"), "socket");
     expectReading(s.processorManufacturer, none(L"the firmware table holds no processor record"), "manufacturer");
     expectReading(s.processorVersion, none(L"the firmware table holds no processor record"), "version");
-    EXPECT_FALSE(s.ratedSpeedKnown);
-    EXPECT_EQ(s.ratedSpeedMhz, 0u);
+    EXPECT_FALSE(s.startSpeedKnown);
+    EXPECT_EQ(s.startSpeedMhz, 0u);
     EXPECT_FALSE(s.installedMemoryKnown);
     EXPECT_EQ(s.installedMemoryBytes, 0u);
 
@@ -329,8 +329,8 @@ TEST(SmbiosSummary, ReadsEveryFieldOfAFullTable)
     expectReading(s.processorSocket, ok(L"SP3r2"), "socket");
     expectReading(s.processorManufacturer, ok(L"Advanced Micro Devices, Inc."), "manufacturer");
     expectReading(s.processorVersion, ok(L"AMD Ryzen Threadripper 2950X 16-Core Processor"), "version");
-    EXPECT_TRUE(s.ratedSpeedKnown);
-    EXPECT_EQ(s.ratedSpeedMhz, 4400u);
+    EXPECT_TRUE(s.startSpeedKnown);
+    EXPECT_EQ(s.startSpeedMhz, 3500u) << "the start-up speed, not the socket's maximum";
     EXPECT_TRUE(s.installedMemoryKnown);
     EXPECT_EQ(s.installedMemoryBytes, 34359738368ull);
 }
@@ -393,10 +393,10 @@ TEST(SmbiosSummary, OnlyTheFirstBiosSystemAndProcessorRecordsCount)
         Table()
             .add(biosRecord(), {"First vendor", "1", "01/01/2001"})
             .add(Formatted(1, 8).byte(4, 1).byte(5, 2), {"Maker one", "Model one"})
-            .add(Formatted(4, 0x1A).byte(4, 1).word(20, 2000), {"CPU 1"})
+            .add(Formatted(4, 0x1A).byte(4, 1).word(22, 2000), {"CPU 1"})
             .add(biosRecord(), {"Second vendor", "2", "02/02/2002"})
             .add(Formatted(1, 8).byte(4, 1).byte(5, 2), {"Maker two", "Model two"})
-            .add(Formatted(4, 0x1A).byte(4, 1).byte(7, 1).byte(16, 1).word(20, 3000), {"CPU 2"})
+            .add(Formatted(4, 0x1A).byte(4, 1).byte(7, 1).byte(16, 1).word(22, 3000), {"CPU 2"})
             .endOfTable()
             .bytes();
     const Parsed parsed = parseOk(rsmb(table), "two of each");
@@ -410,7 +410,7 @@ TEST(SmbiosSummary, OnlyTheFirstBiosSystemAndProcessorRecordsCount)
     // The first processor record names no manufacturer or version; the second's are not borrowed.
     expectReading(s.processorManufacturer, unset(L"the processor manufacturer"), "manufacturer");
     expectReading(s.processorVersion, unset(L"the processor version"), "version");
-    EXPECT_EQ(s.ratedSpeedMhz, 2000u);
+    EXPECT_EQ(s.startSpeedMhz, 2000u);
 }
 
 TEST(SmbiosSummary, ProcessorFieldsFollowTheFormattedLength)
@@ -419,17 +419,18 @@ TEST(SmbiosSummary, ProcessorFieldsFollowTheFormattedLength)
     const struct {
         const char* label;
         size_t length;
-        uint16_t speed;
+        uint16_t maxSpeed;    // offset 20: the socket's limit, never shown
+        uint16_t startSpeed;  // offset 22
         Reading version;
         bool speedKnown;
         uint32_t speedMhz;
     } cases[] = {
-        {"SMBIOS 2.0 length 0x1A", 0x1A, 3000, ok(L"Model X"), true, 3000},
-        {"length 22 holds the speed", 22, 65535, ok(L"Model X"), true, 65535},
-        {"length 21 cuts the speed", 21, 3000, ok(L"Model X"), false, 0},
-        {"length 17 holds the version only", 17, 0, ok(L"Model X"), false, 0},
-        {"length 16 cuts the version", 16, 0, unset(L"the processor version"), false, 0},
-        {"speed 0 is not a speed", 0x30, 0, ok(L"Model X"), false, 0},
+        {"SMBIOS 2.0 length 0x1A", 0x1A, 4000, 3000, ok(L"Model X"), true, 3000},
+        {"length 24 holds the speed", 24, 1, 65535, ok(L"Model X"), true, 65535},
+        {"length 23 cuts the speed", 23, 3000, 3000, ok(L"Model X"), false, 0},
+        {"length 17 holds the version only", 17, 0, 0, ok(L"Model X"), false, 0},
+        {"length 16 cuts the version", 16, 0, 0, unset(L"the processor version"), false, 0},
+        {"start-up speed 0 is not a speed", 0x30, 3000, 0, ok(L"Model X"), false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -439,14 +440,17 @@ TEST(SmbiosSummary, ProcessorFieldsFollowTheFormattedLength)
             processor.byte(16, 3);
         }
         if (c.length >= 22) {
-            processor.word(20, c.speed);
+            processor.word(20, c.maxSpeed);
+        }
+        if (c.length >= 24) {
+            processor.word(22, c.startSpeed);
         }
         const Parsed parsed = parseOk(rsmb(Table().add(processor, strings).endOfTable()), c.label);
         expectReading(parsed.summary.processorSocket, ok(L"Socket"), "socket");
         expectReading(parsed.summary.processorManufacturer, ok(L"Maker"), "manufacturer");
         expectReading(parsed.summary.processorVersion, c.version, "version");
-        EXPECT_EQ(parsed.summary.ratedSpeedKnown, c.speedKnown);
-        EXPECT_EQ(parsed.summary.ratedSpeedMhz, c.speedMhz);
+        EXPECT_EQ(parsed.summary.startSpeedKnown, c.speedKnown);
+        EXPECT_EQ(parsed.summary.startSpeedMhz, c.speedMhz);
     }
 }
 

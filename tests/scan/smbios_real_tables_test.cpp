@@ -24,7 +24,7 @@ namespace {
 // dmidecode 3.4 (`dmidecode --from-dump`, types 0, 1, 4 and 17); the strings
 // were then put through the firmware text rules by hand (blanks trimmed and
 // collapsed, placeholders and missing strings none, mm/dd/yyyy dates turned
-// round), the first type-4 "Max Speed" taken, and the "Size" of every
+// round), the first type-4 "Current Speed" (offset 22) taken, and the "Size" of every
 // type-17 summed. A separate byte-level decode in Python agreed on every
 // processor and memory value. nullptr: the firmware left the field unset;
 // speed or memory 0: not known.
@@ -45,41 +45,41 @@ struct RealTable {
     const wchar_t* processorSocket;
     const wchar_t* processorManufacturer;
     const wchar_t* processorVersion;
-    uint32_t ratedSpeedMhz;
+    uint32_t startSpeedMhz;
     uint64_t installedMemory;
 };
 
 // clang-format off
 const RealTable kRealTables[] = {
-    {"boardid-aaeon-up-cht01.bin", 3, 0, L"American Megatrends Inc.", L"UPC1EM18", L"2019-04-23", L"AAEON", L"UP-CHT01", L"SOCKET 0", L"Intel", L"Intel(R) Atom(TM) x5-Z8350 CPU @ 1.44GHz", 2400, 1073741824ull},
-    {"boardid-asrock-x399-taichi.bin", 3, 1, L"American Megatrends Inc.", L"P3.20", L"2018-08-01", nullptr, nullptr, L"SP3r2", L"Advanced Micro Devices, Inc.", L"AMD Ryzen Threadripper 2950X 16-Core Processor", 4400, 34359738368ull},
-    {"gosmbios-asrock-rack-x570d4u.bin", 3, 3, L"American Megatrends International, LLC.", L"P1.20", L"2021-05-19", nullptr, nullptr, L"CPUSocket", L"Advanced Micro Devices, Inc.", L"AMD Ryzen 9 5900X 12-Core Processor", 4950, 68719476736ull},
-    {"gosmbios-beelink-eq12.bin", 3, 5, L"American Megatrends International, LLC.", L"N95V106", L"2023-12-15", L"AZW", L"EQ", L"U3E1", L"Intel(R) Corporation", L"Intel(R) N100", 3400, 17179869184ull},
-    {"gosmbios-dell-poweredge-r630.bin", 2, 8, L"Dell Inc.", L"2.3.4", L"2016-11-08", L"Dell Inc.", L"PowerEdge R630", L"CPU1", L"Intel", L"Intel(R) Xeon(R) CPU E5-2630 v3 @ 2.40GHz", 4000, 34359738368ull},
+    {"boardid-aaeon-up-cht01.bin", 3, 0, L"American Megatrends Inc.", L"UPC1EM18", L"2019-04-23", L"AAEON", L"UP-CHT01", L"SOCKET 0", L"Intel", L"Intel(R) Atom(TM) x5-Z8350 CPU @ 1.44GHz", 1440, 1073741824ull},
+    {"boardid-asrock-x399-taichi.bin", 3, 1, L"American Megatrends Inc.", L"P3.20", L"2018-08-01", nullptr, nullptr, L"SP3r2", L"Advanced Micro Devices, Inc.", L"AMD Ryzen Threadripper 2950X 16-Core Processor", 3500, 34359738368ull},
+    {"gosmbios-asrock-rack-x570d4u.bin", 3, 3, L"American Megatrends International, LLC.", L"P1.20", L"2021-05-19", nullptr, nullptr, L"CPUSocket", L"Advanced Micro Devices, Inc.", L"AMD Ryzen 9 5900X 12-Core Processor", 3700, 68719476736ull},
+    {"gosmbios-beelink-eq12.bin", 3, 5, L"American Megatrends International, LLC.", L"N95V106", L"2023-12-15", L"AZW", L"EQ", L"U3E1", L"Intel(R) Corporation", L"Intel(R) N100", 2871, 17179869184ull},
+    {"gosmbios-dell-poweredge-r630.bin", 2, 8, L"Dell Inc.", L"2.3.4", L"2016-11-08", L"Dell Inc.", L"PowerEdge R630", L"CPU1", L"Intel", L"Intel(R) Xeon(R) CPU E5-2630 v3 @ 2.40GHz", 2400, 34359738368ull},
     {"gosmbios-supermicro-h8qg6.bin", 2, 6, L"American Megatrends Inc.", L"3.00", L"2012-09-04", L"Supermicro", L"H8QG6", L"CPU 1", L"AMD", L"AMD Opteron(tm) Processor 6174", 2200, 137438953472ull},
-    {"gosmbios-supermicro-sys-1027r-wrf.bin", 2, 7, L"American Megatrends Inc.", L"3.0c", L"2014-03-24", L"Supermicro", L"SYS-1027R-WRF", L"CPU 1", L"Intel", L"Intel(R) Xeon(R) CPU E5-2650 v2 @ 2.60GHz", 4000, 68719476736ull},
-    {"infrasim-dell-poweredge-r630.bin", 2, 8, nullptr, L"1.5.4", L"10/002/2015", nullptr, nullptr, L"CPU1", L"Intel", L"Intel(R) Xeon(R) CPU E5-2699 v3 @ 2.30GHz", 4000, 549755813888ull},
-    {"infrasim-dell-poweredge-r640.bin", 3, 0, L"Dell Inc.", L"1.3.7", L"2018-02-08", L"Dell Inc.", L"PowerEdge R640", L"CPU1", L"Intel", L"Intel(R) Xeon(R) Silver 4114 CPU @ 2.20GHz", 4000, 274877906944ull},
-    {"infrasim-intel-s2600wtt.bin", 2, 7, L"Intel Corporation", L"SE5C610.86B.01.01.0014.121820151719", L"2015-12-18", L"EMC", L"S2600WTT", L"CPU1", L"Intel(R) Corporation", L"Intel(R) Xeon(R) CPU E5-2680 v3 @ 2.50GHz", 4000, 206158430208ull},
+    {"gosmbios-supermicro-sys-1027r-wrf.bin", 2, 7, L"American Megatrends Inc.", L"3.0c", L"2014-03-24", L"Supermicro", L"SYS-1027R-WRF", L"CPU 1", L"Intel", L"Intel(R) Xeon(R) CPU E5-2650 v2 @ 2.60GHz", 2600, 68719476736ull},
+    {"infrasim-dell-poweredge-r630.bin", 2, 8, nullptr, L"1.5.4", L"10/002/2015", nullptr, nullptr, L"CPU1", L"Intel", L"Intel(R) Xeon(R) CPU E5-2699 v3 @ 2.30GHz", 2300, 549755813888ull},
+    {"infrasim-dell-poweredge-r640.bin", 3, 0, L"Dell Inc.", L"1.3.7", L"2018-02-08", L"Dell Inc.", L"PowerEdge R640", L"CPU1", L"Intel", L"Intel(R) Xeon(R) Silver 4114 CPU @ 2.20GHz", 2200, 274877906944ull},
+    {"infrasim-intel-s2600wtt.bin", 2, 7, L"Intel Corporation", L"SE5C610.86B.01.01.0014.121820151719", L"2015-12-18", L"EMC", L"S2600WTT", L"CPU1", L"Intel(R) Corporation", L"Intel(R) Xeon(R) CPU E5-2680 v3 @ 2.50GHz", 2500, 206158430208ull},
     {"infrasim-quanta-d51b-2u.bin", 2, 8, L"American Megatrends Inc.", L"S2B_3A17", L"2014-11-07", L"Quanta Computer Inc", L"D51B-2U (dual 10G LoM)", L"SOCKET 0", L"Intel", L"Intel(R) Xeon(R) CPU E5-2650 v3 @ 2.30GHz", 2300, 274877906944ull},
-    {"ironfetch-dell-xps-15-9560.bin", 3, 0, L"Dell Inc.", L"1.31.0", L"2022-11-10", L"Dell Inc.", L"XPS 15 9560", L"U3E1", L"Intel(R) Corporation", L"Intel(R) Core(TM) i7-7700HQ CPU @ 2.80GHz", 2800, 68719476736ull},
-    {"jcreekmore-dell-precision-3620.bin", 3, 0, L"Dell Inc.", L"2.1.9", L"2017-01-24", L"Dell Inc.", L"Precision Tower 3620", L"U3E1", L"Intel(R) Corporation", L"Intel(R) Xeon(R) CPU E3-1225 v5 @ 3.30GHz", 4400, 17179869184ull},
+    {"ironfetch-dell-xps-15-9560.bin", 3, 0, L"Dell Inc.", L"1.31.0", L"2022-11-10", L"Dell Inc.", L"XPS 15 9560", L"U3E1", L"Intel(R) Corporation", L"Intel(R) Core(TM) i7-7700HQ CPU @ 2.80GHz", 2700, 68719476736ull},
+    {"jcreekmore-dell-precision-3620.bin", 3, 0, L"Dell Inc.", L"2.1.9", L"2017-01-24", L"Dell Inc.", L"Precision Tower 3620", L"U3E1", L"Intel(R) Corporation", L"Intel(R) Xeon(R) CPU E3-1225 v5 @ 3.30GHz", 3300, 17179869184ull},
     {"jcreekmore-lenovo-thinkpad-t430.bin", 2, 7, L"LENOVO", L"G1ET45WW (1.20 )", L"2012-08-07", L"LENOVO", L"2347A49", L"CPU Socket - U3E1", L"Intel(R) Corporation", L"Intel(R) Core(TM) i5-3320M CPU @ 2.60GHz", 2600, 8589934592ull},
-    {"pydmidecode-dell-precision-490.bin", 2, 3, L"Dell Inc.", L"A05", L"2007-05-24", L"Dell Inc.", L"Precision WorkStation 490", L"Microprocessor", L"Intel", nullptr, 3800, 2147483648ull},
-    {"pydmidecode-hp-proliant-dl580-g5.bin", 2, 5, L"HP", L"P61", L"2007-12-07", L"HP", L"ProLiant DL580 G5", L"Proc 1", L"Intel", nullptr, 4800, 38654705664ull},
-    {"pydmidecode-hp-proliant-dl585-g1.bin", 2, 3, L"HP", L"A01", L"2006-01-20", L"HP", L"ProLiant DL585 G1", L"Node 1", L"AMD", nullptr, 2800, 17179869184ull},
-    {"pydmidecode-ibm-x3950-m2.bin", 2, 4, L"IBM", L"-[A3E148AUS-1.07]-", L"2008-11-05", L"IBM", L"IBM 3850 M2 / x3950 M2 -[71413RM]-", L"Node 1 CPU 3", L"GenuineIntel", L"Intel Xeon MP", 4000, 51539607552ull},
+    {"pydmidecode-dell-precision-490.bin", 2, 3, L"Dell Inc.", L"A05", L"2007-05-24", L"Dell Inc.", L"Precision WorkStation 490", L"Microprocessor", L"Intel", nullptr, 1600, 2147483648ull},
+    {"pydmidecode-hp-proliant-dl580-g5.bin", 2, 5, L"HP", L"P61", L"2007-12-07", L"HP", L"ProLiant DL580 G5", L"Proc 1", L"Intel", nullptr, 2400, 38654705664ull},
+    {"pydmidecode-hp-proliant-dl585-g1.bin", 2, 3, L"HP", L"A01", L"2006-01-20", L"HP", L"ProLiant DL585 G1", L"Node 1", L"AMD", nullptr, 2400, 17179869184ull},
+    {"pydmidecode-ibm-x3950-m2.bin", 2, 4, L"IBM", L"-[A3E148AUS-1.07]-", L"2008-11-05", L"IBM", L"IBM 3850 M2 / x3950 M2 -[71413RM]-", L"Node 1 CPU 3", L"GenuineIntel", L"Intel Xeon MP", 2400, 51539607552ull},
     {"pydmidecode-kvm-qemu.bin", 2, 4, L"QEMU", L"QEMU", L"2007-01-01", nullptr, nullptr, L"CPU 1", nullptr, nullptr, 0, 402653184ull},
     {"pydmidecode-parallels-virtual-platform.bin", 2, 3, L"Parallels Software International Inc.", L"3.0", L"2008-09-06", L"Parallels Software International Inc.", L"Parallels Virtual Platform", L"CPU Socket #0", L"GenuineIntel", nullptr, 2329, 536870912ull},
     {"pydmidecode-vmware-virtual-platform-2008.bin", 2, 31, L"Phoenix Technologies LTD", L"6.00", L"2008-01-30", L"VMware, Inc.", L"VMware Virtual Platform", L"CPU socket #0", L"GenuineIntel", L"Pentium(R) Pro", 2133, 2147483648ull},
-    {"smbioslib-microsoft-surface-laptop-3.bin", 3, 2, L"Microsoft Corporation", L"1.2238.140", L"2020-01-16", L"Microsoft Corporation", L"Surface Laptop 3", L"FP5", L"Advanced Micro Devices, Inc.", L"AMD Ryzen 7 Microsoft Surface (R) Edition", 4000, 17179869184ull},
+    {"smbioslib-microsoft-surface-laptop-3.bin", 3, 2, L"Microsoft Corporation", L"1.2238.140", L"2020-01-16", L"Microsoft Corporation", L"Surface Laptop 3", L"FP5", L"Advanced Micro Devices, Inc.", L"AMD Ryzen 7 Microsoft Surface (R) Edition", 2300, 17179869184ull},
     {"uroot-asus-ux305la.bin", 2, 8, L"American Megatrends Inc.", L"UX305LA.206", L"2015-08-03", L"ASUSTeK COMPUTER INC.", L"UX305LA", L"SOCKET 0", L"Intel(R) Corporation", L"Intel(R) Core(TM) i7-5500U CPU @ 2.40GHz", 2400, 8589934592ull},
-    {"uroot-gigabyte-x399-aorus-xtreme.bin", 3, 1, L"American Megatrends Inc.", L"F4", L"2018-10-04", L"Gigabyte Technology Co., Ltd.", L"X399 AORUS XTREME", L"SP3r2", L"Advanced Micro Devices, Inc.", L"AMD Ryzen Threadripper 2990WX 32-Core Processor", 4200, 137438953472ull},
-    {"uroot-lenovo-thinkpad-t480.bin", 3, 0, L"LENOVO", L"N22ET52W (1.29 )", L"2019-01-16", L"LENOVO", L"20L8S07A14", L"U3E1", L"Intel(R) Corporation", L"Intel(R) Core(TM) i7-8650U CPU @ 1.90GHz", 2100, 25769803776ull},
+    {"uroot-gigabyte-x399-aorus-xtreme.bin", 3, 1, L"American Megatrends Inc.", L"F4", L"2018-10-04", L"Gigabyte Technology Co., Ltd.", L"X399 AORUS XTREME", L"SP3r2", L"Advanced Micro Devices, Inc.", L"AMD Ryzen Threadripper 2990WX 32-Core Processor", 3000, 137438953472ull},
+    {"uroot-lenovo-thinkpad-t480.bin", 3, 0, L"LENOVO", L"N22ET52W (1.29 )", L"2019-01-16", L"LENOVO", L"20L8S07A14", L"U3E1", L"Intel(R) Corporation", L"Intel(R) Core(TM) i7-8650U CPU @ 1.90GHz", 1900, 25769803776ull},
     {"uroot-lenovo-thinkpad-w510.bin", 2, 6, L"LENOVO", L"6NET84WW (1.45 )", L"2012-10-03", L"LENOVO", L"431924G", nullptr, L"GenuineIntel", L"Intel(R) Core(TM) i7 CPU Q 720 @ 1.60GHz", 1600, 8589934592ull},
-    {"uroot-msi-ms-7816.bin", 2, 8, L"American Megatrends Inc.", L"V2.14B14", L"2018-07-13", L"MSI", L"MS-7816", L"SOCKET 0", L"Intel", L"Intel(R) Core(TM) i7-4770 CPU @ 3.40GHz", 3800, 34359738368ull},
-    {"uroot-synology-rs3614xsp.bin", 2, 7, L"American Megatrends Inc.", L"0.1.4", L"2015-06-08", L"Synology", L"RS3614xs+", L"SOCKET 0", L"Intel(R) Corporation", L"Intel(R) Xeon(R) CPU E3-1230 V2 @ 3.30GHz", 3800, 34359738368ull},
-    {"uroot-vmware-virtual-platform-2017.bin", 2, 7, L"Phoenix Technologies LTD", L"6.00", L"2017-05-19", L"VMware, Inc.", L"VMware Virtual Platform", L"CPU #000", L"GenuineIntel", L"Intel(R) Core(TM) i7-5500U CPU @ 2.40GHz", 30000, 1073741824ull},
+    {"uroot-msi-ms-7816.bin", 2, 8, L"American Megatrends Inc.", L"V2.14B14", L"2018-07-13", L"MSI", L"MS-7816", L"SOCKET 0", L"Intel", L"Intel(R) Core(TM) i7-4770 CPU @ 3.40GHz", 3400, 34359738368ull},
+    {"uroot-synology-rs3614xsp.bin", 2, 7, L"American Megatrends Inc.", L"0.1.4", L"2015-06-08", L"Synology", L"RS3614xs+", L"SOCKET 0", L"Intel(R) Corporation", L"Intel(R) Xeon(R) CPU E3-1230 V2 @ 3.30GHz", 3300, 34359738368ull},
+    {"uroot-vmware-virtual-platform-2017.bin", 2, 7, L"Phoenix Technologies LTD", L"6.00", L"2017-05-19", L"VMware, Inc.", L"VMware Virtual Platform", L"CPU #000", L"GenuineIntel", L"Intel(R) Core(TM) i7-5500U CPU @ 2.40GHz", 2400, 1073741824ull},
 };
 // clang-format on
 
@@ -190,8 +190,8 @@ TEST(SmbiosRealTables, EveryTableGivesTheValuesDmidecodeShows)
                       expectedString(t.processorManufacturer, L"the processor manufacturer"), "manufacturer");
         expectReading(s.processorVersion, expectedString(t.processorVersion, L"the processor version"),
                       "processor version");
-        EXPECT_EQ(s.ratedSpeedKnown, t.ratedSpeedMhz != 0);
-        EXPECT_EQ(s.ratedSpeedMhz, t.ratedSpeedMhz);
+        EXPECT_EQ(s.startSpeedKnown, t.startSpeedMhz != 0);
+        EXPECT_EQ(s.startSpeedMhz, t.startSpeedMhz);
         EXPECT_EQ(s.installedMemoryKnown, t.installedMemory != 0);
         EXPECT_EQ(s.installedMemoryBytes, t.installedMemory);
     }
