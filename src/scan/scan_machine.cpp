@@ -146,6 +146,25 @@ void readArchitecture(ScanSnapshot& snapshot)
     snapshot.logicalProcessors = readingOk(countText(info.dwNumberOfProcessors));
 }
 
+Reading startedAtReading(uint64_t nowFileTime, uint64_t uptimeMilliseconds)
+{
+    const uint64_t bootTicks = uptimeMilliseconds * 10000;  // 100-nanosecond units
+    if (nowFileTime <= bootTicks) {
+        return readingNone(L"the clock reads earlier than this machine's uptime");
+    }
+    const uint64_t start = nowFileTime - bootTicks;
+    const FILETIME startUtc{static_cast<DWORD>(start & 0xFFFFFFFFu), static_cast<DWORD>(start >> 32)};
+    // FileTimeToLocalFileTime would apply today's bias: a machine started in
+    // summer and read in winter would show its start an hour off. The time
+    // zone rule in force at the start instant decides instead.
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!FileTimeToSystemTime(&startUtc, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        return failedFromLastError(L"converting the start time");
+    }
+    return readingOk(timestampText(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond));
+}
+
 void readUptime(ScanSnapshot& snapshot)
 {
     const ULONGLONG milliseconds = GetTickCount64();
@@ -154,21 +173,7 @@ void readUptime(ScanSnapshot& snapshot)
     FILETIME nowFileTime{};
     GetSystemTimeAsFileTime(&nowFileTime);
     const uint64_t now = (uint64_t{nowFileTime.dwHighDateTime} << 32) | nowFileTime.dwLowDateTime;
-    const uint64_t bootTicks = milliseconds * 10000;  // 100-nanosecond units
-    if (now <= bootTicks) {
-        snapshot.startedAt = readingNone(L"the clock reads earlier than this machine's uptime");
-        return;
-    }
-    const uint64_t start = now - bootTicks;
-    FILETIME startUtc{static_cast<DWORD>(start & 0xFFFFFFFFu), static_cast<DWORD>(start >> 32)};
-    FILETIME startLocal{};
-    SYSTEMTIME local{};
-    if (!FileTimeToLocalFileTime(&startUtc, &startLocal) || !FileTimeToSystemTime(&startLocal, &local)) {
-        snapshot.startedAt = failedFromLastError(L"converting the start time");
-        return;
-    }
-    snapshot.startedAt =
-        readingOk(timestampText(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond));
+    snapshot.startedAt = startedAtReading(now, milliseconds);
 }
 
 ScanSnapshot& scanMachine(ScanSnapshot& snapshot)

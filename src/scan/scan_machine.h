@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "report/reading.h"
@@ -30,3 +31,8 @@ void readComputerNames(ScanSnapshot& snapshot);
 void readWindowsRelease(ScanSnapshot& snapshot);
 void readArchitecture(ScanSnapshot& snapshot);
 void readUptime(ScanSnapshot& snapshot);
+
+// The local start time of a machine up for `uptimeMilliseconds` when the UTC
+// clock reads `nowFileTime` (a FILETIME as one number), in the time zone rule
+// that was in force at the start.
+[[nodiscard]] Reading startedAtReading(uint64_t nowFileTime, uint64_t uptimeMilliseconds);

@@ -230,3 +230,43 @@ TEST(SpreadFirmware, UsableTableFillsSevenReadingsElseAllCarryTheFallback)
     }
     EXPECT_EQ(firmwareFallback(L"").reason, L"the firmware table could not be read: reason unknown");
 }
+
+// A machine started in one season and read in the other shows its start in
+// the rule of the start's own season. ctest runs this once more with TZ set to
+// a zone with daylight saving (korvane_start_time_dst); wine follows TZ.
+TEST(StartedAt, FollowsTheTimeZoneRuleOfTheStartInstant)
+{
+    TIME_ZONE_INFORMATION zone{};
+    const bool daylightSaving = GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID &&
+                                zone.DaylightDate.wMonth != 0 && zone.DaylightBias != 0;
+    if (!daylightSaving) {
+        ASSERT_EQ(std::getenv("TZ"), nullptr) << "TZ is set but the zone it names has no daylight saving";
+        GTEST_SKIP() << "this time zone has no daylight saving (korvane_start_time_dst runs it with one)";
+    }
+    // Mid-January and July 1 lie in different seasons in either hemisphere.
+    const bool northern = zone.DaylightDate.wMonth < zone.StandardDate.wMonth;
+    const struct {
+        SYSTEMTIME utc;
+        bool daylight;
+    } starts[] = {
+        {{2026, 1, 0, 15, 12, 0, 0, 0}, !northern},
+        {{2026, 7, 0, 1, 12, 0, 0, 0}, northern},
+    };
+    const uint64_t uptimeMs = 160ull * 86400 * 1000 + 1234;  // read some five months later
+    for (const auto& start : starts) {
+        FILETIME utcFileTime{};
+        ASSERT_TRUE(SystemTimeToFileTime(&start.utc, &utcFileTime));
+        const uint64_t startTicks = (uint64_t{utcFileTime.dwHighDateTime} << 32) | utcFileTime.dwLowDateTime;
+        const long biasMinutes = zone.Bias + (start.daylight ? zone.DaylightBias : zone.StandardBias);
+        const uint64_t localTicks = startTicks - static_cast<int64_t>(biasMinutes) * 60 * 10000000;
+        const FILETIME localFileTime{static_cast<DWORD>(localTicks), static_cast<DWORD>(localTicks >> 32)};
+        SYSTEMTIME local{};
+        ASSERT_TRUE(FileTimeToSystemTime(&localFileTime, &local));
+        wchar_t expected[32] = {};
+        swprintf(expected, 32, L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
+                 local.wMinute, local.wSecond);
+        EXPECT_EQ(startedAtReading(startTicks + uptimeMs * 10000, uptimeMs), readingOk(expected))
+            << "start in " << (start.daylight ? "daylight saving" : "standard") << " time, bias " << biasMinutes;
+    }
+    EXPECT_EQ(startedAtReading(5000, 1), readingNone(L"the clock reads earlier than this machine's uptime"));
+}
