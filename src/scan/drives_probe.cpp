@@ -18,8 +18,8 @@ constexpr int kLetterCount = 26;
 // every way out, including an allocation failure.
 class ErrorModeScope {
 public:
-    ErrorModeScope(const DriveCalls& calls, uint32_t mode) : calls_(calls), previous_(calls.setErrorMode(mode)) {}
-    ~ErrorModeScope() { static_cast<void>(calls_.setErrorMode(previous_)); }
+    ErrorModeScope(const DriveCalls& calls, uint32_t mode) : calls_(calls), previous_(calls.setThreadErrorMode(mode)) {}
+    ~ErrorModeScope() { static_cast<void>(calls_.setThreadErrorMode(previous_)); }
     ErrorModeScope(const ErrorModeScope&) = delete;
     ErrorModeScope& operator=(const ErrorModeScope&) = delete;
 
@@ -33,9 +33,15 @@ uint32_t windowsLogicalDrives()
     return GetLogicalDrives();
 }
 
-uint32_t windowsSetErrorMode(uint32_t mode)
+// The thread's mode, not the process's: the walk runs on the scan thread while
+// the window thread may be saving a file and must keep its own error boxes.
+uint32_t windowsSetThreadErrorMode(uint32_t mode)
 {
-    return SetErrorMode(mode);
+    DWORD previous = 0;
+    if (!SetThreadErrorMode(mode, &previous)) {
+        return GetThreadErrorMode();  // unchanged, so restoring it is a no-op
+    }
+    return previous;
 }
 
 uint32_t windowsDriveType(const wchar_t* root)
@@ -75,7 +81,7 @@ bool windowsDiskFreeSpace(const wchar_t* root, uint64_t& freeToCaller, uint64_t&
 
 DriveCalls windowsDriveCalls()
 {
-    return DriveCalls{windowsLogicalDrives, windowsSetErrorMode, windowsDriveType, windowsVolumeInformation,
+    return DriveCalls{windowsLogicalDrives, windowsSetThreadErrorMode, windowsDriveType, windowsVolumeInformation,
                       windowsDiskFreeSpace};
 }
 

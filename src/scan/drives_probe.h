@@ -13,8 +13,9 @@ struct DriveScan {
     int32_t notExamined = 0;
 };
 
-// Every drive letter in order. Sets the error mode so that empty card readers
-// raise no dialog box, and restores it.
+// Every drive letter in order. Sets the calling thread's error mode so that
+// empty card readers raise no dialog box, and restores it; other threads (the
+// window's own file calls) keep theirs.
 [[nodiscard]] DriveScan scanDrives();
 
 // The Windows calls of the drive walk, as plain functions so that tests can
@@ -22,7 +23,7 @@ struct DriveScan {
 // thread's last error, read right after the failing call.
 struct DriveCalls {
     uint32_t (*logicalDrives)();
-    uint32_t (*setErrorMode)(uint32_t mode);  // returns the previous mode
+    uint32_t (*setThreadErrorMode)(uint32_t mode);  // returns the previous mode
     uint32_t (*driveType)(const wchar_t* root);
     bool (*volumeInformation)(const wchar_t* root, std::wstring& label, std::wstring& fileSystemName,
                               uint32_t& error);

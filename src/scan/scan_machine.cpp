@@ -143,7 +143,14 @@ void readArchitecture(ScanSnapshot& snapshot)
     GetNativeSystemInfo(&info);
     snapshot.architecture = architectureReading(info.wProcessorArchitecture);
     snapshot.processorArchitecture = snapshot.architecture;
-    snapshot.logicalProcessors = readingOk(countText(info.dwNumberOfProcessors));
+    // dwNumberOfProcessors counts only the calling thread's processor group
+    // (at most 64), so a larger machine would show fewer logical processors
+    // than it has cores.
+    DWORD processors = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+    if (processors == 0) {
+        processors = info.dwNumberOfProcessors;
+    }
+    snapshot.logicalProcessors = readingOk(countText(processors));
 }
 
 Reading startedAtReading(uint64_t nowFileTime, uint64_t uptimeMilliseconds)

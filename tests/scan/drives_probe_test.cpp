@@ -10,8 +10,10 @@
 #include <map>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "common/unique_resource.h"
 #include "scan/drive_entry.h"
 #include "scan/windows_failure.h"
 
@@ -148,7 +150,7 @@ TEST(DriveRoots, LettersAndExaminedTypes)
 
 namespace {
 
-// A machine for the walk: its mask, its drives and the process error mode.
+// A machine for the walk: its mask, its drives and the thread's error mode.
 struct FakeDrive {
     uint32_t type = 3;
     bool volumeRead = true;
@@ -174,7 +176,7 @@ uint32_t fakeLogicalDrives()
     return machine->mask;
 }
 
-uint32_t fakeSetErrorMode(uint32_t mode)
+uint32_t fakeSetThreadErrorMode(uint32_t mode)
 {
     machine->calls.push_back(L"mode " + std::to_wstring(mode));
     const uint32_t previous = machine->errorMode;
@@ -218,7 +220,7 @@ bool fakeDiskFreeSpace(const wchar_t* root, uint64_t& freeToCaller, uint64_t& to
     return true;
 }
 
-constexpr DriveCalls kFakeCalls{fakeLogicalDrives, fakeSetErrorMode, fakeDriveType, fakeVolumeInformation,
+constexpr DriveCalls kFakeCalls{fakeLogicalDrives, fakeSetThreadErrorMode, fakeDriveType, fakeVolumeInformation,
                                 fakeDiskFreeSpace};
 
 class DriveWalk : public ::testing::Test {
@@ -302,11 +304,12 @@ TEST_F(DriveWalk, RestoresTheErrorModeWhenMemoryRunsOut)
 // Under Wine, C: is the prefix's drive_c and Z: the Linux root.
 TEST(ScanDrives, ListsWineDrivesAndRestoresTheErrorMode)
 {
-    const UINT before = SEM_NOGPFAULTERRORBOX;
-    const UINT original = SetErrorMode(before);
+    DWORD original = 0;
+    ASSERT_TRUE(SetThreadErrorMode(SEM_NOGPFAULTERRORBOX, &original));
     const DriveScan scan = scanDrives();
-    const UINT after = SetErrorMode(original);
-    EXPECT_EQ(after, before) << "the error mode after the scan differs from the one before";
+    EXPECT_EQ(GetThreadErrorMode(), static_cast<DWORD>(SEM_NOGPFAULTERRORBOX))
+        << "the error mode after the scan differs from the one before";
+    ASSERT_TRUE(SetThreadErrorMode(original, nullptr));
 
     const DWORD mask = GetLogicalDrives();
     ASSERT_NE(mask, 0u);
@@ -353,4 +356,55 @@ TEST(ScanDrives, ListsWineDrivesAndRestoresTheErrorMode)
     } else {
         std::printf("KORVANE_HOST_ROOT_BYTES is not set: Z:\\ size checked for plausibility only\n");
     }
+}
+
+namespace {
+
+// A walk on another thread that holds still inside its first drive.
+struct HeldWalk {
+    UniqueHandle inside{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    DWORD modeInside = 0;
+};
+HeldWalk* heldWalk = nullptr;
+
+uint32_t heldDriveType(const wchar_t*)
+{
+    heldWalk->modeInside = GetThreadErrorMode();
+    SetEvent(heldWalk->inside.get());
+    WaitForSingleObject(heldWalk->release.get(), 10000);
+    return 1;  // no root directory: nothing more to read
+}
+
+}  // namespace
+
+// The quiet error mode belongs to the walking thread: the window thread's own
+// file calls (a save) keep their error boxes while a scan runs.
+TEST(ScanDrives, QuietsOnlyTheThreadThatWalks)
+{
+    const UINT processMode = GetErrorMode();
+    const DWORD ownMode = GetThreadErrorMode();
+    HeldWalk walk;
+    ASSERT_TRUE(walk.inside && walk.release);
+    heldWalk = &walk;
+    DriveCalls calls = windowsDriveCalls();
+    calls.logicalDrives = [] { return uint32_t{1} << 2; };
+    calls.driveType = heldDriveType;
+    DWORD modeAfter = 0xFFFF;
+    std::thread walker([&] {
+        static_cast<void>(scanDrives(calls));
+        modeAfter = GetThreadErrorMode();
+    });
+    const bool entered = WaitForSingleObject(walk.inside.get(), 10000) == WAIT_OBJECT_0;
+    const UINT processModeDuring = GetErrorMode();
+    const DWORD ownModeDuring = GetThreadErrorMode();
+    SetEvent(walk.release.get());
+    walker.join();
+    heldWalk = nullptr;
+
+    ASSERT_TRUE(entered);
+    EXPECT_EQ(walk.modeInside & 0x8001u, 0x8001u) << "the walking thread is quiet";
+    EXPECT_EQ(processModeDuring, processMode) << "the process's error mode changed during the walk";
+    EXPECT_EQ(ownModeDuring, ownMode) << "another thread's error mode changed during the walk";
+    EXPECT_EQ(modeAfter, 0u) << "the walking thread's mode is restored";
 }
