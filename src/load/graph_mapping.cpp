@@ -1,5 +1,6 @@
 #include "load/graph_mapping.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <utility>
@@ -107,13 +108,24 @@ PixelPoint plotPixel(PixelBox box, size_t index, size_t count, double percent)
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
     const size_t age = count - 1 - index;
-    const double step = static_cast<double>(width - 1) / static_cast<double>(GRAPH_HISTORY_POINTS - 1);
+    // The points lie inside the frame, columns left + 1 to right - 2: the
+    // frame's own columns would hide the newest second under the frame line.
+    const double step = static_cast<double>(width - 3) / static_cast<double>(GRAPH_HISTORY_POINTS - 1);
     // Clamped; a value that is not a number at all is drawn at 0.
     const double value = percent > 100.0 ? 100.0 : (percent > 0.0 ? percent : 0.0);
     PixelPoint pixel;
-    pixel.x = box.right - 1 - static_cast<int>(static_cast<double>(age) * step + 0.5);
+    pixel.x = box.right - 2 - static_cast<int>(static_cast<double>(age) * step + 0.5);
     pixel.y = (box.bottom - 2) - static_cast<int>(value / 100.0 * static_cast<double>(height - 3) + 0.5);
     return pixel;
+}
+
+PixelBox dotBox(PixelBox box, PixelPoint point, int size)
+{
+    // From the point right and down, moved back where that would reach the
+    // frame, so the newest point's dot and a 0 percent dot stay inside it.
+    const int left = std::max(box.left + 1, std::min(point.x, box.right - 1 - size));
+    const int top = std::max(box.top + 1, std::min(point.y, box.bottom - 1 - size));
+    return PixelBox{left, top, left + size, top + size};
 }
 
 std::vector<std::vector<PixelPoint>> plotRuns(PixelBox box, std::span<const GraphPoint> history)

@@ -66,10 +66,15 @@ struct GraphLayout {
 // The row of grid line k (1, 2, 3 for 25, 50, 75 percent).
 [[nodiscard]] int gridLineY(PixelBox box, int k);
 
-// The pixel of the point at `index` of `count` (0 is the oldest). The newest
-// point sits at the right edge; the horizontal scale is fixed by the capacity,
-// so a young history fills only the right part of the box.
+// The pixel of the point at `index` of `count` (0 is the oldest), inside the
+// box's frame. The newest point sits just left of the right frame line; the
+// horizontal scale is fixed by the capacity, so a young history fills only the
+// right part of the box.
 [[nodiscard]] PixelPoint plotPixel(PixelBox box, size_t index, size_t count, double percent);
+
+// The square of a lone point, `size` pixels wide, inside the box's frame and
+// covering the point.
+[[nodiscard]] PixelBox dotBox(PixelBox box, PixelPoint point, int size);
 
 // The runs of consecutive valid points, oldest first, in pixels. A run of two
 // or more points is a line; a run of one is a single dot.

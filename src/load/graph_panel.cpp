@@ -202,8 +202,10 @@ void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph)
                 line.push_back(POINT{point.x, point.y});
             }
             Polyline(dc, line.data(), static_cast<int>(line.size()));
+            // Polyline leaves out its last pixel, which is the newest second.
+            SetPixelV(dc, line.back().x, line.back().y, graph.colour);
         } else if (dotBrush) {
-            const RECT dot{run.front().x, run.front().y, run.front().x + dotSize, run.front().y + dotSize};
+            const RECT dot = toRect(dotBox(plotBox, run.front(), dotSize));
             FillRect(dc, &dot, dotBrush.get());
         }
     }

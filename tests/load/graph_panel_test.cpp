@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/app_state.h"
 #include "load/load_sampler.h"
@@ -256,16 +257,14 @@ TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
         ASSERT_EQ(canvas.pixel(x, 54), shadow) << "bottom frame at x " << x;
     }
     for (int y = 5; y < 55; ++y) {
-        if (y == 29) {
-            continue;  // the line crosses the left frame here
-        }
         ASSERT_EQ(canvas.pixel(82, y), shadow) << "left frame at y " << y;
         ASSERT_EQ(canvas.pixel(733, y), shadow) << "right frame at y " << y;
     }
     EXPECT_EQ(canvas.pixel(81, 20), window) << "nothing left of the frame";
     EXPECT_EQ(canvas.pixel(734, 20), window) << "nothing right of the frame";
-    // 50 percent of 47 inner rows above row 53 is row 29; the line runs from the left frame column.
-    for (int x = 82; x < 733; ++x) {
+    // 50 percent of 47 inner rows above row 53 is row 29; the line runs
+    // between the frame lines, its newest point (732) included.
+    for (int x = 83; x < 733; ++x) {
         ASSERT_EQ(canvas.pixel(x, 29), kProcessorColour) << "processor line at x " << x;
     }
     EXPECT_EQ(canvas.count(kProcessorColour, 0, 0, 940, 28), 0) << "nothing above the line";
@@ -282,27 +281,44 @@ TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
     EXPECT_EQ(canvas.pixel(82, 65), shadow);
     EXPECT_EQ(canvas.pixel(733, 114), shadow);
     EXPECT_EQ(canvas.pixel(200, 101), kMemoryColour);
-    EXPECT_EQ(canvas.pixel(404, 101), kMemoryColour) << "the first run ends at column 405";
+    EXPECT_EQ(canvas.pixel(405, 101), kMemoryColour) << "the first run ends at column 405";
     for (int x = 406; x < 416; ++x) {
         EXPECT_NE(canvas.pixel(x, 101), kMemoryColour) << "the gap of second 60 at x " << x;
     }
     EXPECT_EQ(canvas.pixel(416, 101), kMemoryColour) << "the second run starts at column 416";
     EXPECT_EQ(canvas.pixel(721, 101), kMemoryColour);
-    for (int x = 723; x < 733; ++x) {
+    for (int x = 722; x < 731; ++x) {
         EXPECT_NE(canvas.pixel(x, 101), kMemoryColour) << "the gap of second 118 at x " << x;
     }
-    // The newest point alone: a two-pixel square from (733, 101).
-    EXPECT_EQ(canvas.pixel(733, 101), kMemoryColour);
-    EXPECT_EQ(canvas.pixel(734, 101), kMemoryColour);
-    EXPECT_EQ(canvas.pixel(733, 102), kMemoryColour);
-    EXPECT_EQ(canvas.pixel(734, 102), kMemoryColour);
-    EXPECT_NE(canvas.pixel(735, 101), kMemoryColour);
-    EXPECT_NE(canvas.pixel(733, 103), kMemoryColour);
+    // The newest point (732, 101) alone: a two-pixel square kept inside the frame.
+    EXPECT_EQ(canvas.count(kMemoryColour, 731, 101, 733, 103), 4);
+    EXPECT_EQ(canvas.pixel(733, 101), shadow) << "the right frame line is not covered";
+    EXPECT_NE(canvas.pixel(731, 103), kMemoryColour);
     EXPECT_EQ(canvas.count(kProcessorColour, 0, 60, 940, 120), 0) << "each graph in its own colour";
 
     // The value texts sit right-aligned in the value column (742 to 932).
     EXPECT_GT(940 * 60 - canvas.count(window, 742, 5, 932, 55), 0) << "processor value drawn";
     EXPECT_EQ(canvas.count(window, 932, 0, 940, 119), 8 * 119) << "the right margin stays empty";
+}
+
+// The second that just arrived is visible at once: after one tick a dot over
+// the newest column, after two a line whose last pixel is drawn too.
+TEST_F(GraphPanel, NewestPointIsDrawnInsideTheFrame)
+{
+    GraphState& graphs = graphState();
+    setValue(graphs.processorGraph, L"50.0%");
+    // A rise to 100 percent: a pixel the line only passes by would not be (732, 6).
+    const std::vector<std::vector<GraphPoint>> histories = {{{true, 100.0}}, {{true, 50.0}, {true, 100.0}}};
+    for (const std::vector<GraphPoint>& history : histories) {
+        const size_t ticks = history.size();
+        graphs.processorGraph.history = history;
+        Canvas canvas(940, 120);
+        ASSERT_TRUE(canvas.ready());
+        paintPanelInto(canvas.dc(), 940, 120);
+        // Processor plot box (82, 5) to (734, 55): the newest point is (732, 6).
+        EXPECT_EQ(canvas.pixel(732, 6), kProcessorColour) << ticks << " tick(s)";
+        EXPECT_EQ(canvas.count(kProcessorColour, 733, 0, 940, 60), 0) << ticks << " tick(s): nothing on or past the frame";
+    }
 }
 
 TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
@@ -378,12 +394,12 @@ TEST_F(GraphPanel, ScalesWithDpi)
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     EXPECT_EQ(canvas.count(shadow, 0, 179, 1410, 180), 1410) << "the separator";
     EXPECT_NE(canvas.pixel(5, 178), shadow) << "still one pixel high";
-    // Memory half 90..180: plot box (123, 98) to (1101, 172); the newest point at 0 percent is (1100, 170).
+    // Memory half 90..180: plot box (123, 98) to (1101, 172); the newest point at 0 percent is (1099, 170).
     EXPECT_EQ(canvas.pixel(123, 98), shadow);
     EXPECT_EQ(canvas.pixel(600, 171), shadow) << "bottom frame";
     EXPECT_EQ(canvas.pixel(1100, 120), shadow) << "right frame";
     EXPECT_EQ(canvas.count(kMemoryColour), 9) << "one dot of 3 by 3 pixels";
-    EXPECT_EQ(canvas.count(kMemoryColour, 1100, 170, 1103, 173), 9) << "over the bottom frame line";
+    EXPECT_EQ(canvas.count(kMemoryColour, 1097, 168, 1100, 171), 9) << "inside the frame, over the newest point";
 }
 
 // The panel's procedure as a window of a test class, counting what it gets.

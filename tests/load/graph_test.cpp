@@ -178,7 +178,7 @@ TEST(GraphLayoutBoxes, UsableSizeAndGridLines)
 
 TEST(GraphMapping, FullHistoryFillsEveryColumn)
 {
-    const PixelBox box{10, 20, 130, 70};  // 120 wide
+    const PixelBox box{10, 20, 132, 70};  // 120 columns between its frame lines
     const std::vector<GraphPoint> history = validPoints(120, 50.0);
     const auto runs = plotRuns(box, history);
     ASSERT_EQ(runs.size(), 1u);
@@ -186,20 +186,20 @@ TEST(GraphMapping, FullHistoryFillsEveryColumn)
     std::set<int> columns;
     for (size_t i = 0; i < runs[0].size(); ++i) {
         columns.insert(runs[0][i].x);
-        EXPECT_EQ(runs[0][i].x, 10 + static_cast<int>(i)) << "point " << i;
+        EXPECT_EQ(runs[0][i].x, 11 + static_cast<int>(i)) << "point " << i;
         EXPECT_EQ(runs[0][i].y, 44) << "50% of the 47 inner rows above row 68";
     }
     EXPECT_EQ(columns.size(), 120u);
-    EXPECT_EQ(*columns.begin(), 10);
-    EXPECT_EQ(*columns.rbegin(), 129);
+    EXPECT_EQ(*columns.begin(), 11) << "just right of the left frame line";
+    EXPECT_EQ(*columns.rbegin(), 130) << "just left of the right frame line";
 
     // Twice as wide: 120 points still span the box, two columns apart.
-    const PixelBox wide{0, 0, 239, 50};
+    const PixelBox wide{0, 0, 241, 50};
     const auto wideRuns = plotRuns(wide, validPoints(120, 0.0));
     ASSERT_EQ(wideRuns.size(), 1u);
-    EXPECT_EQ(wideRuns[0].front().x, 0);
-    EXPECT_EQ(wideRuns[0][1].x, 2);
-    EXPECT_EQ(wideRuns[0].back().x, 238);
+    EXPECT_EQ(wideRuns[0].front().x, 1);
+    EXPECT_EQ(wideRuns[0][1].x, 3);
+    EXPECT_EQ(wideRuns[0].back().x, 239);
 }
 
 TEST(GraphMapping, PercentsClampToTheInnerRows)
@@ -216,7 +216,7 @@ TEST(GraphMapping, PercentsClampToTheInnerRows)
     for (const Case& c : cases) {
         const PixelPoint pixel = plotPixel(box, 0, 1, c.percent);
         EXPECT_EQ(pixel.y, c.y) << c.percent << "%";
-        EXPECT_EQ(pixel.x, 129) << "a single point is the newest";
+        EXPECT_EQ(pixel.x, 128) << "a single point is the newest";
     }
 }
 
@@ -231,17 +231,30 @@ TEST(GraphMapping, GapsSplitTheLineAndLonePointsAreDots)
     EXPECT_EQ(runs[0].size(), 5u);
     EXPECT_EQ(runs[1].size(), 4u);
     EXPECT_EQ(runs[1].front().x - runs[0].back().x, 2) << "a one-point gap";
-    EXPECT_EQ(runs[1].back().x, 119);
+    EXPECT_EQ(runs[1].back().x, 118);
 
     // invalid, valid, invalid, valid, valid, invalid, valid: a dot, a line, a dot.
     history = {{false, 0}, {true, 10}, {false, 0}, {true, 20}, {true, 30}, {false, 0}, {true, 40}};
     runs = plotRuns(box, history);
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[0].size(), 1u);
-    EXPECT_EQ(runs[0][0].x, 114);
+    EXPECT_EQ(runs[0][0].x, 113);
     EXPECT_EQ(runs[1].size(), 2u);
     EXPECT_EQ(runs[2].size(), 1u) << "the newest point alone is a dot too";
-    EXPECT_EQ(runs[2][0].x, 119);
+    EXPECT_EQ(runs[2][0].x, 118);
+
+    // A dot reaches right and down from its point, except where it would
+    // cover the frame: the newest point and 0 percent move it back inside.
+    const auto expectDot = [&box](PixelPoint point, PixelBox expected) {
+        const PixelBox dot = dotBox(box, point, 2);
+        EXPECT_EQ(dot.left, expected.left) << point.x << "," << point.y;
+        EXPECT_EQ(dot.top, expected.top) << point.x << "," << point.y;
+        EXPECT_EQ(dot.right, expected.right) << point.x << "," << point.y;
+        EXPECT_EQ(dot.bottom, expected.bottom) << point.x << "," << point.y;
+    };
+    expectDot({50, 20}, {50, 20, 52, 22});
+    expectDot({118, 38}, {117, 37, 119, 39});
+    expectDot({1, 1}, {1, 1, 3, 3});
 
     EXPECT_TRUE(plotRuns(box, std::vector<GraphPoint>(5, GraphPoint{false, 0})).empty());
     EXPECT_TRUE(plotRuns(box, std::vector<GraphPoint>{}).empty());
@@ -249,13 +262,13 @@ TEST(GraphMapping, GapsSplitTheLineAndLonePointsAreDots)
 
 TEST(GraphMapping, YoungHistoryFillsOnlyTheRight)
 {
-    const PixelBox box{100, 0, 339, 50};  // 239 wide: two columns per second
+    const PixelBox box{100, 0, 341, 50};  // 238 columns between the frame lines: two per second
     const auto runs = plotRuns(box, validPoints(3, 10.0));
     ASSERT_EQ(runs.size(), 1u);
     ASSERT_EQ(runs[0].size(), 3u);
-    EXPECT_EQ(runs[0][0].x, 334);
-    EXPECT_EQ(runs[0][1].x, 336);
-    EXPECT_EQ(runs[0][2].x, 338) << "the newest point is at the right edge";
+    EXPECT_EQ(runs[0][0].x, 335);
+    EXPECT_EQ(runs[0][1].x, 337);
+    EXPECT_EQ(runs[0][2].x, 339) << "the newest point is just left of the right frame line";
 }
 
 }  // namespace
