@@ -50,6 +50,9 @@ void fillReportView(const ReportPage& page)
             }
         }
     }
+    // A new report opens at its top. Not every list view resets its scroll
+    // position when it is emptied with redraw off (Wine's keeps it).
+    SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
 }
 
 void setLiveRowValue(int index, const std::wstring& text)

@@ -153,6 +153,31 @@ TEST_F(MainWindow, RefreshWhileScanningStartsNothing)
     EXPECT_TRUE(refreshEnabled());
 }
 
+// Each installed scan opens the report at its top with nothing selected,
+// however far down the user had scrolled.
+TEST_F(MainWindow, ARescanOpensTheReportAtItsTop)
+{
+    start();
+    ASSERT_TRUE(pumpUntil(scanIdle));
+    const HWND list = shell().reportList;
+    ASSERT_TRUE(SetWindowPos(window(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER));
+    const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    ASSERT_GT(count, 20);
+    LVITEMW selected{};
+    selected.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&selected));
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(count - 1), FALSE);
+    ASSERT_GT(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0) << "the list did not scroll down";
+
+    SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
+    ASSERT_TRUE(pumpUntil(scanIdle));
+    EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
+    EXPECT_EQ(GetScrollPos(list, SB_VERT), 0);
+    EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+}
+
 TEST_F(MainWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
 {
     start(gatedScan);
