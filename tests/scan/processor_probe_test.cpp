@@ -17,6 +17,7 @@
 #include "common/unique_resource.h"
 #include "report/value_text.h"
 #include "scan/host_file.h"
+#include "scan/private_registry.h"
 #include "scan/processor_text.h"
 #include "scan/processor_topology.h"
 #include "scan/windows_failure.h"
@@ -474,12 +475,7 @@ namespace {
 
 void writeProcessorValue(DWORD type, const void* data, DWORD bytes)
 {
-    HKEY raw = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kCentralProcessorKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
-                              nullptr),
-              ERROR_SUCCESS);
-    const UniqueHKey key(raw);
-    ASSERT_EQ(RegSetValueExW(key.get(), L"~MHz", 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+    writeRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", type, data, bytes);
 }
 
 void writeMegahertz(DWORD value)
@@ -487,53 +483,10 @@ void writeMegahertz(DWORD value)
     writeProcessorValue(REG_DWORD, &value, sizeof(value));
 }
 
-void deleteMegahertz()
-{
-    UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCentralProcessorKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
-        RegDeleteValueW(key.get(), L"~MHz");
-    }
-}
-
-// Keeps the prefix's "~MHz" as it was and puts it back (or removes it again)
-// whatever the test did to it.
-class SavedMegahertz {
-public:
-    SavedMegahertz()
-    {
-        UniqueHKey key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCentralProcessorKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
-            return;
-        }
-        DWORD size = 0;
-        if (RegQueryValueExW(key.get(), L"~MHz", nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-            std::vector<BYTE> data(size);
-            if (RegQueryValueExW(key.get(), L"~MHz", nullptr, &type_, data.data(), &size) == ERROR_SUCCESS) {
-                data_ = std::move(data);
-            }
-        }
-    }
-    ~SavedMegahertz()
-    {
-        if (data_) {
-            writeProcessorValue(type_, data_->data(), static_cast<DWORD>(data_->size()));
-        } else {
-            deleteMegahertz();
-        }
-    }
-    SavedMegahertz(const SavedMegahertz&) = delete;
-    SavedMegahertz& operator=(const SavedMegahertz&) = delete;
-
-private:
-    DWORD type_ = 0;
-    std::optional<std::vector<BYTE>> data_;
-};
-
 }  // namespace
 
-TEST(ProcessorFrequency, StartUpSpeedComesFromTheRegistry)
+TEST_F(PrivateMachineTest, ProcessorStartUpSpeedComesFromTheRegistry)
 {
-    const SavedMegahertz saved;
     FirmwareSummary noSpeed;
     FirmwareSummary stated;
     stated.startSpeedKnown = true;
@@ -566,7 +519,7 @@ TEST(ProcessorFrequency, StartUpSpeedComesFromTheRegistry)
     writeProcessorValue(REG_QWORD, &wide, sizeof(wide));
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none) << "an 8-byte value does not fit the 4-byte buffer";
 
-    deleteMegahertz();
+    deleteRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz");
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none);
     EXPECT_FALSE(readStartupMegahertz(mhz));
     EXPECT_EQ(mhz, 0u);

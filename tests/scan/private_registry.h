@@ -1,0 +1,83 @@
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/unique_resource.h"
+
+// Registry values for tests. Machine values are written under a private
+// HKEY_LOCAL_MACHINE: the process's predefined key is redirected to a key of
+// the current user's for the life of a PrivateLocalMachine, so the tests need
+// no administrator rights and never change the machine they run on.
+
+inline constexpr wchar_t kPrivateMachineKey[] = L"Software\\KorvaneTests\\LocalMachine";
+
+class PrivateLocalMachine {
+public:
+    PrivateLocalMachine()
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kPrivateMachineKey);
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kPrivateMachineKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(),
+                            nullptr) == ERROR_SUCCESS) {
+            redirected_ = RegOverridePredefKey(HKEY_LOCAL_MACHINE, key_.get()) == ERROR_SUCCESS;
+        }
+    }
+    ~PrivateLocalMachine()
+    {
+        if (redirected_) {
+            RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        }
+        key_.reset();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kPrivateMachineKey);
+    }
+    PrivateLocalMachine(const PrivateLocalMachine&) = delete;
+    PrivateLocalMachine& operator=(const PrivateLocalMachine&) = delete;
+
+    [[nodiscard]] bool redirected() const { return redirected_; }
+
+private:
+    UniqueHKey key_;
+    bool redirected_ = false;
+};
+
+// Fixture for tests that write machine values: a fresh, empty private
+// HKEY_LOCAL_MACHINE per test.
+class PrivateMachineTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(machine_.redirected()) << "HKEY_LOCAL_MACHINE could not be redirected"; }
+
+private:
+    PrivateLocalMachine machine_;
+};
+
+inline void writeRegistryValue(HKEY root, const wchar_t* subkey, const wchar_t* name, DWORD type, const void* data,
+                               DWORD bytes)
+{
+    UniqueHKey key;
+    ASSERT_EQ(RegCreateKeyExW(root, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+}
+
+inline void writeRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* name, const std::wstring& text,
+                                DWORD type = REG_SZ)
+{
+    writeRegistryValue(root, subkey, name, type, text.c_str(),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+inline void writeRegistryDword(HKEY root, const wchar_t* subkey, const wchar_t* name, DWORD value)
+{
+    writeRegistryValue(root, subkey, name, REG_DWORD, &value, sizeof(value));
+}
+
+inline void deleteRegistryValue(HKEY root, const wchar_t* subkey, const wchar_t* name)
+{
+    UniqueHKey key;
+    if (RegOpenKeyExW(root, subkey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+        RegDeleteValueW(key.get(), name);
+    }
+}
