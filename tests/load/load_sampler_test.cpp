@@ -145,6 +145,7 @@ TEST(LoadSamplerOnThisMachine, ProcessorTimesGiveAPlausibleLoad)
 
 TEST(LoadSamplerOnThisMachine, MemoryMatchesTheHost)
 {
+    SKIP_UNLESS_UNDER_WINE();
     const std::string kilobytes = hostField(readHostFile(L"Z:\\proc\\meminfo"), "MemTotal");
     const uint64_t hostTotal = std::strtoull(kilobytes.c_str(), nullptr, 10) * 1024;
     ASSERT_GT(hostTotal, 0u) << "Z:\\proc\\meminfo gave no MemTotal";

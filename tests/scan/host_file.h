@@ -9,6 +9,21 @@
 // Files of the Linux host as Wine shows them on drive Z:, for comparing what
 // Windows reports with what the host kernel says.
 
+// True under Wine, whose ntdll exports wine_get_version: only there is drive
+// Z: the Linux root these helpers read.
+inline bool runningUnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Opens a test that compares with the Linux host behind Wine: on Windows
+// itself there is no such host and the test is skipped; under Wine it runs.
+#define SKIP_UNLESS_UNDER_WINE()                                                                        \
+    if (!runningUnderWine()) {                                                                          \
+        GTEST_SKIP() << "compares with the Linux host behind Wine's drive Z:, which Windows does not have"; \
+    }
+
 // The whole file; empty when it cannot be read. /proc files report a size of
 // 0, so this reads until the end instead of asking for the size.
 inline std::string readHostFile(const wchar_t* path)

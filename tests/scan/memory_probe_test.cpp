@@ -165,6 +165,7 @@ uint64_t hostMemTotal()
 
 TEST(MemoryUnderWine, SampleMatchesTheHost)
 {
+    SKIP_UNLESS_UNDER_WINE();
     const uint64_t hostTotal = hostMemTotal();
     ASSERT_GT(hostTotal, 0u) << "Z:\\proc\\meminfo gave no MemTotal";
 
