@@ -5,12 +5,15 @@
 #     ids, per-monitor DPI awareness and long-path awareness;
 #   - RT_GROUP_ICON (14) id 101 with one 32x32 entry of 8 bits per pixel, and
 #     the RT_ICON it names really is a 32x32, 256-colour bitmap with a mask;
-#   - RT_VERSION (16) with file and product version 2.0.0.0 in the fixed part
+#   - RT_VERSION (16) with file and product version VERSION in the fixed part
 #     and the expected strings, translation 0x0409/1200;
 #   - imports from Windows system DLLs only (the C++ runtime is linked
 #     statically, so no libstdc++/libgcc/libwinpthread DLL may appear).
 #
-#   check-resources.sh KORVANE.EXE [OBJDUMP]
+#   check-resources.sh KORVANE.EXE [OBJDUMP] [VERSION]
+#
+# VERSION is the project's a.b.c.d version (default 2.0.0.0); CMake passes
+# its own.
 #
 # Needs wrestool (Debian package icoutils), xmllint (libxml2-utils) and the
 # MinGW-w64 objdump; tools/setup-debian.sh installs them. Registered with
@@ -18,11 +21,18 @@
 set -uo pipefail
 
 if [[ $# -lt 1 ]]; then
-  echo "usage: check-resources.sh KORVANE.EXE [OBJDUMP]" >&2
+  echo "usage: check-resources.sh KORVANE.EXE [OBJDUMP] [VERSION]" >&2
   exit 2
 fi
 exe=$1
 objdump=${2:-x86_64-w64-mingw32-objdump}
+expected_version=${3:-2.0.0.0}
+if [[ ! $expected_version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)\.([0-9]+)$ ]]; then
+  echo "check-resources: version '$expected_version' is not a.b.c.d" >&2
+  exit 2
+fi
+version_ms=$(( (BASH_REMATCH[1] << 16) | BASH_REMATCH[2] ))
+version_ls=$(( (BASH_REMATCH[3] << 16) | BASH_REMATCH[4] ))
 
 for tool in wrestool xmllint od strings "$objdump"; do
   if ! command -v "$tool" >/dev/null 2>&1; then
@@ -91,8 +101,8 @@ if wrestool -x --raw --type=24 --name=1 "$exe" >"$manifest" 2>/dev/null && [[ -s
       fi
     }
     root="/$(el assembly "$asm1")[@manifestVersion='1.0']"
-    expect 'assembly identity Korvane 2.0.0.0 win32' \
-      "$root/$(el assemblyIdentity "$asm1")[@type='win32' and @name='Korvane' and @version='2.0.0.0']"
+    expect "assembly identity Korvane $expected_version win32" \
+      "$root/$(el assemblyIdentity "$asm1")[@type='win32' and @name='Korvane' and @version='$expected_version']"
     expect 'Common Controls 6.0.0.0 dependency' \
       "$root/$(el dependency "$asm1")/$(el dependentAssembly "$asm1")/$(el assemblyIdentity "$asm1")[@type='win32' and @name='Microsoft.Windows.Common-Controls' and @version='6.0.0.0' and @processorArchitecture='*' and @publicKeyToken='6595b64144ccf1df' and @language='*']"
     expect 'requestedExecutionLevel asInvoker, uiAccess false' \
@@ -156,11 +166,12 @@ version=$work/version.bin
 if wrestool -x --raw --type=16 --name=1 "$exe" >"$version" 2>/dev/null && [[ -s $version ]]; then
   # VS_FIXEDFILEINFO starts at byte 40, after the header and "VS_VERSION_INFO".
   fixed="$(u32 "$version" 40) $(u32 "$version" 48) $(u32 "$version" 52) $(u32 "$version" 56) $(u32 "$version" 60)"
-  # signature 0xFEEF04BD, file version 2.0 / 0.0, product version 2.0 / 0.0
-  if [[ $fixed == "4277077181 131072 0 131072 0" ]]; then
-    pass "fixed file info: file and product version 2.0.0.0"
+  # signature 0xFEEF04BD, then file and product version, each as MS and LS
+  expected_fixed="4277077181 $version_ms $version_ls $version_ms $version_ls"
+  if [[ $fixed == "$expected_fixed" ]]; then
+    pass "fixed file info: file and product version $expected_version"
   else
-    fail "fixed file info (signature, file MS, LS, product MS, LS) is '$fixed', expected '4277077181 131072 0 131072 0'"
+    fail "fixed file info (signature, file MS, LS, product MS, LS) is '$fixed', expected '$expected_fixed'"
   fi
   # The UTF-16 keys and values, one a line.
   strings -el "$version" >"$work/version.txt"
@@ -172,14 +183,14 @@ if wrestool -x --raw --type=16 --name=1 "$exe" >"$version" 2>/dev/null && [[ -s 
     else
       fail "version: $key is \"$got\", expected \"$value\""
     fi
-  done <<'EOF'
+  done <<EOF
 CompanyName=Korvane
 FileDescription=Korvane
-FileVersion=2.0.0.0
+FileVersion=$expected_version
 InternalName=korvane
 OriginalFilename=korvane.exe
 ProductName=Korvane
-ProductVersion=2.0.0.0
+ProductVersion=$expected_version
 EOF
   # The Translation value (0x0409, 1200 = 0x04B0) closes the record.
   translation=$(tail -c 4 "$version" | od -An -tx1 | tr -d ' \n')

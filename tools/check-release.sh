@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Make the release package from a built tree into a temporary folder and check
+# it: its SHA-256 sum file matches, it holds exactly the program and the README
+# in one folder named after the package, the program is stripped, and its
+# manifest, icon, version record and imports pass check-resources.sh.
+#
+#   check-release.sh BUILD_DIR VERSION [OBJDUMP]
+#
+# Registered with CTest as korvane_release_check.
+set -euo pipefail
+build=$1
+version=$2
+objdump=${3:-x86_64-w64-mingw32-objdump}
+tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+name="korvane-$version-win64"
+
+cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || {
+  cat "$work/cpack.log"
+  echo "FAILED: cpack"
+  exit 1
+}
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+zip="$work/out/$name.zip"
+[[ -f $zip ]] || { echo "FAILED: no $name.zip"; ls "$work/out"; exit 1; }
+if (cd "$work/out" && sha256sum -c "$name.zip.sha256" >/dev/null); then
+  echo "ok: $name.zip.sha256 matches"
+else
+  fail "$name.zip.sha256 does not match the package"
+fi
+
+mkdir "$work/unpacked"
+(cd "$work/unpacked" && cmake -E tar xf "$zip")
+listing=$(cd "$work/unpacked" && find . -type f | sort | tr '\n' ' ')
+if [[ $listing == "./$name/README.md ./$name/korvane.exe " ]]; then
+  echo "ok: the package holds $name/korvane.exe and $name/README.md"
+else
+  fail "the package holds: $listing"
+fi
+exe="$work/unpacked/$name/korvane.exe"
+if "${objdump%objdump}nm" "$exe" 2>&1 | grep -q 'no symbols'; then
+  echo "ok: korvane.exe is stripped ($(stat -c %s "$exe") bytes)"
+else
+  fail "korvane.exe still has symbols"
+fi
+bash "$tools/check-resources.sh" "$exe" "$objdump" "$version" >"$work/resources.log" || {
+  cat "$work/resources.log"
+  fail "the packaged korvane.exe fails the resource check"
+}
+
+if [[ $failures -gt 0 ]]; then
+  echo "check-release: $failures check(s) failed"
+  exit 1
+fi
+echo "check-release: all checks passed for $name.zip"

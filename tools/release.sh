@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Build Korvane (MinGW-w64 cross build) and make the release package:
+# build/mingw-cross/package/korvane-<version>-win64.zip, holding the stripped
+# korvane.exe and the README, with korvane-<version>-win64.zip.sha256 beside it.
+# Check a downloaded package with: sha256sum -c korvane-<version>-win64.zip.sha256
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source tools/build-step.sh
+
+bash tools/setup-debian.sh
+step configure cmake --preset mingw-cross
+step build cmake --build --preset mingw-cross --target korvane --parallel "$(nproc)"
+step package cpack --config build/mingw-cross/CPackConfig.cmake
+package=$(ls build/mingw-cross/package/korvane-*-win64.zip)
+echo "release.sh: $package"
+cat "$package.sha256"
