@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <intrin.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -577,9 +579,9 @@ namespace {
 std::string liveBrand()
 {
     const auto leaf = [](uint32_t number, uint32_t (&registers)[4]) {
-        asm volatile("cpuid"
-                     : "=a"(registers[0]), "=b"(registers[1]), "=c"(registers[2]), "=d"(registers[3])
-                     : "a"(number), "c"(0));
+        int values[4] = {};
+        __cpuidex(values, static_cast<int>(number), 0);
+        std::memcpy(registers, values, sizeof(values));
     };
     uint32_t registers[4] = {};
     leaf(0x80000000u, registers);
