@@ -31,6 +31,10 @@ step configure cmake --preset mingw-cross
 step build cmake --build --preset mingw-cross --parallel "$jobs"
 echo "test.sh: configured and built in $((SECONDS - start)) s"
 
+# The platform-free code, natively under libFuzzer with the sanitizers: a
+# short fixed-seed run of each fuzz target.
+bash tools/fuzz.sh --smoke
+
 xvfb_pid=""
 cleanup() {
   if [[ -d $prefix ]]; then
