@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A summary the parser must leave alone when it fails.
     FirmwareSummary summary;
     summary.biosVendor = readingOk(L"untouched");
-    summary.ratedSpeedMhz = 4321;
+    summary.startSpeedMhz = 4321;
     summary.installedMemoryBytes = 1234;
     std::wstring reason = L"stale reason";
 
@@ -74,8 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(std::find(kDamageSentences.begin(), kDamageSentences.end(), reason) != kDamageSentences.end(),
                    "unknown failure reason \"" + fuzz::shown(reason) + "\"");
         FUZZ_CHECK(summary.biosVendor == readingOk(L"untouched") && summary.biosVersion == Reading{} &&
-                       summary.ratedSpeedMhz == 4321 && summary.installedMemoryBytes == 1234 &&
-                       !summary.ratedSpeedKnown && !summary.installedMemoryKnown,
+                       summary.startSpeedMhz == 4321 && summary.installedMemoryBytes == 1234 &&
+                       !summary.startSpeedKnown && !summary.installedMemoryKnown,
                    "a failed parse wrote the summary (" + fuzz::shown(reason) + ")");
         return 0;
     }
@@ -88,9 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK((data[1] == 0 && data[2] == 0) ? summary.smbiosVersion.state == ReadingState::None
                                               : summary.smbiosVersion == readingOk(version),
                describe("SMBIOS version", summary.smbiosVersion));
-    FUZZ_CHECK(summary.ratedSpeedKnown ? summary.ratedSpeedMhz != 0 && summary.ratedSpeedMhz <= 0xFFFF
-                                       : summary.ratedSpeedMhz == 0,
-               "rated speed " + std::to_string(summary.ratedSpeedMhz));
+    FUZZ_CHECK(summary.startSpeedKnown ? summary.startSpeedMhz != 0 && summary.startSpeedMhz <= 0xFFFF
+                                       : summary.startSpeedMhz == 0,
+               "start-up speed " + std::to_string(summary.startSpeedMhz));
     FUZZ_CHECK(summary.installedMemoryKnown ? summary.installedMemoryBytes != 0 : summary.installedMemoryBytes == 0,
                "installed memory " + std::to_string(summary.installedMemoryBytes));
     return 0;

@@ -228,9 +228,9 @@ void checkGraph(FuzzedDataProvider& input)
     FUZZ_CHECK(hasValue && layout.hasPlotArea && box.left >= layout.plotArea.left &&
                    box.right <= layout.plotArea.right,
                boxText(box) + " outside the plot area");
-    // Inside the box and clear of its top and bottom frame lines.
+    // Inside the frame: clear of all four of its lines.
     const auto inside = [&](int x, int y) {
-        return x >= box.left && x < box.right && y > box.top && y < box.bottom - 1;
+        return x > box.left && x < box.right - 1 && y > box.top && y < box.bottom - 1;
     };
     for (int k = 1; k <= 3; ++k) {
         const int y = gridLineY(box, k);
@@ -243,6 +243,14 @@ void checkGraph(FuzzedDataProvider& input)
             FUZZ_CHECK(inside(pixel.x, pixel.y), "point (" + std::to_string(pixel.x) + ", " +
                                                      std::to_string(pixel.y) + ") outside " + boxText(box) +
                                                      " at dpi " + std::to_string(dpi));
+        }
+        if (run.size() == 1) {
+            const PixelBox dot = dotBox(box, run.front(), scaledAt(2, dpi));
+            FUZZ_CHECK(inside(dot.left, dot.top) && inside(dot.right - 1, dot.bottom - 1) &&
+                           dot.left <= run.front().x && run.front().x < dot.right && dot.top <= run.front().y &&
+                           run.front().y < dot.bottom,
+                       "the dot of (" + std::to_string(run.front().x) + ", " + std::to_string(run.front().y) +
+                           ") is not inside " + boxText(box) + " over its point");
         }
         mapped += run.size();
     }
