@@ -6,7 +6,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(_korvane_triplet x86_64-w64-mingw32)
-set(_korvane_gcc_dir /usr/lib/gcc/${_korvane_triplet}/12-posix)
+# GCC's own folder (…/12-posix on Debian 12) holds the libstdc++ headers.
+execute_process(COMMAND ${_korvane_triplet}-g++-posix -print-libgcc-file-name
+                OUTPUT_VARIABLE _korvane_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
+get_filename_component(_korvane_gcc_dir "${_korvane_libgcc}" DIRECTORY)
 set(CMAKE_C_COMPILER   clang)
 set(CMAKE_CXX_COMPILER clang++)
 set(CMAKE_C_COMPILER_TARGET   ${_korvane_triplet})

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Build Korvane and every test suite (MinGW-w64 cross build) and run the tests
-# under wine, on Xvfb when no usable X display is given. Exits non-zero on any
-# failure.
+# Build Korvane and every test suite (MinGW-w64 cross build, and once more with
+# clang for its warnings), run the fuzz smoke runs, validate the hosted-CI
+# workflow and run the tests under wine, on Xvfb when no usable X display is
+# given. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/xvfb.sh
+source tools/build-step.sh
 root=$PWD
 build="$root/build/mingw-cross"
 prefix="$build/wineprefix"
@@ -12,24 +14,19 @@ jobs=$(nproc)
 
 bash tools/setup-debian.sh
 
-# Show a step's output only when it fails.
-step() {
-  local name=$1 log
-  shift
-  log=$(mktemp)
-  if ! "$@" >"$log" 2>&1; then
-    cat "$log"
-    rm -f "$log"
-    echo "test.sh: $name failed" >&2
-    exit 1
-  fi
-  rm -f "$log"
-}
-
 start=$SECONDS
 step configure cmake --preset mingw-cross
 step build cmake --build --preset mingw-cross --parallel "$jobs"
 echo "test.sh: configured and built in $((SECONDS - start)) s"
+
+# The same code through a second compiler, warnings as errors; its tests are
+# not run again.
+start=$SECONDS
+step "clang configure" cmake --preset clang-cross
+step "clang build" cmake --build --preset clang-cross --parallel "$jobs"
+echo "test.sh: built with clang in $((SECONDS - start)) s"
+
+step "workflow check" bash tools/check-workflows.sh
 
 # The platform-free code, natively under libFuzzer with the sanitizers: a
 # short fixed-seed run of each fuzz target.
