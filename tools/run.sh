@@ -1,29 +1,100 @@
 #!/usr/bin/env bash
 # Build Korvane (MinGW-w64 cross build) and run it under wine on your X display.
+#
+# Without a usable X display (a server, say), Korvane runs on a private Xvfb
+# screen instead: once its first scan is in, the report is printed as read
+# from its window, a picture of the window is saved, and Korvane, wine and
+# Xvfb are ended again.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source tools/xvfb.sh
+source tools/window-picture.sh
 build="$PWD/build/mingw-cross"
-# Its own wine prefix, so a running Korvane and the tests do not share a wineserver.
-prefix="$build/wineprefix-run"
-
 
 bash tools/setup-debian.sh
+headless=0
+if [[ -z ${DISPLAY:-} ]] || ! xdpyinfo >/dev/null 2>&1; then
+  headless=1
+  bash tools/setup-debian.sh imagemagick
+fi
 
+targets=(korvane)
+[[ $headless == 0 ]] || targets+=(korvane_report_reader)
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 if ! { cmake --preset mingw-cross &&
-       cmake --build --preset mingw-cross --target korvane --parallel "$(nproc)"; } >"$log" 2>&1; then
+       cmake --build --preset mingw-cross --target "${targets[@]}" --parallel "$(nproc)"; } >"$log" 2>&1; then
   cat "$log"
   echo "run.sh: build failed" >&2
   exit 1
 fi
 echo "run.sh: built $build/korvane.exe"
 
-if [[ -z ${DISPLAY:-} ]]; then
-  echo "run.sh: DISPLAY is not set; Korvane needs an X display" >&2
+if [[ $headless == 0 ]]; then
+  # Its own wine prefix, so a running Korvane and the tests do not share a wineserver.
+  prefix="$build/wineprefix-run"
+  trap 'rm -f "$log"; WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
+  rc=0
+  tools/wine-run --prefix "$prefix" "$build/korvane.exe" "$@" || rc=$?
+  exit "$rc"
+fi
+
+# Its own prefix too: windows on a screen without a window manager need
+# settings that would not suit a real display.
+prefix="$build/wineprefix-headless"
+picture="$build/korvane-window.png"
+reader="$build/korvane_report_reader.exe"
+xvfb_pid=""
+korvane_pid=""
+cleanup() {
+  rm -f "$log"
+  # Ends korvane.exe if it is still running, wine's helpers and the wineserver.
+  if [[ -d $prefix ]]; then
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [[ -n $korvane_pid ]]; then
+    kill "$korvane_pid" 2>/dev/null || true
+    wait "$korvane_pid" 2>/dev/null || true
+  fi
+  stop_xvfb
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# A wineserver left over from an earlier run may hold a display that is gone.
+if [[ -d $prefix ]]; then
+  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+fi
+if ! start_xvfb; then
+  echo "run.sh: there is no X display and Xvfb could not be started" >&2
   exit 1
 fi
-trap 'rm -f "$log"; WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
+echo "run.sh: no X display; running Korvane on a private Xvfb screen"
+tools/wine-run --prefix "$prefix" --boot
+prepare_picture_prefix "$prefix"
+
+tools/wine-run --prefix "$prefix" "$build/korvane.exe" "$@" >"$log" 2>&1 &
+korvane_pid=$!
+echo
+if ! tools/wine-run --prefix "$prefix" "$reader"; then
+  cat "$log"
+  exit 1
+fi
+echo
+# The report is in; the window has painted it a moment later.
+sleep 2
+window=$(find_korvane_window)
+if [[ -n $window ]]; then
+  size=$(save_window_picture "$window" "$picture")
+  echo "run.sh: saved a picture of the window ($size) as $picture"
+else
+  echo "run.sh: the window could not be found on the screen; no picture" >&2
+fi
+
 rc=0
-tools/wine-run --prefix "$prefix" "$build/korvane.exe" "$@" || rc=$?
+tools/wine-run --prefix "$prefix" "$reader" --close || rc=$?
+wait "$korvane_pid" || true
+korvane_pid=""
+echo "run.sh: Korvane closed with exit code $rc"
 exit "$rc"

@@ -10,6 +10,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/xvfb.sh
+source tools/window-picture.sh
 root=$PWD
 build="$root/build/mingw-cross"
 # Its own wine prefix, apart from the tests' and tools/run.sh's.
@@ -61,24 +62,9 @@ if ! start_xvfb; then
 fi
 
 tools/wine-run --prefix "$prefix" --boot
-# Without a window manager on the Xvfb screen, wine draws the title bar and
-# frame itself only for unmanaged windows.
-tools/wine-run --prefix "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
-  /v Managed /t REG_SZ /d N /f >/dev/null
-# wine draws the caption buttons with its Marlett font, which this wine does
-# not find in its own data folder; the prefix's Fonts folder is searched.
-for font in /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf; do
-  [[ ! -f $font ]] || cp "$font" "$prefix/drive_c/windows/Fonts/"
-done
+prepare_picture_prefix "$prefix"
 tools/wine-run --prefix "$prefix" "$build/korvane.exe" >"$log" 2>&1 &
 korvane_pid=$!
-
-# The largest top-level window titled exactly "Korvane": its id, or nothing.
-find_window() {
-  xwininfo -root -tree 2>/dev/null |
-    sed -n 's/^ *\(0x[0-9a-f]*\) "Korvane": .* \([0-9]*\)x\([0-9]*\)+-*[0-9]*+-*[0-9]* .*$/\2 \3 \1/p' |
-    awk '{ print $1 * $2, $3 }' | sort -n | tail -n 1 | cut -d ' ' -f 2
-}
 
 window=""
 start=$SECONDS
@@ -97,7 +83,7 @@ while [[ -z $window ]]; do
     exit 1
   fi
   sleep 0.5
-  window=$(find_window)
+  window=$(find_korvane_window)
 done
 echo "screenshot.sh: the window appeared after $((SECONDS - start)) s; waiting $wait_after s for the scan and the graphs"
 sleep "$wait_after"
@@ -107,23 +93,11 @@ if ! kill -0 "$korvane_pid" 2>/dev/null; then
   exit 1
 fi
 # The window may have been replaced (e.g. recreated); look it up again.
-window=$(find_window)
+window=$(find_korvane_window)
 if [[ -z $window ]]; then
   echo "screenshot.sh: the Korvane window is gone" >&2
   exit 1
 fi
 
-# The window's place on the screen, clipped to the screen.
-info=$(xwininfo -id "$window")
-x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
-w=$(sed -n 's/^ *Width: *//p' <<<"$info")
-h=$(sed -n 's/^ *Height: *//p' <<<"$info")
-(( x < 0 )) && { w=$((w + x)); x=0; }
-(( y < 0 )) && { h=$((h + y)); y=0; }
-(( x + w > 1280 )) && w=$((1280 - x))
-(( y + h > 1024 )) && h=$((1024 - y))
-
-mkdir -p "$(dirname "$output")"
-import -window root -crop "${w}x${h}+${x}+${y}" +repage "$output"
-echo "screenshot.sh: saved $output (${w}x${h})"
+size=$(save_window_picture "$window" "$output")
+echo "screenshot.sh: saved $output ($size)"

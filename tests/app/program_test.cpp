@@ -1,11 +1,21 @@
+// korvane.exe itself, with its manifest, resources and message loop, started
+// as a user starts it and driven from this separate process.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include "app/local_time.h"
+#include "common/unique_resource.h"
+#include "driver/outside_driver.h"
 
 namespace {
+
+constexpr DWORD kStartMs = 60000;
+constexpr DWORD kScanMs = 120000;
 
 std::wstring besideThisProgram(const wchar_t* name)
 {
@@ -16,78 +26,216 @@ std::wstring besideThisProgram(const wchar_t* name)
     return folder + name;
 }
 
-struct FoundWindow {
-    DWORD processId;
-    HWND window;
-};
-
-BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter)
+// A row read from outside matches when its item is the one shown and its
+// value is the one shown before or after: live values may move in between.
+bool shownAs(const std::wstring& item, const std::wstring& value, const ShownRow& before, const ShownRow& after)
 {
-    auto* found = reinterpret_cast<FoundWindow*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[32] = {};
-    GetClassNameW(window, className, 32);
-    if (owner == found->processId && std::wstring(className) == L"KORVANE_MAIN") {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
+    return item == before.item && (value == before.value || value == after.value);
 }
 
-// Starts korvane.exe, waits for its window, lets it run for `runMs`, closes it
-// the way the user does and returns its exit code (or -1).
-int runAndClose(DWORD runMs, double& secondsToWindow)
+std::wstring clipboardTextSetBy(HWND owner)
 {
-    const std::wstring program = besideThisProgram(L"korvane.exe");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ADD_FAILURE() << "korvane.exe could not be started: error " << GetLastError();
-        return -1;
-    }
-    CloseHandle(process.hThread);
-
-    const ULONGLONG started = GetTickCount64();
-    FoundWindow found{process.dwProcessId, nullptr};
-    while (found.window == nullptr && GetTickCount64() - started < 60000) {
-        EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&found));
-        if (found.window == nullptr && WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
-            break;  // ended without a window
+    // Korvane empties the clipboard as its window, so the window owns its text.
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (GetTickCount64() < deadline) {
+        if (GetClipboardOwner() == owner && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+            ClipboardOpener clipboard(nullptr);
+            if (clipboard.opened()) {
+                if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                    GlobalLockGuard text(data);
+                    if (text.get() != nullptr) {
+                        return static_cast<const wchar_t*>(text.get());
+                    }
+                }
+            }
         }
+        Sleep(20);
     }
-    secondsToWindow = static_cast<double>(GetTickCount64() - started) / 1000.0;
-    int exitCode = -1;
-    if (found.window == nullptr) {
-        ADD_FAILURE() << "korvane.exe showed no window";
-        TerminateProcess(process.hProcess, 99);
-    } else {
-        Sleep(runMs);
-        PostMessageW(found.window, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << "korvane.exe did not end after WM_CLOSE";
-            TerminateProcess(process.hProcess, 98);
+    return L"<nothing from Korvane on the clipboard>";
+}
+
+void emptyClipboard()
+{
+    ClipboardOpener clipboard(nullptr);
+    ASSERT_TRUE(clipboard.opened());
+    EmptyClipboard();
+}
+
+std::string fileBytes(const std::wstring& path)
+{
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    char block[4096];
+    DWORD read = 0;
+    while (file && ReadFile(file.get(), block, sizeof(block), &read, nullptr) && read > 0) {
+        bytes.append(block, read);
+    }
+    return bytes;
+}
+
+std::wstring wideFromUtf8(const std::string& bytes)
+{
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                        text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// The records of a CSV text whose every line ends in CR LF; fields in double
+// quotes may hold commas, line ends and doubled quotes.
+std::vector<std::vector<std::wstring>> csvRecords(const std::string& bytes)
+{
+    std::vector<std::vector<std::wstring>> records(1);
+    std::string field;
+    bool quoted = false;
+    auto endField = [&] {
+        records.back().push_back(wideFromUtf8(field));
+        field.clear();
+    };
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        const bool lineEnd = c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+        if (quoted && c == '"' && i + 1 < bytes.size() && bytes[i + 1] == '"') {
+            field += c;
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            endField();
+        } else if (!quoted && lineEnd) {
+            endField();
+            records.emplace_back();
+            ++i;
         } else {
-            DWORD code = 0;
-            GetExitCodeProcess(process.hProcess, &code);
-            exitCode = static_cast<int>(code);
+            field += c;
         }
     }
-    CloseHandle(process.hProcess);
-    return exitCode;
+    EXPECT_TRUE(records.back().empty() && field.empty() && !quoted) << "the file does not end with a whole line";
+    records.pop_back();
+    return records;
 }
+
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+    {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        path_ = std::wstring(temp) + L"korvane-program-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~TemporaryFolder()
+    {
+        for (const std::wstring& name : files_) {
+            DeleteFileW((path_ + L"\\" + name).c_str());
+        }
+        RemoveDirectoryW(path_.c_str());
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    std::wstring file(const std::wstring& name)
+    {
+        files_.push_back(name);
+        return path_ + L"\\" + name;
+    }
+
+private:
+    std::wstring path_;
+    std::vector<std::wstring> files_;
+};
 
 }  // namespace
 
-TEST(Program, ClosedAtOnceOrAfterItsScanItExitsWithZero)
+// Closed at once, most likely while its first scan runs.
+TEST(Program, ClosedAtOnceItExitsWithZero)
 {
-    double secondsToWindow = 0.0;
-    // At once: the first scan is most likely still running.
-    EXPECT_EQ(runAndClose(0, secondsToWindow), 0);
-    std::printf("korvane.exe showed its window after %.2f s\n", secondsToWindow);
-    // After the scan and a few ticks.
-    EXPECT_EQ(runAndClose(2500, secondsToWindow), 0);
+    OutsideDriver korvane;
+    std::wstring error;
+    const ULONGLONG started = GetTickCount64();
+    ASSERT_TRUE(korvane.start(besideThisProgram(L"korvane.exe"), kStartMs, error)) << error;
+    std::printf("korvane.exe showed its window after %.2f s\n", static_cast<double>(GetTickCount64() - started) / 1000);
+    EXPECT_EQ(korvane.close(kStartMs), 0);
+}
+
+TEST(Program, DrivenFromOutsideItScansCopiesSavesAndCloses)
+{
+    const ULONGLONG started = GetTickCount64();
+    OutsideDriver korvane;
+    std::wstring error;
+    ASSERT_TRUE(korvane.start(besideThisProgram(L"korvane.exe"), kStartMs, error)) << error;
+
+    const std::wstring firstScan = korvane.waitForScan(L"", kScanMs);
+    ASSERT_FALSE(firstScan.empty()) << "status part 1 never read \"Scanned at\"";
+    const std::vector<ShownRow> firstRows = korvane.rows();
+    ASSERT_GT(firstRows.size(), 3u);
+    for (const ShownRow& row : firstRows) {
+        EXPECT_FALSE(row.item.empty()) << "a row without its item, valued " << row.value;
+    }
+    const std::wstring completeness = korvane.statusText(0);
+    EXPECT_FALSE(completeness.empty());
+    EXPECT_NE(completeness, L"Reading this machine...");
+
+    // F5 through the accelerator. Scans are stamped to the second, so the
+    // key waits for the clock to leave the second of the first scan.
+    while (L"Scanned at " + localTimestampText() <= firstScan) {
+        Sleep(50);
+    }
+    ASSERT_TRUE(korvane.pressKey(VK_F5, false)) << "Korvane's window did not come to the front";
+    const std::wstring secondScan = korvane.waitForScan(firstScan, kScanMs);
+    ASSERT_FALSE(secondScan.empty()) << "F5 brought no scan after \"" << firstScan << "\"";
+    EXPECT_EQ(korvane.rows().size(), firstRows.size());
+
+    // Ctrl+C through the accelerator copies the selected rows in index
+    // order, whatever order they were selected in.
+    const std::vector<ShownRow> beforeCopy = korvane.rows();
+    ASSERT_EQ(beforeCopy.size(), firstRows.size());
+    const int last = static_cast<int>(beforeCopy.size()) - 1;
+    ASSERT_TRUE(korvane.selectRows({last, last / 2, 0}));
+    emptyClipboard();
+    ASSERT_TRUE(korvane.pressKey('C', true));
+    const std::wstring copied = clipboardTextSetBy(korvane.mainWindow());
+    const std::vector<ShownRow> afterCopy = korvane.rows();
+    ASSERT_EQ(afterCopy.size(), beforeCopy.size());
+    size_t at = 0;
+    for (const int index : {0, last / 2, last}) {
+        const size_t tab = copied.find(L'\t', at);
+        const size_t end = copied.find(L"\r\n", at);
+        ASSERT_TRUE(tab < end && end != std::wstring::npos) << "row " << index << " is missing from: " << copied;
+        EXPECT_TRUE(shownAs(copied.substr(at, tab - at), copied.substr(tab + 1, end - tab - 1), beforeCopy[index],
+                            afterCopy[index]))
+            << "row " << index << " shows " << beforeCopy[index].item << "\t" << beforeCopy[index].value
+            << " but was copied as " << copied.substr(at, end - at);
+        at = end + 2;
+    }
+    EXPECT_EQ(at, copied.size()) << "more than the three rows were copied: " << copied;
+
+    // File > Save as CSV through the real Save As dialog.
+    TemporaryFolder folder;
+    const std::wstring path = folder.file(L"report.csv");
+    const std::vector<ShownRow> beforeSave = korvane.rows();
+    ASSERT_TRUE(korvane.saveAs(path, kStartMs, error)) << error;
+    const std::vector<ShownRow> afterSave = korvane.rows();
+    EXPECT_EQ(korvane.statusText(1), L"Saved " + path);
+    const std::string bytes = fileBytes(path);
+    ASSERT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u) << "no byte-order mark at the start of " << path;
+    const auto records = csvRecords(bytes.substr(3));
+    ASSERT_EQ(records.size(), 6 + beforeSave.size());
+    for (const auto& record : records) {
+        ASSERT_EQ(record.size(), 7u) << "a line of " << record.size() << " fields, beginning " << record[0];
+    }
+    EXPECT_EQ(records[0], (std::vector<std::wstring>{L"Section", L"Item", L"Value", L"State", L"Numeric", L"Unit",
+                                                    L"Reason"}));
+    EXPECT_EQ(records[1][2], L"Korvane");
+    EXPECT_EQ(L"Scanned at " + records[2][2], secondScan);
+    EXPECT_EQ(records[5][2], korvane.statusText(0));
+    for (size_t i = 0; i < beforeSave.size(); ++i) {
+        const auto& record = records[6 + i];
+        EXPECT_TRUE(shownAs(record[1], record[2], beforeSave[i], afterSave[i]))
+            << "row " << i << " shows " << beforeSave[i].item << "\t" << beforeSave[i].value << " but was saved as "
+            << record[1] << "\t" << record[2];
+    }
+
+    EXPECT_EQ(korvane.close(kStartMs), 0);
+    std::printf("started, scanned twice, copied, saved and closed from outside in %.2f s\n",
+                static_cast<double>(GetTickCount64() - started) / 1000);
 }

@@ -1,0 +1,51 @@
+# Sourced by tools/screenshot.sh and tools/run.sh: a picture of Korvane's
+# window on a private Xvfb screen. Needs xwininfo (x11-utils) and import
+# (ImageMagick).
+#
+# prepare_picture_prefix PREFIX: sets up a wine prefix whose windows draw
+# their own title bar and frame, as they must on a screen without a window
+# manager.
+#
+# find_korvane_window: prints the id of the largest top-level X window titled
+# exactly "Korvane", or nothing.
+#
+# save_window_picture WINDOW OUTPUT.png: saves the window's part of the screen.
+
+prepare_picture_prefix() {
+  local prefix=$1 font
+  # Without a window manager, wine draws the title bar and frame itself only
+  # for unmanaged windows.
+  tools/wine-run --prefix "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
+    /v Managed /t REG_SZ /d N /f >/dev/null
+  # wine draws the caption buttons with its Marlett font, which this wine does
+  # not find in its own data folder; the prefix's Fonts folder is searched.
+  for font in /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf; do
+    [[ ! -f $font ]] || cp "$font" "$prefix/drive_c/windows/Fonts/"
+  done
+}
+
+find_korvane_window() {
+  xwininfo -root -tree 2>/dev/null |
+    sed -n 's/^ *\(0x[0-9a-f]*\) "Korvane": .* \([0-9]*\)x\([0-9]*\)+-*[0-9]*+-*[0-9]* .*$/\2 \3 \1/p' |
+    awk '{ print $1 * $2, $3 }' | sort -n | tail -n 1 | cut -d ' ' -f 2
+}
+
+save_window_picture() {
+  local window=$1 output=$2 info root x y w h screen_w screen_h
+  # The window's place on the screen, clipped to the screen.
+  info=$(xwininfo -id "$window")
+  root=$(xwininfo -root)
+  x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+  y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+  w=$(sed -n 's/^ *Width: *//p' <<<"$info")
+  h=$(sed -n 's/^ *Height: *//p' <<<"$info")
+  screen_w=$(sed -n 's/^ *Width: *//p' <<<"$root")
+  screen_h=$(sed -n 's/^ *Height: *//p' <<<"$root")
+  (( x >= 0 )) || { w=$((w + x)); x=0; }
+  (( y >= 0 )) || { h=$((h + y)); y=0; }
+  (( x + w <= screen_w )) || w=$((screen_w - x))
+  (( y + h <= screen_h )) || h=$((screen_h - y))
+  mkdir -p "$(dirname "$output")"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$output"
+  echo "${w}x${h}"
+}
