@@ -4,6 +4,9 @@
 # in one folder named after the package, the program is stripped, and its
 # manifest, icon, version record and imports pass check-resources.sh.
 #
+# When the build has korvane_report_reader.exe, the packaged program is also
+# run under wine (tools/wine-run, the build's prefix) until its first scan.
+#
 #   check-release.sh BUILD_DIR VERSION [OBJDUMP]
 #
 # Registered with CTest as korvane_release_check.
@@ -51,6 +54,17 @@ bash "$tools/check-resources.sh" "$exe" "$objdump" "$version" >"$work/resources.
   cat "$work/resources.log"
   fail "the packaged korvane.exe fails the resource check"
 }
+
+reader="$build/korvane_report_reader.exe"
+if [[ -f $reader ]]; then
+  if "$tools/wine-run" --prefix "$build/wineprefix" "$reader" --run "Z:${exe//\//\\}" \
+       >"$work/report.txt" 2>&1 && grep -q 'Scanned at ' "$work/report.txt"; then
+    echo "ok: the packaged korvane.exe runs: $(grep -o 'Scanned at .*' "$work/report.txt")"
+  else
+    cat "$work/report.txt"
+    fail "the packaged korvane.exe did not run to its first scan and close with exit code 0"
+  fi
+fi
 
 if [[ $failures -gt 0 ]]; then
   echo "check-release: $failures check(s) failed"

@@ -4,6 +4,11 @@
 //
 //   korvane_report_reader.exe           waits for the first scan, prints the report
 //   korvane_report_reader.exe --close   closes Korvane and exits with its exit code
+//   korvane_report_reader.exe --run PROGRAM
+//                                       starts PROGRAM, prints its report once it
+//                                       has scanned, closes it and exits with its
+//                                       exit code (the release check runs the
+//                                       packaged program this way)
 #include <windows.h>
 
 #include <algorithm>
@@ -38,7 +43,8 @@ int wmain(int argc, wchar_t** argv)
 {
     OutsideDriver korvane;
     std::wstring error;
-    if (!korvane.attach(kWindowMs, error)) {
+    const bool run = argc > 2 && std::wstring(argv[1]) == L"--run";
+    if (!(run ? korvane.start(argv[2], kWindowMs, error) : korvane.attach(kWindowMs, error))) {
         return fail(error);
     }
     if (argc > 1 && std::wstring(argv[1]) == L"--close") {
@@ -59,5 +65,9 @@ int wmain(int argc, wchar_t** argv)
     }
     report += L"\nStatus: " + korvane.statusText(0) + L"\n        " + korvane.statusText(1) + L"\n";
     write(STD_OUTPUT_HANDLE, report);
+    if (run) {
+        const int exitCode = korvane.close(kWindowMs);
+        return exitCode < 0 ? fail(L"Korvane did not end after it was closed") : exitCode;
+    }
     return 0;
 }
