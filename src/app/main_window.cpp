@@ -127,7 +127,7 @@ void toggleAlwaysOnTop(HWND window)
 void openWebPage(HWND window)
 {
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(window, L"open", kWebPageAddress, nullptr, nullptr, SW_SHOWNORMAL));
+        shellExecuteFunction()(window, L"open", kWebPageAddress, nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32) {
         showMessage(window, std::wstring(L"The page could not be opened.\r\n\r\n") + kWebPageAddress,
                     MB_ICONERROR);
@@ -242,6 +242,12 @@ void onDpiChanged(HWND window, WPARAM wParam, LPARAM lParam)
 }
 
 }  // namespace
+
+ShellExecuteFunction& shellExecuteFunction()
+{
+    static ShellExecuteFunction function = ShellExecuteW;
+    return function;
+}
 
 bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
 {

@@ -20,6 +20,12 @@ void dispatchWindowMessage(MSG& message);
 // initial values (so tests can start again in the same process).
 void finishKorvane();
 
+// The call Help > "Korvane on the Web" opens the page with. Tests replace it
+// to answer with a result of their choosing, since the real one would start
+// a browser.
+using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+[[nodiscard]] ShellExecuteFunction& shellExecuteFunction();
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Greys Refresh while a scan runs and checks Always on Top.
 void updateMenuState(HWND mainWindow);

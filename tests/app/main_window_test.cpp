@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -73,6 +74,8 @@ protected:
         CloseHandle(scanGate);
         scanFunction() = scanMachine;
         scanResultPoster() = PostMessageW;
+        messageBoxFunction() = MessageBoxW;
+        shellExecuteFunction() = ShellExecuteW;
     }
 
     void start(ScanFunction scan = scanMachine)
@@ -508,6 +511,69 @@ TEST_F(MainWindow, MenuHasItsTextsInOrderAndAlwaysOnTopToggles)
     SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_ALWAYS_ON_TOP, 0), 0);
     EXPECT_FALSE(checked());
     EXPECT_FALSE(topmost());
+}
+
+namespace {
+
+// The web page call and the boxes it may lead to, answered by the test.
+struct WebPageCall {
+    HWND owner;
+    std::wstring verb;
+    std::wstring file;
+    bool parametersOrDirectory;
+    INT show;
+};
+std::vector<WebPageCall> webPageCalls;
+INT_PTR webPageResult = 0;
+std::vector<std::wstring> webPageBoxes;
+
+HINSTANCE WINAPI scriptedShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                      LPCWSTR directory, INT show)
+{
+    webPageCalls.push_back({owner, verb != nullptr ? verb : L"(null)", file != nullptr ? file : L"(null)",
+                            parameters != nullptr || directory != nullptr, show});
+    return reinterpret_cast<HINSTANCE>(webPageResult);
+}
+
+int WINAPI recordWebPageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags)
+{
+    webPageBoxes.push_back(std::wstring(text) + L"|" + caption + L"|" + std::to_wstring(flags) +
+                           (owner == shell().mainWindow ? L"|owned" : L"|not owned by the window"));
+    return IDOK;
+}
+
+}  // namespace
+
+// ShellExecuteW succeeds with a value above 32; 32 itself and below are errors.
+TEST_F(MainWindow, WebPageOpensAboveThirtyTwoAndReportsAnythingElse)
+{
+    start(gatedScan);
+    shellExecuteFunction() = scriptedShellExecute;
+    messageBoxFunction() = recordWebPageBox;
+    const std::wstring failureBox = std::wstring(L"The page could not be opened.\r\n\r\n") + kWebPageAddress +
+                                    L"|Korvane|" + std::to_wstring(MB_ICONERROR) + L"|owned";
+    const struct {
+        INT_PTR result;
+        bool opened;
+    } cases[] = {{33, true}, {32, false}, {42, true}, {SE_ERR_NOASSOC, false}, {0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ShellExecuteW returns " << c.result);
+        webPageCalls.clear();
+        webPageBoxes.clear();
+        webPageResult = c.result;
+        EXPECT_EQ(SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_WEB_PAGE, 0), 0), 0);
+        ASSERT_EQ(webPageCalls.size(), 1u);
+        EXPECT_EQ(webPageCalls[0].owner, window());
+        EXPECT_EQ(webPageCalls[0].verb, L"open");
+        EXPECT_EQ(webPageCalls[0].file, kWebPageAddress);
+        EXPECT_FALSE(webPageCalls[0].parametersOrDirectory);
+        EXPECT_EQ(webPageCalls[0].show, SW_SHOWNORMAL);
+        if (c.opened) {
+            EXPECT_TRUE(webPageBoxes.empty()) << "a page that opened is not reported";
+        } else {
+            EXPECT_EQ(webPageBoxes, std::vector<std::wstring>{failureBox});
+        }
+    }
 }
 
 TEST_F(MainWindow, TicksAndRescansDoNotGrowHandlesGdiObjectsOrMemory)

@@ -15,6 +15,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/resource_counts.h"
 #include "report/snapshot.h"
 
 // Dispatches the thread's messages the way the program's loop does until the
@@ -103,54 +104,6 @@ inline bool refreshEnabled()
 {
     const UINT state = GetMenuState(GetMenu(shell().mainWindow), IDM_REFRESH, MF_BYCOMMAND);
     return (state & (MF_GRAYED | MF_DISABLED)) == 0;
-}
-
-// What a leak would make grow. Windows counts GDI and USER objects and
-// handles per process; Wine 8 answers 0 to those calls. Two measures work
-// everywhere: the bytes in use on every heap of the process, and the lowest
-// free handle slot (a leaked handle keeps its slot, so a new handle lands
-// ever higher).
-struct ResourceCounts {
-    DWORD gdi = 0;
-    DWORD user = 0;
-    DWORD handles = 0;
-    uintptr_t freeHandleSlot = 0;
-    unsigned long long heapBytes = 0;
-    unsigned long long heapBlocks = 0;
-};
-
-inline ResourceCounts measureResources()
-{
-    ResourceCounts counts;
-    counts.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    counts.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    GetProcessHandleCount(GetCurrentProcess(), &counts.handles);
-    const HANDLE probe = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    counts.freeHandleSlot = reinterpret_cast<uintptr_t>(probe);
-    CloseHandle(probe);
-    HANDLE heaps[64] = {};
-    const DWORD heapCount = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
-    for (DWORD i = 0; i < heapCount; ++i) {
-        if (!HeapLock(heaps[i])) {
-            continue;
-        }
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry)) {
-            if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) {
-                counts.heapBytes += entry.cbData;
-                ++counts.heapBlocks;
-            }
-        }
-        HeapUnlock(heaps[i]);
-    }
-    return counts;
-}
-
-inline void printResources(const char* when, const ResourceCounts& counts)
-{
-    std::printf("%-16s GDI %lu, USER %lu, handles %lu, free handle slot %#llx, heap %llu bytes in %llu blocks\n",
-                when, counts.gdi, counts.user, counts.handles, static_cast<unsigned long long>(counts.freeHandleSlot),
-                counts.heapBytes, counts.heapBlocks);
 }
 
 // Object and handle counts may not grow; the heap is checked by the caller,

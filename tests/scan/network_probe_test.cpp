@@ -178,6 +178,30 @@ TEST(AdaptersFromChain, ListsEveryAdapterButLoopbackInOrder)
     }
 }
 
+TEST(AdaptersFromChain, HardwareAddressLongerThanItsArrayShowsOnlyTheArray)
+{
+    // The length comes from the driver; the record holds at most eight bytes
+    // (MAX_ADAPTER_ADDRESS_LENGTH). Room behind the record keeps a read past
+    // the array inside this test's own memory, so it shows as extra bytes.
+    struct {
+        IP_ADAPTER_ADDRESSES adapter;
+        BYTE beyond[512];
+    } record{};
+    std::fill(std::begin(record.beyond), std::end(record.beyond), BYTE{0xEE});
+    wchar_t name[] = L"Odd driver";
+    record.adapter.FriendlyName = name;
+    record.adapter.IfType = IF_TYPE_ETHERNET_CSMACD;
+    setHardwareAddress(record.adapter, {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77});
+    static_assert(sizeof(record.adapter.PhysicalAddress) == 8);
+
+    for (const ULONG length : {9UL, 16UL, 255UL}) {
+        record.adapter.PhysicalAddressLength = length;
+        const NetworkScan scan = adaptersFromChain(&record.adapter);
+        ASSERT_EQ(scan.adapters.size(), 1u);
+        EXPECT_EQ(scan.adapters[0].hardwareAddress, L"00-11-22-33-44-55-66-77") << "stated length " << length;
+    }
+}
+
 TEST(AdaptersFromChain, OnlyLoopbackOrNothingGivesAnEmptyList)
 {
     wchar_t name[] = L"Loopback Pseudo-Interface 1";
