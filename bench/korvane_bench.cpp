@@ -19,16 +19,9 @@
 #include "report/completeness.h"
 #include "scan/scan_machine.h"
 
-namespace {
+#include "bench_support.h"
 
-double secondsSince(const LARGE_INTEGER& start)
-{
-    LARGE_INTEGER now{};
-    LARGE_INTEGER frequency{};
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+namespace {
 
 double secondsSinceProcessStart()
 {
@@ -41,17 +34,6 @@ double secondsSinceProcessStart()
         return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     };
     return static_cast<double>(ticks(now) - ticks(created)) / 1e7;
-}
-
-void pumpUntilScanEnds()
-{
-    MSG message{};
-    while (scanState().scanThread) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            dispatchWindowMessage(message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
 }
 
 }  // namespace

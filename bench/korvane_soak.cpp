@@ -24,6 +24,9 @@
 #include "export/csv_report.h"
 #include "export/safe_file_replace.h"
 #include "load/load_sampler.h"
+#include "support/clipboard_text.h"
+
+#include "bench_support.h"
 
 namespace {
 
@@ -40,26 +43,6 @@ int WINAPI recordMessage(HWND, LPCWSTR text, LPCWSTR, UINT)
 {
     shownMessages.emplace_back(text);
     return IDOK;
-}
-
-double secondsSince(const LARGE_INTEGER& start)
-{
-    LARGE_INTEGER now{};
-    LARGE_INTEGER frequency{};
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void pumpUntilScanEnds()
-{
-    MSG message{};
-    while (scanState().scanThread) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            dispatchWindowMessage(message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
 }
 
 // WM_TIMER with the sample timer's id runs the whole tick; the panel then
@@ -111,18 +94,7 @@ void selectRows(std::initializer_list<int> rows)
 
 std::wstring clipboardText()
 {
-    std::wstring text;
-    if (!OpenClipboard(shell().mainWindow)) {
-        return text;
-    }
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = chars;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
+    return readClipboardText(shell().mainWindow).value_or(std::wstring());
 }
 
 void printGrowth(const char* what, const ResourceCounts& before, const ResourceCounts& after)

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/local_time.h"
 #include "common/unique_resource.h"
 #include "driver/outside_driver.h"
+#include "support/clipboard_text.h"
 
 namespace {
 
@@ -39,14 +41,8 @@ std::wstring clipboardTextSetBy(HWND owner)
     const ULONGLONG deadline = GetTickCount64() + 20000;
     while (GetTickCount64() < deadline) {
         if (GetClipboardOwner() == owner && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
-            ClipboardOpener clipboard(nullptr);
-            if (clipboard.opened()) {
-                if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-                    GlobalLockGuard text(data);
-                    if (text.get() != nullptr) {
-                        return static_cast<const wchar_t*>(text.get());
-                    }
-                }
+            if (const std::optional<std::wstring> text = readClipboardText(nullptr); text && !text->empty()) {
+                return *text;
             }
         }
         Sleep(20);

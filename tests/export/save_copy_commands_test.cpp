@@ -23,6 +23,7 @@
 #include "load/load_sampler.h"
 #include "scan/scan_machine.h"
 #include "scan/windows_failure.h"
+#include "support/clipboard_text.h"
 
 namespace {
 
@@ -108,18 +109,7 @@ std::string fileBytes(const std::wstring& path)
 
 std::wstring clipboardText()
 {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) {
-        return L"<clipboard not opened>";
-    }
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = chars;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
+    return readClipboardText(nullptr).value_or(L"<clipboard not opened>");
 }
 
 void putOnClipboard(const std::wstring& text)

@@ -12,20 +12,9 @@
 
 #include "fuzz_support.h"
 #include "scan/firmware_table.h"
+#include "support/smbios_damage.h"
 
 namespace {
-
-constexpr std::array<std::wstring_view, 9> kDamageSentences = {
-    L"no firmware table was returned",
-    L"the firmware table is shorter than its own header",
-    L"the firmware table declares more data than it contains",
-    L"the firmware table is empty",
-    L"a firmware structure header is truncated",
-    L"a firmware structure declares an impossible length",
-    L"a firmware structure runs past the end of the table",
-    L"a firmware structure's text area is not terminated",
-    L"the firmware table holds no structures",
-};
 
 constexpr std::array<std::pair<Reading FirmwareSummary::*, const char*>, 9> kReadings = {{
     {&FirmwareSummary::biosVendor, "BIOS vendor"},
@@ -71,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::wstring reason = L"stale reason";
 
     if (!parseSmbios(data, size, summary, reason)) {
-        FUZZ_CHECK(std::find(kDamageSentences.begin(), kDamageSentences.end(), reason) != kDamageSentences.end(),
+        FUZZ_CHECK(isSmbiosDamageSentence(reason),
                    "unknown failure reason \"" + fuzz::shown(reason) + "\"");
         FUZZ_CHECK(summary.biosVendor == readingOk(L"untouched") && summary.biosVersion == Reading{} &&
                        summary.startSpeedMhz == 4321 && summary.installedMemoryBytes == 1234 &&

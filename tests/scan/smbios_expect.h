@@ -8,6 +8,7 @@
 
 #include "report/reading.h"
 #include "scan/firmware_table.h"
+#include "support/smbios_damage.h"
 
 namespace smbios_test {
 
@@ -63,28 +64,6 @@ inline bool sameSummary(const FirmwareSummary& a, const FirmwareSummary& b)
            a.processorManufacturer == b.processorManufacturer && a.processorSocket == b.processorSocket &&
            a.startSpeedMhz == b.startSpeedMhz && a.startSpeedKnown == b.startSpeedKnown &&
            a.installedMemoryBytes == b.installedMemoryBytes && a.installedMemoryKnown == b.installedMemoryKnown;
-}
-
-// Every reason a parse may give.
-inline bool isDamageSentence(const std::wstring& reason)
-{
-    static const wchar_t* const kSentences[] = {
-        L"no firmware table was returned",
-        L"the firmware table is shorter than its own header",
-        L"the firmware table declares more data than it contains",
-        L"the firmware table is empty",
-        L"a firmware structure header is truncated",
-        L"a firmware structure declares an impossible length",
-        L"a firmware structure runs past the end of the table",
-        L"a firmware structure's text area is not terminated",
-        L"the firmware table holds no structures",
-    };
-    for (const wchar_t* sentence : kSentences) {
-        if (reason == sentence) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace smbios_test

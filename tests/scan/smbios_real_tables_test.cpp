@@ -160,7 +160,7 @@ void expectResultOrReason(const std::vector<uint8_t>& block, size_t length, cons
     if (parseSmbios(block.data(), length, summary, reason)) {
         ASSERT_TRUE(reason.empty()) << file << " step " << step;
     } else {
-        ASSERT_TRUE(smbios_test::isDamageSentence(reason))
+        ASSERT_TRUE(isSmbiosDamageSentence(reason))
             << file << " step " << step << ": " << testing::PrintToString(reason);
         ASSERT_TRUE(smbios_test::sameSummary(summary, smbios_test::sentinelSummary())) << file << " step " << step;
     }
