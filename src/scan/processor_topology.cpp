@@ -3,6 +3,7 @@
 #include <span>
 #include <vector>
 
+#include "common/system_function.h"
 #include "scan/processor_text.h"
 #include "scan/windows_failure.h"
 
@@ -36,12 +37,8 @@ uint64_t coresFromEx(GetLogicalProcessorInformationExFunction ex)
 
 GetLogicalProcessorInformationExFunction findLogicalProcessorInformationEx()
 {
-    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    if (kernel32 == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<GetLogicalProcessorInformationExFunction>(
-        reinterpret_cast<void*>(GetProcAddress(kernel32, "GetLogicalProcessorInformationEx")));
+    return findSystemFunction<GetLogicalProcessorInformationExFunction>(L"kernel32.dll",
+                                                                        "GetLogicalProcessorInformationEx");
 }
 
 bool countProcessorCores(GetLogicalProcessorInformationExFunction ex, GetLogicalProcessorInformationFunction legacy,

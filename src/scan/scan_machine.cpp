@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/system_function.h"
 #include "report/value_text.h"
 #include "scan/display_probe.h"
 #include "scan/drives_probe.h"
@@ -49,12 +50,7 @@ bool queryRtlVersion(OSVERSIONINFOW& info)
 {
     info = OSVERSIONINFOW{};
     info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (ntdll == nullptr) {
-        return false;
-    }
-    const auto rtlGetVersion =
-        reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+    const auto rtlGetVersion = findSystemFunction<RtlGetVersionFunction>(L"ntdll.dll", "RtlGetVersion");
     return rtlGetVersion != nullptr && rtlGetVersion(&info) == 0;
 }
 
