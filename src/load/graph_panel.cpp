@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/report_view.h"
+#include "common/dpi_scale.h"
 #include "common/unique_resource.h"
 #include "load/load_sampler.h"
 #include "report/value_text.h"

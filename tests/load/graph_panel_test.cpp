@@ -140,20 +140,6 @@ TEST_F(GraphPanel, StartUpLabelsAndColours)
     EXPECT_TRUE(graphs.memoryGraph.valueText.empty());
 }
 
-TEST_F(GraphPanel, ScaleAgreesWithMulDiv)
-{
-    const int divisors[] = {96, 4, 72, 7, -3};
-    const int multipliers[] = {96, 120, 144, 168, 192, 288, 1, 2, 3, -5};
-    for (int a = -400; a <= 400; a += 3) {
-        for (const int b : multipliers) {
-            for (const int c : divisors) {
-                ASSERT_EQ(mulDivRounded(a, b, c), MulDiv(a, b, c)) << a << " * " << b << " / " << c;
-            }
-        }
-    }
-    EXPECT_EQ(mulDivRounded(5, 5, 0), MulDiv(5, 5, 0));
-}
-
 TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
 {
     GraphState& graphs = graphState();
