@@ -33,11 +33,7 @@ ScanSnapshot& gatedScan(ScanSnapshot& snapshot)
 {
     ++scansStarted;
     WaitForSingleObject(scanGate, 30000);
-    snapshot = ScanSnapshot{};
-    snapshot.computerName = readingOk(L"GATED");
-    snapshot.tally.firmwareTableRead = true;
-    snapshot.tally.displayListComplete = true;
-    return snapshot;
+    return instantScan(snapshot);
 }
 
 BOOL WINAPI failingPost(HWND, UINT, WPARAM, LPARAM)
@@ -147,7 +143,7 @@ TEST_F(MainWindow, RefreshWhileScanningStartsNothing)
     EXPECT_TRUE(refreshEnabled());
     EXPECT_EQ(statusPart(1).substr(0, 11), L"Scanned at ");
     ASSERT_TRUE(scanState().currentSnapshot);
-    EXPECT_EQ(scanState().currentSnapshot->computerName.value, L"GATED");
+    EXPECT_EQ(scanState().currentSnapshot->computerName.value, kInstantScanName);
 
     // Now F5 does start one.
     PostMessageW(shell().reportList, WM_KEYDOWN, VK_F5, 0);
@@ -311,7 +307,7 @@ TEST_F(MainWindow, ScanDoneMessagesOfOtherProgramsAreIgnored)
     SetEvent(scanGate);
     ASSERT_TRUE(pumpUntil(scanIdle));
     ASSERT_TRUE(scanState().currentSnapshot);
-    EXPECT_EQ(scanState().currentSnapshot->computerName.value, L"GATED");
+    EXPECT_EQ(scanState().currentSnapshot->computerName.value, kInstantScanName);
     const ScanSnapshot* installed = scanState().currentSnapshot.get();
     const std::wstring scanned = statusPart(1);
 
