@@ -16,6 +16,8 @@
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
 #include "app/window_harness.h"
+#include "app/window_subclass.h"
+#include "common/scope_exit.h"
 #include "load/load_sampler.h"
 #include "report/completeness.h"
 #include "report/report_rows.h"
@@ -180,7 +182,8 @@ TEST_F(MainWindow, ARescanOpensTheReportAtItsTop)
 TEST_F(MainWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
 {
     start(gatedScan);
-    ASSERT_TRUE(SetWindowSubclass(shell().reportList, countingListProc, 1, 0));
+    const WindowSubclass counting(shell().reportList, countingListProc, 1);
+    ASSERT_TRUE(counting.installed());
 
     // Before the first scan a tick changes nothing in the list or in part 0.
     setItemTextCount = 0;
@@ -237,7 +240,6 @@ TEST_F(MainWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
     setLiveRowValue(-1, L"x");
     setLiveRowValue(static_cast<int>(reportView().shownRows.size()), L"x");
     EXPECT_EQ(setItemTextCount, 1) << "an index outside the list is ignored";
-    RemoveWindowSubclass(shell().reportList, countingListProc, 1);
 }
 
 TEST_F(MainWindow, ClosingDuringAScanWaitsHiddenAndExitsWithZero)
@@ -429,6 +431,7 @@ TEST_F(MainWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
         const HWND stand = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, size.cx, size.cy, nullptr, nullptr,
                                            GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(stand, nullptr);
+        const ScopeExit destroy([stand] { DestroyWindow(stand); });
         RECT client{};
         GetClientRect(stand, &client);
         layoutWindow(stand);
@@ -446,7 +449,6 @@ TEST_F(MainWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
         RECT panel{};
         GetWindowRect(shell().panelWindow, &panel);
         EXPECT_EQ(panel.right - panel.left, client.right);
-        DestroyWindow(stand);
     }
     // Status texts survive the reset of the parts.
     EXPECT_EQ(statusPart(0), L"Reading this machine...");
