@@ -9,10 +9,12 @@
 #include "report/value_text.h"
 #include "scan/display_probe.h"
 #include "scan/drives_probe.h"
+#include "scan/firmware_fallback.h"
 #include "scan/memory_probe.h"
 #include "scan/network_probe.h"
 #include "scan/processor_probe.h"
 #include "scan/registry.h"
+#include "scan/scan_tally.h"
 #include "scan/system_identity.h"
 #include "scan/windows_failure.h"
 
