@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/system_function.h"
-#include "scan/processor_text.h"
+#include "scan/processor_cores.h"
 #include "scan/windows_failure.h"
 
 static_assert(sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION) == kProcessorEntrySize);
@@ -41,8 +41,8 @@ GetLogicalProcessorInformationExFunction findLogicalProcessorInformationEx()
                                                                         "GetLogicalProcessorInformationEx");
 }
 
-bool countProcessorCores(GetLogicalProcessorInformationExFunction ex, GetLogicalProcessorInformationFunction legacy,
-                         uint64_t& count, std::wstring& reason)
+bool countProcessorCoresWith(GetLogicalProcessorInformationExFunction ex,
+                             GetLogicalProcessorInformationFunction legacy, uint64_t& count, std::wstring& reason)
 {
     count = 0;
     reason.clear();
@@ -82,4 +82,10 @@ bool countProcessorCores(GetLogicalProcessorInformationExFunction ex, GetLogical
     }
     count = cores;
     return true;
+}
+
+bool countProcessorCores(uint64_t& count, std::wstring& reason)
+{
+    return countProcessorCoresWith(findLogicalProcessorInformationEx(), &GetLogicalProcessorInformation, count,
+                                   reason);
 }
