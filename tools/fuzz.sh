@@ -11,6 +11,7 @@
 # the input that shows it is kept in build/fuzz/findings.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source tools/build-step.sh
 root=$PWD
 build=$root/build/fuzz
 tables=$root/../shared/testdata/smbios
@@ -32,14 +33,8 @@ esac
 
 bash tools/setup-debian.sh
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-if ! { cmake -S tests/fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ &&
-       cmake --build "$build" --parallel 2; } >"$log" 2>&1; then
-  cat "$log"
-  echo "fuzz.sh: building the fuzz targets failed" >&2
-  exit 1
-fi
+step "configuring the fuzz targets" cmake -S tests/fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++
+step "building the fuzz targets" cmake --build "$build" --parallel 2
 
 # ---- seed corpora ----------------------------------------------------------
 seeds=$build/seeds

@@ -9,31 +9,27 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/xvfb.sh
 source tools/window-picture.sh
+source tools/build-step.sh
+source tools/wine-prefix.sh
 build="$PWD/build/mingw-cross"
 
 bash tools/setup-debian.sh
 headless=0
-if [[ -z ${DISPLAY:-} ]] || ! xdpyinfo >/dev/null 2>&1; then
+if ! display_usable; then
   headless=1
   bash tools/setup-debian.sh imagemagick
 fi
 
 targets=(korvane)
 [[ $headless == 0 ]] || targets+=(korvane_report_reader)
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-if ! { cmake --preset mingw-cross &&
-       cmake --build --preset mingw-cross --target "${targets[@]}" --parallel "$(nproc)"; } >"$log" 2>&1; then
-  cat "$log"
-  echo "run.sh: build failed" >&2
-  exit 1
-fi
+step configure cmake --preset mingw-cross
+step build cmake --build --preset mingw-cross --target "${targets[@]}" --parallel "$(nproc)"
 echo "run.sh: built $build/korvane.exe"
 
 if [[ $headless == 0 ]]; then
   # Its own wine prefix, so a running Korvane and the tests do not share a wineserver.
   prefix="$build/wineprefix-run"
-  trap 'rm -f "$log"; WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
+  trap 'end_wineserver "$prefix"' EXIT
   rc=0
   tools/wine-run --prefix "$prefix" "$build/korvane.exe" "$@" || rc=$?
   exit "$rc"
@@ -44,14 +40,13 @@ fi
 prefix="$build/wineprefix-headless"
 picture="$build/korvane-window.png"
 reader="$build/korvane_report_reader.exe"
+log=$(mktemp)
 xvfb_pid=""
 korvane_pid=""
 cleanup() {
   rm -f "$log"
   # Ends korvane.exe if it is still running, wine's helpers and the wineserver.
-  if [[ -d $prefix ]]; then
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-  fi
+  end_wineserver "$prefix"
   if [[ -n $korvane_pid ]]; then
     kill "$korvane_pid" 2>/dev/null || true
     wait "$korvane_pid" 2>/dev/null || true
@@ -63,9 +58,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # A wineserver left over from an earlier run may hold a display that is gone.
-if [[ -d $prefix ]]; then
-  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-fi
+end_wineserver "$prefix"
 if ! start_xvfb; then
   echo "run.sh: there is no X display and Xvfb could not be started" >&2
   exit 1

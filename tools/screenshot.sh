@@ -11,6 +11,8 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/xvfb.sh
 source tools/window-picture.sh
+source tools/build-step.sh
+source tools/wine-prefix.sh
 root=$PWD
 build="$root/build/mingw-cross"
 # Its own wine prefix, apart from the tests' and tools/run.sh's.
@@ -29,9 +31,7 @@ cleanup() {
   rm -f "$log"
   # Ending the prefix's wineserver ends korvane.exe and wine's helpers; only
   # then does tools/wine-run (which waits for korvane.exe) return.
-  if [[ -d $prefix ]]; then
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-  fi
+  end_wineserver "$prefix"
   if [[ -n $korvane_pid ]]; then
     kill "$korvane_pid" 2>/dev/null || true
     wait "$korvane_pid" 2>/dev/null || true
@@ -42,18 +42,12 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-if ! { cmake --preset mingw-cross &&
-       cmake --build --preset mingw-cross --target korvane --parallel "$(nproc)"; } >"$log" 2>&1; then
-  cat "$log"
-  echo "screenshot.sh: build failed" >&2
-  exit 1
-fi
+step configure cmake --preset mingw-cross
+step build cmake --build --preset mingw-cross --target korvane --parallel "$(nproc)"
 echo "screenshot.sh: built $build/korvane.exe"
 
 # A wineserver left over from an earlier run may hold a display that is gone.
-if [[ -d $prefix ]]; then
-  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-fi
+end_wineserver "$prefix"
 
 # Our own screen, whatever DISPLAY says.
 if ! start_xvfb; then

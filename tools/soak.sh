@@ -6,32 +6,24 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/xvfb.sh
+source tools/build-step.sh
+source tools/wine-prefix.sh
 build="$PWD/build/mingw-cross"
 # Its own wine prefix, so the soak and the tests do not share a wineserver.
 prefix="$build/wineprefix-soak"
 
 bash tools/setup-debian.sh
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-if ! { cmake --preset mingw-cross &&
-       cmake --build --preset mingw-cross --target korvane_soak --parallel "$(nproc)"; } >"$log" 2>&1; then
-  cat "$log"
-  echo "soak.sh: build failed" >&2
-  exit 1
-fi
+step configure cmake --preset mingw-cross
+step build cmake --build --preset mingw-cross --target korvane_soak --parallel "$(nproc)"
 
 xvfb_pid=""
-trap 'rm -f "$log"; WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; stop_xvfb' EXIT
-if [[ -z ${DISPLAY:-} ]] || ! xdpyinfo >/dev/null 2>&1; then
+trap 'end_wineserver "$prefix"; stop_xvfb' EXIT
+if ! display_usable; then
   start_xvfb || { echo "soak.sh: could not start Xvfb" >&2; exit 1; }
 fi
 tools/wine-run --prefix "$prefix" --boot
-# No window manager on Xvfb: wine would wait for one whenever a window goes.
-if ! grep -qs '^"Managed"="N"' "$prefix/user.reg"; then
-  tools/wine-run --prefix "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
-    /v Managed /t REG_SZ /d N /f >/dev/null
-fi
+unmanage_windows "$prefix"
 # wine-run passes the program's output and wine's own on one stream; wine
 # says this once per scan, when the drives probe looks at Z: (the host's /).
 tools/wine-run --prefix "$prefix" "$build/korvane_soak.exe" |

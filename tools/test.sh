@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/xvfb.sh
 source tools/build-step.sh
+source tools/wine-prefix.sh
 root=$PWD
 build="$root/build/mingw-cross"
 prefix="$build/wineprefix"
@@ -34,9 +35,7 @@ bash tools/fuzz.sh --smoke
 
 xvfb_pid=""
 cleanup() {
-  if [[ -d $prefix ]]; then
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-  fi
+  end_wineserver "$prefix"
   stop_xvfb
 }
 trap cleanup EXIT
@@ -44,11 +43,9 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # A wineserver left over from an earlier run may hold a display that is gone.
-if [[ -d $prefix ]]; then
-  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-fi
+end_wineserver "$prefix"
 
-if [[ -z ${DISPLAY:-} ]] || ! xdpyinfo >/dev/null 2>&1; then
+if ! display_usable; then
   if ! start_xvfb; then
     echo "test.sh: could not start Xvfb" >&2
     exit 1
@@ -60,12 +57,8 @@ fi
 # tests, so that their time limits do not include it.
 start=$SECONDS
 tools/wine-run --prefix "$prefix" --boot
-# Test windows are not handed to a window manager: Xvfb has none, and wine
-# would wait two seconds for one whenever a managed window is destroyed.
-if ! grep -qs '^"Managed"="N"' "$prefix/user.reg"; then
-  tools/wine-run --prefix "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
-    /v Managed /t REG_SZ /d N /f >/dev/null
-fi
+# Test windows are not handed to a window manager.
+unmanage_windows "$prefix"
 echo "test.sh: wine ready in $((SECONDS - start)) s"
 
 rc=0

@@ -1,6 +1,6 @@
 # Sourced by tools/screenshot.sh and tools/run.sh: a picture of Korvane's
-# window on a private Xvfb screen. Needs xwininfo (x11-utils) and import
-# (ImageMagick).
+# window on a private Xvfb screen. Needs xwininfo (x11-utils), import
+# (ImageMagick) and tools/wine-prefix.sh sourced.
 #
 # prepare_picture_prefix PREFIX: sets up a wine prefix whose windows draw
 # their own title bar and frame, as they must on a screen without a window
@@ -13,10 +13,7 @@
 
 prepare_picture_prefix() {
   local prefix=$1 font
-  # Without a window manager, wine draws the title bar and frame itself only
-  # for unmanaged windows.
-  tools/wine-run --prefix "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
-    /v Managed /t REG_SZ /d N /f >/dev/null
+  unmanage_windows "$prefix"
   # wine draws the caption buttons with its Marlett font, which this wine does
   # not find in its own data folder; the prefix's Fonts folder is searched.
   for font in /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf; do

@@ -1,10 +1,17 @@
-# Sourced by tools/test.sh and tools/screenshot.sh.
+# Sourced by the scripts that show windows (tools/test.sh, run.sh,
+# screenshot.sh, soak.sh).
+#
+# display_usable: true when DISPLAY names an X display that answers.
 #
 # stop_xvfb: stops the Xvfb that start_xvfb started, if any.
 #
 # start_xvfb: starts Xvfb on a free display number (Xvfb picks it and writes
 # it to fd 3 once it accepts connections), exports DISPLAY and sets xvfb_pid
 # so the caller can stop it. Returns 1 when no usable display came up.
+display_usable() {
+  [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1
+}
+
 start_xvfb() {
   local dfile display
   dfile=$(mktemp)

@@ -1,5 +1,7 @@
 #include "app/app_state.h"
 
+#include "common/dpi_scale.h"
+
 ShellState& shell()
 {
     static ShellState state;
@@ -8,5 +10,5 @@ ShellState& shell()
 
 int scaled(int size96)
 {
-    return MulDiv(size96, shell().windowDpi, 96);
+    return scaledAt(size96, shell().windowDpi);
 }

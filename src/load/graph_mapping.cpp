@@ -1,10 +1,9 @@
 #include "load/graph_mapping.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdint>
 #include <utility>
 
+#include "common/dpi_scale.h"
 #include "report/value_text.h"
 
 void appendGraphPoint(std::vector<GraphPoint>& history, GraphPoint point)
@@ -32,30 +31,6 @@ std::wstring memoryGraphText(const MemorySample& memory)
     }
     return percentText(static_cast<double>(memory.loadPercent), 0) + L"   " + byteSizeText(memory.inUse) + L" of " +
            byteSizeText(memory.totalPhysical);
-}
-
-int mulDivRounded(int a, int b, int c)
-{
-    if (c == 0) {
-        return -1;
-    }
-    int64_t numerator = static_cast<int64_t>(a) * b;
-    int64_t divisor = c;
-    if (divisor < 0) {
-        numerator = -numerator;
-        divisor = -divisor;
-    }
-    const int64_t half = divisor / 2;
-    const int64_t result = (numerator < 0 ? numerator - half : numerator + half) / divisor;
-    if (result > INT_MAX || result < -INT_MAX) {
-        return -1;
-    }
-    return static_cast<int>(result);
-}
-
-int scaledAt(int size96, int dpi)
-{
-    return mulDivRounded(size96, dpi, 96);
 }
 
 GraphLayout graphLayout(PixelBox area, int dpi, bool hasValue)

@@ -9,7 +9,8 @@
 
 // The arithmetic of the load graphs, free of any drawing: where the boxes of
 // one graph lie, which pixel each history point lands on, and where the line
-// breaks. All sizes are given at 96 DPI and scaled for the window's DPI.
+// breaks. All sizes are given at 96 DPI and scaled for the window's DPI
+// (common/dpi_scale.h).
 
 inline constexpr size_t GRAPH_HISTORY_POINTS = 120;
 
@@ -40,12 +41,6 @@ void appendGraphPoint(std::vector<GraphPoint>& history, GraphPoint point);
 // "NN%   <in use> of <total>" for a read sample (the load Windows states, not
 // one computed here), otherwise why the memory could not be read.
 [[nodiscard]] std::wstring memoryGraphText(const MemorySample& memory);
-
-// a * b / c rounded half away from zero, as Windows' MulDiv; -1 when c is 0
-// or the result does not fit.
-[[nodiscard]] int mulDivRounded(int a, int b, int c);
-// A 96-DPI size at `dpi`.
-[[nodiscard]] int scaledAt(int size96, int dpi);
 
 // The boxes of one graph in its half of the panel. The value box and the plot
 // box exist only when the graph has a value to show.

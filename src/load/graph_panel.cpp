@@ -2,6 +2,8 @@
 
 #include "app/app_state.h"
 #include "app/report_view.h"
+#include "common/dpi_scale.h"
+#include "common/paint_buffer.h"
 #include "common/unique_resource.h"
 #include "load/load_sampler.h"
 #include "report/value_text.h"
@@ -92,21 +94,9 @@ void paintPanel(HWND panel)
         return;
     }
 
-    // Declared before the guard below, so the old bitmap is selected back
-    // before the bitmap and the DC are deleted.
-    const UniqueHdc memoryDc(CreateCompatibleDC(paint.get()));
-    UniqueHBitmap bitmap;
-    if (memoryDc) {
-        bitmap.reset(CreateCompatibleBitmap(paint.get(), width, height));
-    }
-    if (!memoryDc || !bitmap) {
-        // Complete, though it may flicker.
-        paintPanelInto(paint.get(), width, height);
-        return;
-    }
-    const SelectGuard bitmapGuard(memoryDc.get(), bitmap.get());
-    paintPanelInto(memoryDc.get(), width, height);
-    BitBlt(paint.get(), 0, 0, width, height, memoryDc.get(), 0, 0, SRCCOPY);
+    const PaintBuffer buffer(paint.get(), width, height);
+    paintPanelInto(buffer.dc(), width, height);
+    buffer.present();
 }
 
 void paintPanelInto(HDC dc, int width, int height)

@@ -1,4 +1,4 @@
-#include "load/load_sampler.h"
+#include "load/load_derivation.h"
 
 #include <utility>
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/com_ptr.h"
+#include "common/system_function.h"
 #include "common/unique_resource.h"
 #include "common/wide_format.h"
 #include "scan/dxgi_adapters.h"
@@ -74,8 +75,7 @@ DisplayScan scanDisplayAdaptersIn(const wchar_t* libraryName, const char* functi
     if (!library) {
         return failedList(L"dxgi.dll is not present on this system");
     }
-    const auto createFactory = reinterpret_cast<CreateFactoryFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), functionName)));
+    const auto createFactory = findSystemFunction<CreateFactoryFunction>(library.get(), functionName);
     if (createFactory == nullptr) {
         return failedList(L"this system's dxgi.dll does not offer CreateDXGIFactory1");
     }

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "common/scope_exit.h"
 #include "scan/drive_entry.h"
 
 namespace {
@@ -13,20 +14,6 @@ namespace {
 // optical drive would otherwise stop the scan with a "no disk" dialog box.
 constexpr uint32_t kQuietErrorMode = 0x8001;
 constexpr int kLetterCount = 26;
-
-// Keeps the quiet error mode for one walk and restores the previous mode on
-// every way out, including an allocation failure.
-class ErrorModeScope {
-public:
-    ErrorModeScope(const DriveCalls& calls, uint32_t mode) : calls_(calls), previous_(calls.setThreadErrorMode(mode)) {}
-    ~ErrorModeScope() { static_cast<void>(calls_.setThreadErrorMode(previous_)); }
-    ErrorModeScope(const ErrorModeScope&) = delete;
-    ErrorModeScope& operator=(const ErrorModeScope&) = delete;
-
-private:
-    const DriveCalls& calls_;
-    uint32_t previous_;
-};
 
 uint32_t windowsLogicalDrives()
 {
@@ -94,7 +81,10 @@ DriveScan scanDrives(const DriveCalls& calls)
         return scan;
     }
 
-    const ErrorModeScope quiet(calls, kQuietErrorMode);
+    // The quiet error mode for this walk only, restored on every way out,
+    // including an allocation failure.
+    const uint32_t previousMode = calls.setThreadErrorMode(kQuietErrorMode);
+    const ScopeExit restoreMode([&calls, previousMode] { static_cast<void>(calls.setThreadErrorMode(previousMode)); });
     for (int index = 0; index < kLetterCount; ++index) {
         if ((mask & (uint32_t{1} << index)) == 0) {
             continue;

@@ -2,14 +2,12 @@
 
 #include <cstdint>
 
+#include "common/system_function.h"
+
 GetPhysicallyInstalledSystemMemoryFunction findPhysicallyInstalledSystemMemory()
 {
-    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    if (kernel32 == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<GetPhysicallyInstalledSystemMemoryFunction>(
-        reinterpret_cast<void*>(GetProcAddress(kernel32, "GetPhysicallyInstalledSystemMemory")));
+    return findSystemFunction<GetPhysicallyInstalledSystemMemoryFunction>(L"kernel32.dll",
+                                                                          "GetPhysicallyInstalledSystemMemory");
 }
 
 void fillInstalledMemory(MemorySample& memory, bool firmwareUsable, const FirmwareSummary& firmware,

@@ -2,14 +2,9 @@
 
 #include <windows.h>
 
-#include "scan/registry.h"
 #include "scan/processor_text.h"
 #include "scan/processor_topology.h"
-
-bool countProcessorCores(uint64_t& count, std::wstring& reason)
-{
-    return countProcessorCores(findLogicalProcessorInformationEx(), &GetLogicalProcessorInformation, count, reason);
-}
+#include "scan/registry.h"
 
 bool readStartupMegahertz(uint32_t& megahertz)
 {

@@ -11,9 +11,6 @@
 [[nodiscard]] std::wstring cpuBrandString();
 [[nodiscard]] std::wstring cpuVendorString();
 
-// Physical cores from Windows' processor topology. False with a reason.
-[[nodiscard]] bool countProcessorCores(uint64_t& count, std::wstring& reason);
-
 // HKEY_LOCAL_MACHINE\<this> holds the first processor's start-up speed, "~MHz".
 inline constexpr wchar_t kCentralProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 

@@ -2,13 +2,13 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 
 #include "report/reading.h"
 
 // The decisions behind the processor readings, apart from the CPUID
-// instruction, the topology calls and the registry that feed them.
+// instruction, the topology calls and the registry that feed them. Counting
+// the cores in the topology records is processor_cores.h's.
 
 // The last CPUID leaf that holds part of the brand string.
 inline constexpr uint32_t kBrandLastLeaf = 0x80000004u;
@@ -22,17 +22,6 @@ inline constexpr uint32_t kBrandLastLeaf = 0x80000004u;
 // The 12-byte vendor string of leaf 0 (EBX, EDX, ECX, in that order), each
 // byte widened as it is, up to the first zero byte.
 [[nodiscard]] std::wstring vendorText(uint32_t ebx, uint32_t edx, uint32_t ecx);
-
-// GetLogicalProcessorInformationEx's variable-length records: the number of
-// processor-core records. `records` is what the call said it returned.
-[[nodiscard]] uint64_t countCoreRecords(std::span<const uint8_t> records);
-
-// The size of one SYSTEM_LOGICAL_PROCESSOR_INFORMATION entry on 64-bit Windows.
-inline constexpr size_t kProcessorEntrySize = 32;
-
-// GetLogicalProcessorInformation's fixed entries: the number of whole
-// entries whose relationship is a processor core.
-[[nodiscard]] uint64_t countCoreEntries(std::span<const uint8_t> entries);
 
 // The brand string cleaned as firmware text; without one, the firmware's
 // processor version when the firmware is usable.

@@ -3,7 +3,8 @@
 #include <span>
 #include <vector>
 
-#include "scan/processor_text.h"
+#include "common/system_function.h"
+#include "scan/processor_cores.h"
 #include "scan/windows_failure.h"
 
 static_assert(sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION) == kProcessorEntrySize);
@@ -36,16 +37,12 @@ uint64_t coresFromEx(GetLogicalProcessorInformationExFunction ex)
 
 GetLogicalProcessorInformationExFunction findLogicalProcessorInformationEx()
 {
-    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    if (kernel32 == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<GetLogicalProcessorInformationExFunction>(
-        reinterpret_cast<void*>(GetProcAddress(kernel32, "GetLogicalProcessorInformationEx")));
+    return findSystemFunction<GetLogicalProcessorInformationExFunction>(L"kernel32.dll",
+                                                                        "GetLogicalProcessorInformationEx");
 }
 
-bool countProcessorCores(GetLogicalProcessorInformationExFunction ex, GetLogicalProcessorInformationFunction legacy,
-                         uint64_t& count, std::wstring& reason)
+bool countProcessorCoresWith(GetLogicalProcessorInformationExFunction ex,
+                             GetLogicalProcessorInformationFunction legacy, uint64_t& count, std::wstring& reason)
 {
     count = 0;
     reason.clear();
@@ -85,4 +82,10 @@ bool countProcessorCores(GetLogicalProcessorInformationExFunction ex, GetLogical
     }
     count = cores;
     return true;
+}
+
+bool countProcessorCores(uint64_t& count, std::wstring& reason)
+{
+    return countProcessorCoresWith(findLogicalProcessorInformationEx(), &GetLogicalProcessorInformation, count,
+                                   reason);
 }

@@ -16,6 +16,9 @@ using GetLogicalProcessorInformationFunction = BOOL(WINAPI*)(PSYSTEM_LOGICAL_PRO
 
 // Counts the cores with `ex` (may be null) and, when that gives no count,
 // with `legacy`. True with a count above 0, or false with a reason.
-[[nodiscard]] bool countProcessorCores(GetLogicalProcessorInformationExFunction ex,
-                                       GetLogicalProcessorInformationFunction legacy, uint64_t& count,
-                                       std::wstring& reason);
+[[nodiscard]] bool countProcessorCoresWith(GetLogicalProcessorInformationExFunction ex,
+                                           GetLogicalProcessorInformationFunction legacy, uint64_t& count,
+                                           std::wstring& reason);
+
+// Physical cores from this Windows' topology calls. False with a reason.
+[[nodiscard]] bool countProcessorCores(uint64_t& count, std::wstring& reason);

@@ -5,13 +5,16 @@
 #include <utility>
 #include <vector>
 
+#include "common/system_function.h"
 #include "report/value_text.h"
 #include "scan/display_probe.h"
 #include "scan/drives_probe.h"
+#include "scan/firmware_fallback.h"
 #include "scan/memory_probe.h"
 #include "scan/network_probe.h"
 #include "scan/processor_probe.h"
 #include "scan/registry.h"
+#include "scan/scan_tally.h"
 #include "scan/system_identity.h"
 #include "scan/windows_failure.h"
 
@@ -49,12 +52,7 @@ bool queryRtlVersion(OSVERSIONINFOW& info)
 {
     info = OSVERSIONINFOW{};
     info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (ntdll == nullptr) {
-        return false;
-    }
-    const auto rtlGetVersion =
-        reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+    const auto rtlGetVersion = findSystemFunction<RtlGetVersionFunction>(L"ntdll.dll", "RtlGetVersion");
     return rtlGetVersion != nullptr && rtlGetVersion(&info) == 0;
 }
 

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "report/reading.h"
-#include "report/snapshot.h"
 
 // The decisions behind the identity readings, apart from the calls that feed them.
 
@@ -31,9 +30,3 @@
 // The value of a DNS name that Windows returned successfully; empty means the
 // machine has none. Format 1 is the host name, anything else the domain.
 [[nodiscard]] Reading dnsNameReading(const std::wstring& name, int nameFormat);
-
-// The reading every firmware-derived field gets when the table is unusable.
-[[nodiscard]] Reading firmwareFallback(const std::wstring& firmwareError);
-
-// Counts the snapshot's 26 single readings and each drive's two by state.
-void tallyStates(ScanSnapshot& snapshot);

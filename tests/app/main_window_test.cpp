@@ -16,6 +16,8 @@
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
 #include "app/window_harness.h"
+#include "app/window_subclass.h"
+#include "common/scope_exit.h"
 #include "load/load_sampler.h"
 #include "report/completeness.h"
 #include "report/report_rows.h"
@@ -33,11 +35,7 @@ ScanSnapshot& gatedScan(ScanSnapshot& snapshot)
 {
     ++scansStarted;
     WaitForSingleObject(scanGate, 30000);
-    snapshot = ScanSnapshot{};
-    snapshot.computerName = readingOk(L"GATED");
-    snapshot.tally.firmwareTableRead = true;
-    snapshot.tally.displayListComplete = true;
-    return snapshot;
+    return instantScan(snapshot);
 }
 
 BOOL WINAPI failingPost(HWND, UINT, WPARAM, LPARAM)
@@ -147,7 +145,7 @@ TEST_F(MainWindow, RefreshWhileScanningStartsNothing)
     EXPECT_TRUE(refreshEnabled());
     EXPECT_EQ(statusPart(1).substr(0, 11), L"Scanned at ");
     ASSERT_TRUE(scanState().currentSnapshot);
-    EXPECT_EQ(scanState().currentSnapshot->computerName.value, L"GATED");
+    EXPECT_EQ(scanState().currentSnapshot->computerName.value, kInstantScanName);
 
     // Now F5 does start one.
     PostMessageW(shell().reportList, WM_KEYDOWN, VK_F5, 0);
@@ -184,7 +182,8 @@ TEST_F(MainWindow, ARescanOpensTheReportAtItsTop)
 TEST_F(MainWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
 {
     start(gatedScan);
-    ASSERT_TRUE(SetWindowSubclass(shell().reportList, countingListProc, 1, 0));
+    const WindowSubclass counting(shell().reportList, countingListProc, 1);
+    ASSERT_TRUE(counting.installed());
 
     // Before the first scan a tick changes nothing in the list or in part 0.
     setItemTextCount = 0;
@@ -241,7 +240,6 @@ TEST_F(MainWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
     setLiveRowValue(-1, L"x");
     setLiveRowValue(static_cast<int>(reportView().shownRows.size()), L"x");
     EXPECT_EQ(setItemTextCount, 1) << "an index outside the list is ignored";
-    RemoveWindowSubclass(shell().reportList, countingListProc, 1);
 }
 
 TEST_F(MainWindow, ClosingDuringAScanWaitsHiddenAndExitsWithZero)
@@ -311,7 +309,7 @@ TEST_F(MainWindow, ScanDoneMessagesOfOtherProgramsAreIgnored)
     SetEvent(scanGate);
     ASSERT_TRUE(pumpUntil(scanIdle));
     ASSERT_TRUE(scanState().currentSnapshot);
-    EXPECT_EQ(scanState().currentSnapshot->computerName.value, L"GATED");
+    EXPECT_EQ(scanState().currentSnapshot->computerName.value, kInstantScanName);
     const ScanSnapshot* installed = scanState().currentSnapshot.get();
     const std::wstring scanned = statusPart(1);
 
@@ -433,6 +431,7 @@ TEST_F(MainWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
         const HWND stand = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, size.cx, size.cy, nullptr, nullptr,
                                            GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(stand, nullptr);
+        const ScopeExit destroy([stand] { DestroyWindow(stand); });
         RECT client{};
         GetClientRect(stand, &client);
         layoutWindow(stand);
@@ -450,7 +449,6 @@ TEST_F(MainWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
         RECT panel{};
         GetWindowRect(shell().panelWindow, &panel);
         EXPECT_EQ(panel.right - panel.left, client.right);
-        DestroyWindow(stand);
     }
     // Status texts survive the reset of the parts.
     EXPECT_EQ(statusPart(0), L"Reading this machine...");

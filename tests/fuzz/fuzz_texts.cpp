@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dpi_scale.h"
 #include "export/export_texts.h"
 #include "export/temporary_name.h"
 #include "fuzz_support.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "common/scope_exit.h"
 #include "load/load_sampler.h"
 
 namespace {
@@ -138,20 +139,6 @@ TEST_F(GraphPanel, StartUpLabelsAndColours)
     EXPECT_TRUE(graphs.processorGraph.history.empty());
     EXPECT_FALSE(graphs.processorGraph.hasValue);
     EXPECT_TRUE(graphs.memoryGraph.valueText.empty());
-}
-
-TEST_F(GraphPanel, ScaleAgreesWithMulDiv)
-{
-    const int divisors[] = {96, 4, 72, 7, -3};
-    const int multipliers[] = {96, 120, 144, 168, 192, 288, 1, 2, 3, -5};
-    for (int a = -400; a <= 400; a += 3) {
-        for (const int b : multipliers) {
-            for (const int c : divisors) {
-                ASSERT_EQ(mulDivRounded(a, b, c), MulDiv(a, b, c)) << a << " * " << b << " / " << c;
-            }
-        }
-    }
-    EXPECT_EQ(mulDivRounded(5, 5, 0), MulDiv(5, 5, 0));
 }
 
 TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
@@ -426,10 +413,12 @@ TEST_F(GraphPanel, WindowPaintsWithoutErasing)
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = L"KORVANE_PANEL_TEST";
     ASSERT_NE(RegisterClassExW(&windowClass), 0) << GetLastError();
+    const ScopeExit unregister([] { UnregisterClassW(L"KORVANE_PANEL_TEST", GetModuleHandleW(nullptr)); });
 
     const HWND panel = CreateWindowExW(WS_EX_TOOLWINDOW, L"KORVANE_PANEL_TEST", L"", WS_POPUP, 0, 0, 400, 120, nullptr,
                                        nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(panel, nullptr) << GetLastError();
+    const ScopeExit destroy([panel] { DestroyWindow(panel); });
     ShowWindow(panel, SW_SHOWNOACTIVATE);
     UpdateWindow(panel);
     EXPECT_GE(paintCount, 1);
@@ -457,8 +446,6 @@ TEST_F(GraphPanel, WindowPaintsWithoutErasing)
     shell().panelWindow = nullptr;
 
     EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE) << "others go to DefWindowProcW";
-    DestroyWindow(panel);
-    UnregisterClassW(L"KORVANE_PANEL_TEST", GetModuleHandleW(nullptr));
 }
 
 TEST_F(GraphPanel, CostOfOneUpdateAndPaint)

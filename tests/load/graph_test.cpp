@@ -70,25 +70,6 @@ TEST(GraphHistory, PointsAndTextsOfOneSecond)
     EXPECT_EQ(memoryGraphText(unread), L"(could not read: reason unknown)");
 }
 
-TEST(GraphScale, MulDivRoundsHalfAwayFromZero)
-{
-    struct Case {
-        int a, b, c, result;
-    };
-    const Case cases[] = {
-        {1, 96, 96, 1},    {1, 144, 96, 2},     {5, 144, 96, 8},   {5, 120, 96, 6},  {190, 144, 96, 285},
-        {8, 120, 96, 10},  {2, 72, 96, 2},      {1, 48, 96, 1},    {1, 47, 96, 0},   {-3, 1, 2, -2},
-        {3, -1, 2, -2},    {-3, -1, 2, 2},      {3, 1, -2, -2},    {7, 1, 0, -1},    {0x40000000, 4, 1, -1},
-        {48, 3, 4, 36},    {47, 1, 4, 12},      {46, 1, 4, 12},    {45, 1, 4, 11},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(mulDivRounded(c.a, c.b, c.c), c.result) << c.a << " * " << c.b << " / " << c.c;
-    }
-    EXPECT_EQ(scaledAt(190, 96), 190);
-    EXPECT_EQ(scaledAt(66, 144), 99);
-    EXPECT_EQ(scaledAt(24, 192), 48);
-}
-
 bool sameBox(const PixelBox& a, const PixelBox& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

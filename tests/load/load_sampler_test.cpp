@@ -152,11 +152,22 @@ TEST(LoadSamplerOnThisMachine, MemoryMatchesTheHost)
 
     const MemorySample memory = sampleMemory();
     ASSERT_TRUE(memory.read) << std::string(memory.reason.begin(), memory.reason.end());
+    EXPECT_TRUE(memory.reason.empty());
     const double ratio = static_cast<double>(memory.totalPhysical) / static_cast<double>(hostTotal);
     EXPECT_GT(ratio, 0.97) << memory.totalPhysical << " against MemTotal " << hostTotal;
     EXPECT_LT(ratio, 1.03) << memory.totalPhysical << " against MemTotal " << hostTotal;
+    EXPECT_GT(memory.availablePhysical, 0u);
+    EXPECT_LE(memory.availablePhysical, memory.totalPhysical);
     EXPECT_EQ(memory.inUse, memory.totalPhysical - memory.availablePhysical);
     EXPECT_LE(memory.loadPercent, 100u);
+    EXPECT_GT(memory.commitTotal, 0u);
+    EXPECT_LE(memory.commitAvailable, memory.commitTotal);
+    EXPECT_FALSE(memory.installedStated) << "only the scan states the installed memory";
+    EXPECT_EQ(memory.installedBytes, 0u);
+    std::printf("[   INFO   ] Wine: total %llu, available %llu, load %u%%; host MemTotal %llu bytes\n",
+                static_cast<unsigned long long>(memory.totalPhysical),
+                static_cast<unsigned long long>(memory.availablePhysical), memory.loadPercent,
+                static_cast<unsigned long long>(hostTotal));
 }
 
 // Each test starts from the state the program starts with and leaves it so.

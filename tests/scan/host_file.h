@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/system_function.h"
 #include "common/unique_resource.h"
 
 // Files of the Linux host as Wine shows them on drive Z:, for comparing what
@@ -13,8 +14,7 @@
 // Z: the Linux root these helpers read.
 inline bool runningUnderWine()
 {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    return findSystemFunction<const char*(CDECL*)()>(L"ntdll.dll", "wine_get_version") != nullptr;
 }
 
 // Opens a test that compares with the Linux host behind Wine: on Windows

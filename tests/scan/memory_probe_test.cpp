@@ -5,12 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "load/memory_sample.h"
 #include "load/memory_status.h"
-#include "scan/host_file.h"
 #include "scan/installed_memory.h"
 #include "scan/windows_failure.h"
 
@@ -150,43 +147,6 @@ TEST(RecordMemory, CopiesTheSampleAndItsStateIntoTheTally)
     EXPECT_EQ(snapshot.memory.loadPercent, 62u);
     EXPECT_EQ(snapshot.memory.installedBytes, 0u);
     EXPECT_FALSE(snapshot.memory.installedStated);
-}
-
-namespace {
-
-// MemTotal of the host's /proc/meminfo in bytes; 0 when it cannot be read.
-uint64_t hostMemTotal()
-{
-    const std::string kilobytes = hostField(readHostFile(L"Z:\\proc\\meminfo"), "MemTotal");
-    return std::strtoull(kilobytes.c_str(), nullptr, 10) * 1024;
-}
-
-}  // namespace
-
-TEST(MemoryUnderWine, SampleMatchesTheHost)
-{
-    SKIP_UNLESS_UNDER_WINE();
-    const uint64_t hostTotal = hostMemTotal();
-    ASSERT_GT(hostTotal, 0u) << "Z:\\proc\\meminfo gave no MemTotal";
-
-    const MemorySample sample = sampleMemory();
-    ASSERT_TRUE(sample.read) << testing::PrintToString(sample.reason);
-    EXPECT_TRUE(sample.reason.empty());
-    const double ratio = static_cast<double>(sample.totalPhysical) / static_cast<double>(hostTotal);
-    EXPECT_GT(ratio, 0.97) << sample.totalPhysical << " bytes against the host's " << hostTotal;
-    EXPECT_LT(ratio, 1.03) << sample.totalPhysical << " bytes against the host's " << hostTotal;
-    EXPECT_GT(sample.availablePhysical, 0u);
-    EXPECT_LE(sample.availablePhysical, sample.totalPhysical);
-    EXPECT_EQ(sample.inUse, sample.totalPhysical - sample.availablePhysical);
-    EXPECT_LE(sample.loadPercent, 100u);
-    EXPECT_GT(sample.commitTotal, 0u);
-    EXPECT_LE(sample.commitAvailable, sample.commitTotal);
-    EXPECT_EQ(sample.installedBytes, 0u);
-    EXPECT_FALSE(sample.installedStated);
-    std::printf("[   INFO   ] Wine: total %llu, available %llu, load %u%%; host MemTotal %llu bytes\n",
-                static_cast<unsigned long long>(sample.totalPhysical),
-                static_cast<unsigned long long>(sample.availablePhysical), sample.loadPercent,
-                static_cast<unsigned long long>(hostTotal));
 }
 
 TEST(MemoryUnderWine, ProbeFillsTheSnapshot)

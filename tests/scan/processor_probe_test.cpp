@@ -20,6 +20,7 @@
 #include "report/value_text.h"
 #include "scan/host_file.h"
 #include "scan/private_registry.h"
+#include "scan/processor_cores.h"
 #include "scan/processor_text.h"
 #include "scan/processor_topology.h"
 #include "scan/windows_failure.h"
@@ -325,7 +326,7 @@ protected:
 
     bool count(bool withEx = true)
     {
-        return countProcessorCores(withEx ? &fakeEx : nullptr, &fakeLegacy, cores, reason);
+        return countProcessorCoresWith(withEx ? &fakeEx : nullptr, &fakeLegacy, cores, reason);
     }
 
     uint64_t cores = 99;
@@ -633,7 +634,7 @@ TEST(ProcessorOnThisMachine, CoresAreCountedByBothCalls)
 
     ASSERT_NE(findLogicalProcessorInformationEx(), nullptr) << "Windows 7 and Wine 8 have GetLogicalProcessorInformationEx";
     uint64_t legacyCores = 0;
-    ASSERT_TRUE(countProcessorCores(nullptr, &GetLogicalProcessorInformation, legacyCores, reason))
+    ASSERT_TRUE(countProcessorCoresWith(nullptr, &GetLogicalProcessorInformation, legacyCores, reason))
         << testing::PrintToString(reason);
     EXPECT_EQ(legacyCores, cores) << "the older call describes the same cores";
 

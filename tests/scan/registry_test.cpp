@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/system_function.h"
 #include "scan/private_registry.h"
 #include "scan/scan_machine.h"
 #include "scan/windows_failure.h"
@@ -23,12 +24,10 @@ struct RtlVersion {
 
 RtlVersion rtlVersion()
 {
-    using Fn = LONG(WINAPI*)(OSVERSIONINFOW*);
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
-    const auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-    if (fn == nullptr || fn(&info) != 0) {
+    const auto rtlGetVersion = findSystemFunction<LONG(WINAPI*)(OSVERSIONINFOW*)>(L"ntdll.dll", "RtlGetVersion");
+    if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) {
         return {};
     }
     return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};

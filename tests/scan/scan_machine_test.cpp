@@ -1,7 +1,7 @@
 #include "scan/scan_machine.h"
 
+#include "scan/firmware_fallback.h"
 #include "scan/host_file.h"
-#include "scan/system_identity.h"
 
 #include <windows.h>
 
