@@ -43,17 +43,7 @@ reader="$build/korvane_report_reader.exe"
 log=$(mktemp)
 xvfb_pid=""
 korvane_pid=""
-cleanup() {
-  rm -f "$log"
-  # Ends korvane.exe if it is still running, wine's helpers and the wineserver.
-  end_wineserver "$prefix"
-  if [[ -n $korvane_pid ]]; then
-    kill "$korvane_pid" 2>/dev/null || true
-    wait "$korvane_pid" 2>/dev/null || true
-  fi
-  stop_xvfb
-}
-trap cleanup EXIT
+trap end_korvane_on_xvfb EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 

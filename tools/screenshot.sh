@@ -27,18 +27,7 @@ bash tools/setup-debian.sh imagemagick
 log=$(mktemp)
 xvfb_pid=""
 korvane_pid=""
-cleanup() {
-  rm -f "$log"
-  # Ending the prefix's wineserver ends korvane.exe and wine's helpers; only
-  # then does tools/wine-run (which waits for korvane.exe) return.
-  end_wineserver "$prefix"
-  if [[ -n $korvane_pid ]]; then
-    kill "$korvane_pid" 2>/dev/null || true
-    wait "$korvane_pid" 2>/dev/null || true
-  fi
-  stop_xvfb
-}
-trap cleanup EXIT
+trap end_korvane_on_xvfb EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 

@@ -10,6 +10,11 @@
 # exactly "Korvane", or nothing.
 #
 # save_window_picture WINDOW OUTPUT.png: saves the window's part of the screen.
+#
+# end_korvane_on_xvfb: the clean-up of a script that ran Korvane on its own
+# Xvfb (its globals: prefix, korvane_pid, the wine-run that started Korvane,
+# and log): ends the prefix's wineserver, which ends korvane.exe and wine's
+# helpers (only then does that wine-run return), reaps it and stops Xvfb.
 
 prepare_picture_prefix() {
   local prefix=$1 font
@@ -45,4 +50,14 @@ save_window_picture() {
   mkdir -p "$(dirname "$output")"
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$output"
   echo "${w}x${h}"
+}
+
+end_korvane_on_xvfb() {
+  rm -f "${log:-}"
+  end_wineserver "$prefix"
+  if [[ -n ${korvane_pid:-} ]]; then
+    kill "$korvane_pid" 2>/dev/null || true
+    wait "$korvane_pid" 2>/dev/null || true
+  fi
+  stop_xvfb
 }
