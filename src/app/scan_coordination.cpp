@@ -4,12 +4,12 @@
 #include <utility>
 
 #include "app/app_state.h"
-#include "app/local_time.h"
+#include "load/local_time.h"
 #include "app/main_window.h"
 #include "app/report_view.h"
 #include "load/load_sampler.h"
 #include "scan/scan_machine.h"
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 ScanState& scanState()
 {

@@ -5,7 +5,7 @@
 
 #include "common/unique_resource.h"
 #include "export/temporary_name.h"
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "export/export_texts.h"
 #include "export/safe_file_replace.h"
 #include "load/load_sampler.h"
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "app/local_time.h"
-#include "load/memory_sample.h"
-#include "scan/windows_failure.h"
+#include "load/local_time.h"
+#include "report/memory_sample.h"
+#include "common/windows_failure.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "app/window_harness.h"
 #include "common/unique_resource.h"
 #include "scan/scan_machine.h"
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
 

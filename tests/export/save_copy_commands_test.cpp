@@ -22,7 +22,7 @@
 #include "export/csv_report.h"
 #include "load/load_sampler.h"
 #include "scan/scan_machine.h"
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 #include "support/clipboard_text.h"
 
 namespace {
