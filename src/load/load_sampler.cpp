@@ -4,9 +4,9 @@
 
 #include <utility>
 
+#include "common/windows_failure.h"
 #include "load/local_time.h"
 #include "report/memory_sample.h"
-#include "common/windows_failure.h"
 
 namespace {
 

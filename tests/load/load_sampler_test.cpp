@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/windows_failure.h"
 #include "report/memory_sample.h"
 #include "scan/host_file.h"
-#include "common/windows_failure.h"
 
 namespace {
 
