@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "app/main_window.h"
-#include "app/scan_coordination.h"
 
 // Seconds on the performance counter since `start`.
 inline double secondsSince(const LARGE_INTEGER& start)
@@ -17,12 +16,12 @@ inline double secondsSince(const LARGE_INTEGER& start)
 
 // Dispatches the window thread's messages until the running scan has been
 // handed over (or lost), as the message loop would.
-inline void pumpUntilScanEnds()
+inline void pumpUntilScanEnds(MainWindow& app)
 {
     MSG message{};
-    while (scanState().scanThread) {
+    while (app.scan.scanThread) {
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            dispatchWindowMessage(message);
+            app.dispatchMessage(message);
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }

@@ -10,9 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/scan_coordination.h"
 #include "export/csv_report.h"
 #include "export/safe_file_replace.h"
 #include "load/load_sampler.h"
@@ -40,17 +38,18 @@ double secondsSinceProcessStart()
 
 int main()
 {
+    MainWindow app;
     int exitCode = 0;
-    if (!startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode)) {
+    if (!app.start(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode)) {
         std::printf("the window could not be made\n");
         return 1;
     }
-    pumpUntilScanEnds();
+    pumpUntilScanEnds(app);
     std::printf("process start to \"Scanned at\": %.3f s\n", secondsSinceProcessStart());
-    if (scanState().currentSnapshot) {
-        const LiveState& live = liveState();
+    if (app.scan.currentSnapshot) {
+        const LiveState& live = app.live;
         std::printf("completeness: %ls\n",
-                    completenessSummary(mergeTally(scanState().currentSnapshot->tally, live.liveMemory, live.liveLoad))
+                    completenessSummary(mergeTally(app.scan.currentSnapshot->tally, live.liveMemory, live.liveLoad))
                         .c_str());
     }
 
@@ -58,8 +57,8 @@ int main()
     LARGE_INTEGER start{};
     QueryPerformanceCounter(&start);
     for (int i = 0; i < kTicks; ++i) {
-        SendMessageW(shell().mainWindow, WM_TIMER, IDT_SAMPLE, 0);
-        UpdateWindow(shell().panelWindow);
+        SendMessageW(app.handle(), WM_TIMER, IDT_SAMPLE, 0);
+        UpdateWindow(app.shell.panelWindow);
     }
     std::printf("one timer tick with its panel repaint: %.1f us (mean of %d)\n",
                 secondsSince(start) * 1e6 / kTicks, kTicks);
@@ -75,12 +74,12 @@ int main()
     std::printf("scanMachine: median %.1f ms, fastest %.1f ms, slowest %.1f ms (15 scans)\n", scans[7] * 1e3,
                 scans.front() * 1e3, scans.back() * 1e3);
 
-    if (scanState().currentSnapshot) {
+    if (app.scan.currentSnapshot) {
         // What Save as CSV does once the user has chosen the file.
         wchar_t folder[MAX_PATH + 1]{};
         GetTempPathW(MAX_PATH + 1, folder);
         const std::wstring target = std::wstring(folder) + L"korvane-bench.csv";
-        const LiveState& live = liveState();
+        const LiveState& live = app.live;
         constexpr int kSaves = 50;
         double building = 0;
         double writing = 0;
@@ -88,8 +87,8 @@ int main()
         bool saved = true;
         for (int i = 0; i < kSaves && saved; ++i) {
             QueryPerformanceCounter(&start);
-            const std::string csv = buildCsvReport(buildReportPage(*scanState().currentSnapshot, live.liveMemory,
-                                                                   live.liveLoad, scanState().scanTakenAt,
+            const std::string csv = buildCsvReport(buildReportPage(*app.scan.currentSnapshot, live.liveMemory,
+                                                                   live.liveLoad, app.scan.scanTakenAt,
                                                                    live.liveTakenAt));
             building += secondsSince(start);
             bytes = csv.size();
@@ -109,6 +108,5 @@ int main()
         }
     }
 
-    finishKorvane();
     return 0;
 }

@@ -15,12 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/message_box.h"
 #include "app/report_view.h"
 #include "app/resource_counts.h"
-#include "app/scan_coordination.h"
 #include "export/csv_report.h"
 #include "export/safe_file_replace.h"
 #include "load/load_sampler.h"
@@ -47,25 +44,25 @@ int WINAPI recordMessage(HWND, LPCWSTR text, LPCWSTR, UINT)
 
 // WM_TIMER with the sample timer's id runs the whole tick; the panel then
 // paints through its off-screen bitmap at once.
-void tick()
+void tick(MainWindow& app)
 {
-    SendMessageW(shell().mainWindow, WM_TIMER, IDT_SAMPLE, 0);
-    UpdateWindow(shell().panelWindow);
+    SendMessageW(app.handle(), WM_TIMER, IDT_SAMPLE, 0);
+    UpdateWindow(app.shell.panelWindow);
 }
 
-bool rescan()
+bool rescan(MainWindow& app)
 {
-    SendMessageW(shell().mainWindow, WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
-    pumpUntilScanEnds();
-    return scanState().currentSnapshot != nullptr;
+    SendMessageW(app.handle(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
+    pumpUntilScanEnds(app);
+    return app.scan.currentSnapshot != nullptr;
 }
 
 // What Save as CSV does once the user has chosen the file: the page and its
 // bytes as they stand now, then the safe replacement.
-bool save(const std::wstring& target)
+bool save(MainWindow& app, const std::wstring& target)
 {
-    const ScanState& scan = scanState();
-    const LiveState& live = liveState();
+    const ScanState& scan = app.scan;
+    const LiveState& live = app.live;
     const std::string bytes = buildCsvReport(
         buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt, live.liveTakenAt));
     std::wstring error;
@@ -73,28 +70,28 @@ bool save(const std::wstring& target)
         std::printf("saving failed: %ls\n", error.c_str());
         return false;
     }
-    setStatusText(1, L"Saved " + target);
+    setStatusText(app, 1, L"Saved " + target);
     return true;
 }
 
-void copy()
+void copy(MainWindow& app)
 {
-    SendMessageW(shell().mainWindow, WM_COMMAND, MAKEWPARAM(IDM_COPY_ROWS, 0), 0);
+    SendMessageW(app.handle(), WM_COMMAND, MAKEWPARAM(IDM_COPY_ROWS, 0), 0);
 }
 
-void selectRows(std::initializer_list<int> rows)
+void selectRows(MainWindow& app, std::initializer_list<int> rows)
 {
     for (const int row : rows) {
         LVITEMW item{};
         item.stateMask = LVIS_SELECTED;
         item.state = LVIS_SELECTED;
-        SendMessageW(shell().reportList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(app.shell.reportList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
 }
 
-std::wstring clipboardText()
+std::wstring clipboardText(MainWindow& app)
 {
-    return readClipboardText(shell().mainWindow).value_or(std::wstring());
+    return readClipboardText(app.handle()).value_or(std::wstring());
 }
 
 void printGrowth(const char* what, const ResourceCounts& before, const ResourceCounts& after)
@@ -110,16 +107,17 @@ void printGrowth(const char* what, const ResourceCounts& before, const ResourceC
 
 int main()
 {
-    messageBoxFunction() = recordMessage;
+    MainWindowCalls calls;
+    calls.messageBox = recordMessage;
+    MainWindow app(calls);
     int exitCode = 0;
-    if (!startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode)) {
+    if (!app.start(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode)) {
         std::printf("the window could not be made\n");
         return 1;
     }
-    pumpUntilScanEnds();
-    if (!scanState().currentSnapshot) {
+    pumpUntilScanEnds(app);
+    if (!app.scan.currentSnapshot) {
         std::printf("the first scan delivered nothing\n");
-        finishKorvane();
         return 1;
     }
 
@@ -131,16 +129,16 @@ int main()
 
     // Warm-up: more ticks than the graphs hold, so their histories are full,
     // and a few of everything else.
-    selectRows({2, 5, 7});
+    selectRows(app, {2, 5, 7});
     for (int i = 0; i < 200; ++i) {
-        tick();
+        tick(app);
     }
     bool scanned = true;
     for (int i = 0; i < 3; ++i) {
-        scanned = rescan() && scanned;
-        selectRows({2, 5, 7});
-        save(target);
-        copy();
+        scanned = rescan(app) && scanned;
+        selectRows(app, {2, 5, 7});
+        save(app, target);
+        copy(app);
     }
 
     const ResourceCounts start = measureResources();
@@ -148,14 +146,14 @@ int main()
 
     QueryPerformanceCounter(&clock);
     for (int i = 0; i < kTicks; ++i) {
-        tick();
+        tick(app);
     }
     const double tickSeconds = secondsSince(clock);
     const ResourceCounts afterTicks = measureResources();
 
     QueryPerformanceCounter(&clock);
     for (int i = 0; i < kRescans; ++i) {
-        scanned = rescan() && scanned;
+        scanned = rescan(app) && scanned;
     }
     const double rescanSeconds = secondsSince(clock);
     const ResourceCounts afterRescans = measureResources();
@@ -163,20 +161,20 @@ int main()
     int saved = 0;
     QueryPerformanceCounter(&clock);
     for (int i = 0; i < kSaves; ++i) {
-        saved += save(target) ? 1 : 0;
+        saved += save(app, target) ? 1 : 0;
     }
     const double saveSeconds = secondsSince(clock);
     const ResourceCounts afterSaves = measureResources();
 
     // A rescan rebuilds the list, so the rows are selected again.
-    selectRows({2, 5, 7});
+    selectRows(app, {2, 5, 7});
     QueryPerformanceCounter(&clock);
     for (int i = 0; i < kCopies; ++i) {
-        copy();
+        copy(app);
     }
     const double copySeconds = secondsSince(clock);
     const ResourceCounts afterCopies = measureResources();
-    const std::wstring copied = clipboardText();
+    const std::wstring copied = clipboardText(app);
 
     std::printf("%d ticks in %.1f s, %d rescans in %.1f s, %d of %d saves in %.2f s, %d copies in %.2f s\n", kTicks,
                 tickSeconds, kRescans, rescanSeconds, saved, kSaves, saveSeconds, kCopies, copySeconds);
@@ -198,7 +196,5 @@ int main()
 
     DeleteFileW(target.c_str());
     RemoveDirectoryW(folder.c_str());
-    finishKorvane();
-    messageBoxFunction() = MessageBoxW;
     return 0;
 }

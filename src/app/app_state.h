@@ -24,9 +24,9 @@ inline constexpr WORD IDM_RESTART = 1007;
 inline constexpr WORD IDM_SHUT_DOWN = 1008;
 inline constexpr WORD IDM_WEB_PAGE = 1009;
 
-// The window thread's own state: the window, its children, DPI and fonts.
-// Lives for the whole process; only the window thread touches it, except
-// that the scan thread reads mainWindow for its one PostMessageW.
+// The shell's part of the main window's state: the window, its children, DPI
+// and fonts. Only the window thread touches it; the scan thread is handed the
+// window handle it posts to when it starts.
 struct ShellState {
     HINSTANCE instance = nullptr;
     HWND mainWindow = nullptr;
@@ -41,8 +41,3 @@ struct ShellState {
     bool alwaysOnTop = false;
     std::array<std::wstring, 2> statusText;
 };
-
-[[nodiscard]] ShellState& shell();
-
-// A size given at 96 DPI, at the window's DPI now.
-[[nodiscard]] int scaled(int size96);

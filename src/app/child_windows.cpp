@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/app_state.h"
+#include "app/main_window.h"
 #include "report/report_rows.h"
 
 namespace {
@@ -18,10 +18,11 @@ constexpr int kColumnSlack96 = 4;
 constexpr int kStatusPart1Width96 = 210;
 constexpr int kStatusPart0Minimum96 = 120;
 
-HWND createChild(HWND parent, const wchar_t* className, DWORD exStyle, DWORD style, int id)
+HWND createChild(const ShellState& state, const wchar_t* className, DWORD exStyle, DWORD style, int id,
+                 void* parameter = nullptr)
 {
-    return CreateWindowExW(exStyle, className, L"", style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), shell().instance, nullptr);
+    return CreateWindowExW(exStyle, className, L"", style, 0, 0, 0, 0, state.mainWindow,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), state.instance, parameter);
 }
 
 void insertColumn(HWND list, int index, const wchar_t* text, int width)
@@ -37,14 +38,15 @@ void insertColumn(HWND list, int index, const wchar_t* text, int width)
 
 }  // namespace
 
-bool createChildWindows(HWND mainWindow)
+bool createChildWindows(MainWindow& app)
 {
-    ShellState& state = shell();
-    state.panelWindow = createChild(mainWindow, L"KORVANE_PANEL", 0, WS_CHILD | WS_VISIBLE, 0);
-    state.reportList = createChild(mainWindow, WC_LISTVIEWW, WS_EX_CLIENTEDGE,
+    ShellState& state = app.shell;
+    // The panel draws the graphs it is handed here.
+    state.panelWindow = createChild(state, L"KORVANE_PANEL", 0, WS_CHILD | WS_VISIBLE, 0, &app.graphs);
+    state.reportList = createChild(state, WC_LISTVIEWW, WS_EX_CLIENTEDGE,
                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                                    IDC_REPORT_LIST);
-    state.statusBar = createChild(mainWindow, STATUSCLASSNAMEW, 0, WS_CHILD | WS_VISIBLE, 0);
+    state.statusBar = createChild(state, STATUSCLASSNAMEW, 0, WS_CHILD | WS_VISIBLE, 0);
     if (state.panelWindow == nullptr || state.reportList == nullptr || state.statusBar == nullptr) {
         return false;
     }
@@ -52,76 +54,79 @@ bool createChildWindows(HWND mainWindow)
     const HWND list = state.reportList;
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
-    insertColumn(list, 0, L"Item", scaled(kItemColumnWidth96));
-    insertColumn(list, 1, L"Value", scaled(kValueColumnWidth96));
+    insertColumn(list, 0, L"Item", app.scaled(kItemColumnWidth96));
+    insertColumn(list, 1, L"Value", app.scaled(kValueColumnWidth96));
     SendMessageW(list, LVM_ENABLEGROUPVIEW, TRUE, 0);
     for (int id = 0; id <= 6; ++id) {
-        addReportGroup(id, sectionName(static_cast<Section>(id)));
+        addReportGroup(list, id, sectionName(static_cast<Section>(id)));
     }
-    createUiFont();
+    createUiFont(app);
     return true;
 }
 
-void addReportGroup(int id, const wchar_t* header)
+void addReportGroup(HWND list, int id, const wchar_t* header)
 {
     LVGROUP group{};
     group.cbSize = sizeof(group);
     group.mask = LVGF_HEADER | LVGF_GROUPID;
     group.pszHeader = const_cast<wchar_t*>(header);
     group.iGroupId = id;
-    SendMessageW(shell().reportList, LVM_INSERTGROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&group));
+    SendMessageW(list, LVM_INSERTGROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&group));
 }
 
-void createUiFont()
+void createUiFont(MainWindow& app)
 {
-    ShellState& state = shell();
+    ShellState& state = app.shell;
     LOGFONTW font = state.baseFont;
     font.lfHeight = MulDiv(state.baseFont.lfHeight, state.windowDpi, state.systemDpi);
     UniqueHFont created(CreateFontIndirectW(&font));
     if (!created) {
         return;  // the controls keep the font they have
     }
-    for (const HWND control : {state.reportList, state.statusBar}) {
+    for (const HWND control : {state.panelWindow, state.reportList, state.statusBar}) {
         if (control != nullptr) {
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(created.get()), TRUE);
         }
     }
-    // Only now may the previous font go: both controls have their successor.
+    // Only now may the previous font go: every control has its successor.
     state.uiFont = std::move(created);
 }
 
-void layoutWindow(HWND mainWindow)
+void layoutWindow(MainWindow& app)
 {
-    ShellState& state = shell();
+    RECT client{};
+    GetClientRect(app.shell.mainWindow, &client);
+    layoutChildren(app, client.right, client.bottom);
+}
+
+void layoutChildren(MainWindow& app, int width, int height)
+{
+    ShellState& state = app.shell;
     if (state.statusBar == nullptr || state.reportList == nullptr || state.panelWindow == nullptr) {
         return;
     }
-    RECT client{};
-    GetClientRect(mainWindow, &client);
-    const int width = client.right;
-    const int height = client.bottom;
 
     SendMessageW(state.statusBar, WM_SIZE, 0, 0);
     RECT statusRect{};
     GetWindowRect(state.statusBar, &statusRect);
     const int statusHeight = statusRect.bottom - statusRect.top;
 
-    const int parts[2] = {std::max(width - scaled(kStatusPart1Width96), scaled(kStatusPart0Minimum96)), -1};
+    const int parts[2] = {std::max(width - app.scaled(kStatusPart1Width96), app.scaled(kStatusPart0Minimum96)), -1};
     SendMessageW(state.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     for (WPARAM part = 0; part < 2; ++part) {
         SendMessageW(state.statusBar, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(state.statusText[part].c_str()));
     }
 
-    const int panelHeight = scaled(kPanelHeight96);
+    const int panelHeight = app.scaled(kPanelHeight96);
     MoveWindow(state.panelWindow, 0, 0, width, panelHeight, TRUE);
     MoveWindow(state.reportList, 0, panelHeight, width, std::max(height - panelHeight - statusHeight, 0), TRUE);
 
     RECT listClient{};
     GetClientRect(state.reportList, &listClient);
-    const int itemWidth = scaled(kItemColumnWidth96);
+    const int itemWidth = app.scaled(kItemColumnWidth96);
     const int valueWidth =
-        std::max(static_cast<int>(listClient.right) - scaled(kColumnSlack96) - itemWidth - GetSystemMetrics(SM_CXVSCROLL),
-                 scaled(kValueColumnMinimum96));
+        std::max(static_cast<int>(listClient.right) - app.scaled(kColumnSlack96) - itemWidth - GetSystemMetrics(SM_CXVSCROLL),
+                 app.scaled(kValueColumnMinimum96));
     SendMessageW(state.reportList, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(itemWidth, 0));
     SendMessageW(state.reportList, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(valueWidth, 0));
 }

@@ -2,10 +2,15 @@
 
 #include <windows.h>
 
+class MainWindow;
+
 // The panel, the report list and the status bar, with the list prepared.
-[[nodiscard]] bool createChildWindows(HWND mainWindow);
-// A new UI font for the window's DPI, handed to the list and the status bar.
-void createUiFont();
+[[nodiscard]] bool createChildWindows(MainWindow& app);
+// A new UI font for the window's DPI, handed to the panel, the list and the
+// status bar.
+void createUiFont(MainWindow& app);
 // Places the children; one layout for create, WM_SIZE and WM_DPICHANGED.
-void layoutWindow(HWND mainWindow);
-void addReportGroup(int id, const wchar_t* header);
+void layoutWindow(MainWindow& app);
+// The same for a client area of this size.
+void layoutChildren(MainWindow& app, int width, int height);
+void addReportGroup(HWND list, int id, const wchar_t* header);

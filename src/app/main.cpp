@@ -4,11 +4,11 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
+    // The window and all its state live here until the message loop ends.
+    MainWindow korvane;
     int exitCode = 0;
-    if (!startKorvane(instance, showCommand, exitCode)) {
+    if (!korvane.start(instance, showCommand, exitCode)) {
         return exitCode;
     }
-    exitCode = runMessageLoop();
-    finishKorvane();
-    return exitCode;
+    return korvane.runMessageLoop();
 }

@@ -3,17 +3,12 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 
-#include "app/app_state.h"
 #include "app/child_windows.h"
-#include "app/message_box.h"
-#include "app/power_actions.h"
-#include "app/report_view.h"
-#include "app/scan_coordination.h"
-#include "export/save_copy_commands.h"
-#include "load/graph_panel.h"
-#include "load/load_sampler.h"
+#include "common/dpi_scale.h"
 
 namespace {
 
@@ -30,60 +25,6 @@ constexpr UINT kSampleMilliseconds = 1000;
 constexpr UINT_PTR IDT_SCAN_WATCH = 2;
 constexpr UINT kScanWatchMilliseconds = 500;
 constexpr UINT kNonClientMetricsSize = 504;
-
-void readScreenDpi()
-{
-    ShellState& state = shell();
-    const WindowDc screen(nullptr);
-    if (screen.get() != nullptr) {
-        const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
-        if (dpi > 0) {
-            state.systemDpi = dpi;
-        }
-    }
-    state.windowDpi = state.systemDpi;
-}
-
-void readBaseFont()
-{
-    static_assert(sizeof(NONCLIENTMETRICSW) == kNonClientMetricsSize);
-    ShellState& state = shell();
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = kNonClientMetricsSize;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-        state.baseFont = metrics.lfMessageFont;
-        return;
-    }
-    state.baseFont = LOGFONTW{};
-    state.baseFont.lfHeight = -MulDiv(9, state.systemDpi, 72);
-    state.baseFont.lfWeight = FW_NORMAL;
-    state.baseFont.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(state.baseFont.lfFaceName, L"Segoe UI", LF_FACESIZE);
-}
-
-bool registerClasses(HINSTANCE instance)
-{
-    WNDCLASSEXW mainClass{};
-    mainClass.cbSize = sizeof(mainClass);
-    mainClass.style = CS_HREDRAW | CS_VREDRAW;
-    mainClass.lpfnWndProc = mainWindowProc;
-    mainClass.hInstance = instance;
-    mainClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    mainClass.hIconSm = mainClass.hIcon;
-    mainClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    mainClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    mainClass.lpszClassName = kMainClass;
-
-    WNDCLASSEXW panelClass{};
-    panelClass.cbSize = sizeof(panelClass);
-    panelClass.style = CS_HREDRAW | CS_VREDRAW;
-    panelClass.lpfnWndProc = panelWindowProc;
-    panelClass.hInstance = instance;
-    panelClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    panelClass.lpszClassName = kPanelClass;
-
-    return RegisterClassExW(&mainClass) != 0 && RegisterClassExW(&panelClass) != 0;
-}
 
 // The menu bar, or null when any of its five menus could not be made.
 HMENU buildMenu()
@@ -115,145 +56,258 @@ HMENU buildMenu()
     return bar.release();
 }
 
-void toggleAlwaysOnTop(HWND window)
+
+MainWindow* windowObject(HWND window)
 {
-    ShellState& state = shell();
-    state.alwaysOnTop = !state.alwaysOnTop;
-    SetWindowPos(window, state.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-    updateMenuState(window);
+    return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-void openWebPage(HWND window)
+}  // namespace
+
+MainWindow::MainWindow(MainWindowCalls windowsCalls) : calls(std::move(windowsCalls)) {}
+
+MainWindow::~MainWindow()
+{
+    if (shell.mainWindow != nullptr && IsWindow(shell.mainWindow)) {
+        DestroyWindow(shell.mainWindow);
+    }
+    waitForScanThread(scan);
+    if (classesRegistered_) {
+        UnregisterClassW(kMainClass, shell.instance);
+        UnregisterClassW(kPanelClass, shell.instance);
+    }
+}
+
+int MainWindow::scaled(int size96) const
+{
+    return scaledAt(size96, shell.windowDpi);
+}
+
+void MainWindow::readScreenDpi()
+{
+    const WindowDc screen(nullptr);
+    if (screen.get() != nullptr) {
+        const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
+        if (dpi > 0) {
+            shell.systemDpi = dpi;
+        }
+    }
+    shell.windowDpi = shell.systemDpi;
+    graphs.dpi = shell.windowDpi;
+}
+
+void MainWindow::readBaseFont()
+{
+    static_assert(sizeof(NONCLIENTMETRICSW) == kNonClientMetricsSize);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = kNonClientMetricsSize;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
+        shell.baseFont = metrics.lfMessageFont;
+        return;
+    }
+    shell.baseFont = LOGFONTW{};
+    shell.baseFont.lfHeight = -MulDiv(9, shell.systemDpi, 72);
+    shell.baseFont.lfWeight = FW_NORMAL;
+    shell.baseFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(shell.baseFont.lfFaceName, L"Segoe UI", LF_FACESIZE);
+}
+
+bool MainWindow::registerClasses()
+{
+    const HINSTANCE instance = shell.instance;
+    WNDCLASSEXW mainClass{};
+    mainClass.cbSize = sizeof(mainClass);
+    mainClass.style = CS_HREDRAW | CS_VREDRAW;
+    mainClass.lpfnWndProc = windowProc;
+    mainClass.hInstance = instance;
+    mainClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    mainClass.hIconSm = mainClass.hIcon;
+    mainClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    mainClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    mainClass.lpszClassName = kMainClass;
+
+    WNDCLASSEXW panelClass{};
+    panelClass.cbSize = sizeof(panelClass);
+    panelClass.style = CS_HREDRAW | CS_VREDRAW;
+    panelClass.lpfnWndProc = panelWindowProc;
+    panelClass.hInstance = instance;
+    panelClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    panelClass.lpszClassName = kPanelClass;
+
+    const bool mainRegistered = RegisterClassExW(&mainClass) != 0;
+    const bool panelRegistered = mainRegistered && RegisterClassExW(&panelClass) != 0;
+    if (mainRegistered && !panelRegistered) {
+        UnregisterClassW(kMainClass, instance);
+    }
+    classesRegistered_ = panelRegistered;
+    return panelRegistered;
+}
+
+void MainWindow::toggleAlwaysOnTop()
+{
+    shell.alwaysOnTop = !shell.alwaysOnTop;
+    SetWindowPos(shell.mainWindow, shell.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    updateMenuState();
+}
+
+void MainWindow::openWebPage()
 {
     const auto result = reinterpret_cast<INT_PTR>(
-        shellExecuteFunction()(window, L"open", kWebPageAddress, nullptr, nullptr, SW_SHOWNORMAL));
+        calls.shellExecute(shell.mainWindow, L"open", kWebPageAddress, nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32) {
-        showMessage(window, std::wstring(L"The page could not be opened.\r\n\r\n") + kWebPageAddress,
-                    MB_ICONERROR);
+        showMessage(calls.messageBox, shell.mainWindow,
+                    std::wstring(L"The page could not be opened.\r\n\r\n") + kWebPageAddress, MB_ICONERROR);
     }
 }
 
-LRESULT onCreate(HWND window)
+CommandSite MainWindow::commandSite()
 {
-    shell().mainWindow = window;
-    if (!createChildWindows(window)) {
+    return CommandSite{shell.mainWindow, calls.messageBox,
+                       [this](const std::wstring& text) { setStatusText(*this, 1, text); }};
+}
+
+void MainWindow::saveAsCsv()
+{
+    std::optional<ReportPage> page;
+    if (scan.currentSnapshot) {
+        page = buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt,
+                               live.liveTakenAt);
+    }
+    ::saveAsCsv(commandSite(), calls.saveDialog, page ? &*page : nullptr);
+}
+
+void MainWindow::copySelectedRows()
+{
+    ::copySelectedRows(commandSite(), shell.reportList, reportView.shownRows);
+}
+
+void MainWindow::powerAction(UINT flags, const wchar_t* confirmation, bool needsPrivilege)
+{
+    ::powerAction(calls.power, calls.messageBox, shell.mainWindow, flags, confirmation, needsPrivilege);
+}
+
+LRESULT MainWindow::onCreate()
+{
+    if (!createChildWindows(*this)) {
         return -1;
     }
-    setStatusText(0, L"Reading this machine...");
-    setStatusText(1, L"");
+    setStatusText(*this, 0, L"Reading this machine...");
+    setStatusText(*this, 1, L"");
     return 0;
 }
 
-void onDestroy(HWND window)
+void MainWindow::onDestroy()
 {
-    KillTimer(window, IDT_SAMPLE);
-    KillTimer(window, IDT_SCAN_WATCH);
-    waitForScanThread();
-    scanState().currentSnapshot.reset();
+    KillTimer(shell.mainWindow, IDT_SAMPLE);
+    KillTimer(shell.mainWindow, IDT_SCAN_WATCH);
+    waitForScanThread(scan);
+    scan.currentSnapshot.reset();
     PostQuitMessage(0);
 }
 
-void onClose(HWND window)
+void MainWindow::onClose()
 {
-    ScanState& scan = scanState();
     if (!scan.scanThread) {
-        DestroyWindow(window);
+        DestroyWindow(shell.mainWindow);
         return;
     }
     scan.closePending = true;
-    KillTimer(window, IDT_SAMPLE);
-    ShowWindow(window, SW_HIDE);
-    setStatusText(1, L"Finishing the scan before closing...");
-    SetTimer(window, IDT_SCAN_WATCH, kScanWatchMilliseconds, nullptr);
+    KillTimer(shell.mainWindow, IDT_SAMPLE);
+    ShowWindow(shell.mainWindow, SW_HIDE);
+    setStatusText(*this, 1, L"Finishing the scan before closing...");
+    SetTimer(shell.mainWindow, IDT_SCAN_WATCH, kScanWatchMilliseconds, nullptr);
 }
 
-void onGetMinMaxInfo(LPARAM lParam)
+void MainWindow::onGetMinMaxInfo(LPARAM lParam) const
 {
     auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
     info->ptMinTrackSize.x = scaled(kMinimumWidth96);
     info->ptMinTrackSize.y = scaled(kMinimumHeight96);
 }
 
-bool onCommand(HWND window, WORD id)
+bool MainWindow::onCommand(WORD id)
 {
     switch (id) {
     case IDM_REFRESH:
-        startScan(window);
+        startScan(*this);
         return true;
     case IDM_COPY_ROWS:
-        copySelectedRows(window);
+        copySelectedRows();
         return true;
     case IDM_SAVE_CSV:
-        saveAsCsv(window);
+        saveAsCsv();
         return true;
     case IDM_EXIT:
-        PostMessageW(window, WM_CLOSE, 0, 0);
+        PostMessageW(shell.mainWindow, WM_CLOSE, 0, 0);
         return true;
     case IDM_ALWAYS_ON_TOP:
-        toggleAlwaysOnTop(window);
+        toggleAlwaysOnTop();
         return true;
     case IDM_LOG_OFF:
-        powerAction(window, EWX_LOGOFF,
-                    L"Log off now?\r\n\r\nAnything not saved in your open programs will be lost.", false);
+        powerAction(EWX_LOGOFF, L"Log off now?\r\n\r\nAnything not saved in your open programs will be lost.", false);
         return true;
     case IDM_RESTART:
-        powerAction(window, EWX_REBOOT,
+        powerAction(EWX_REBOOT,
                     L"Restart this computer now?\r\n\r\nAnything not saved in your open programs will be lost.",
                     true);
         return true;
     case IDM_SHUT_DOWN:
         // Shutdown alone would halt without switching the machine off.
-        powerAction(window, EWX_SHUTDOWN | EWX_POWEROFF,
+        powerAction(EWX_SHUTDOWN | EWX_POWEROFF,
                     L"Shut this computer down now?\r\n\r\nAnything not saved in your open programs will be lost.",
                     true);
         return true;
     case IDM_WEB_PAGE:
-        openWebPage(window);
+        openWebPage();
         return true;
     default:
         return false;
     }
 }
 
-void onTimer(HWND window, WPARAM id)
+// The one-second tick: sample, then the live rows, the graphs and the status.
+void MainWindow::onTick()
+{
+    takeLiveSamples(live, calls.sampleProcessorTimes);
+    updateLiveRows(*this);
+    updateGraphs(graphs, live);
+    if (shell.panelWindow != nullptr) {
+        // No erase: the paint covers every pixel, so the panel does not flicker.
+        InvalidateRect(shell.panelWindow, nullptr, FALSE);
+    }
+    showCompleteness(*this);
+}
+
+void MainWindow::onTimer(WPARAM id)
 {
     if (id == IDT_SAMPLE) {
-        timerTick();
-        checkForLostScan(window);
+        onTick();
+        checkForLostScan(*this);
     } else if (id == IDT_SCAN_WATCH) {
-        checkForLostScan(window);
+        checkForLostScan(*this);
     }
 }
 
-void onDpiChanged(HWND window, WPARAM wParam, LPARAM lParam)
+void MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam)
 {
-    ShellState& state = shell();
     const int dpi = LOWORD(wParam);
-    state.windowDpi = dpi != 0 ? dpi : 96;
-    createUiFont();
+    shell.windowDpi = dpi != 0 ? dpi : 96;
+    graphs.dpi = shell.windowDpi;
+    createUiFont(*this);
     if (lParam != 0) {
         const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+        SetWindowPos(shell.mainWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                      suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    layoutWindow(window);
-    InvalidateRect(state.panelWindow, nullptr, TRUE);
+    layoutWindow(*this);
+    InvalidateRect(shell.panelWindow, nullptr, TRUE);
 }
 
-}  // namespace
-
-ShellExecuteFunction& shellExecuteFunction()
+bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
 {
-    static ShellExecuteFunction function = ShellExecuteW;
-    return function;
-}
-
-bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
-{
-    ShellState& state = shell();
     exitCode = 0;
-    state.instance = instance;
+    shell.instance = instance;
 
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
@@ -262,10 +316,9 @@ bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
 
     readScreenDpi();
     readBaseFont();
-    initGraphs();
 
-    if (!registerClasses(instance)) {
-        showMessage(nullptr, L"The window could not be registered.", MB_ICONERROR);
+    if (!registerClasses()) {
+        showMessage(calls.messageBox, nullptr, L"The window could not be registered.", MB_ICONERROR);
         exitCode = 1;
         return false;
     }
@@ -273,7 +326,7 @@ bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
     const HMENU menu = buildMenu();
     const HWND window = CreateWindowExW(0, kMainClass, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                         scaled(kWindowWidth96), scaled(kWindowHeight96), nullptr, menu, instance,
-                                        nullptr);
+                                        this);
     if (window == nullptr) {
         // A window that failed in WM_CREATE has taken its menu with it.
         if (menu != nullptr && IsMenu(menu)) {
@@ -283,7 +336,7 @@ bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
         // message box below before anyone could read it.
         MSG quit{};
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        showMessage(nullptr, L"The window could not be created.", MB_ICONERROR);
+        showMessage(calls.messageBox, nullptr, L"The window could not be created.", MB_ICONERROR);
         exitCode = 1;
         return false;
     }
@@ -292,99 +345,105 @@ bool startKorvane(HINSTANCE instance, int showCommand, int& exitCode)
         {FVIRTKEY, VK_F5, IDM_REFRESH},
         {FVIRTKEY | FCONTROL, 'C', IDM_COPY_ROWS},
     };
-    state.accelerators.reset(CreateAcceleratorTableW(keys, 2));
+    shell.accelerators.reset(CreateAcceleratorTableW(keys, 2));
 
     ShowWindow(window, showCommand);
     UpdateWindow(window);
 
-    takeFirstSamples();
-    updateGraphs();
-    startScan(window);
+    takeFirstSamples(live, calls.sampleProcessorTimes);
+    updateGraphs(graphs, live);
+    InvalidateRect(shell.panelWindow, nullptr, FALSE);
+    startScan(*this);
     SetTimer(window, IDT_SAMPLE, kSampleMilliseconds, nullptr);
     return true;
 }
 
-int runMessageLoop()
+int MainWindow::runMessageLoop()
 {
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        dispatchWindowMessage(message);
+        dispatchMessage(message);
     }
     return static_cast<int>(message.wParam);
 }
 
-void dispatchWindowMessage(MSG& message)
+void MainWindow::dispatchMessage(MSG& message)
 {
-    const ShellState& state = shell();
-    if (state.accelerators && TranslateAcceleratorW(state.mainWindow, state.accelerators.get(), &message)) {
+    if (shell.accelerators && shell.mainWindow != nullptr &&
+        TranslateAcceleratorW(shell.mainWindow, shell.accelerators.get(), &message)) {
         return;
     }
     TranslateMessage(&message);
     DispatchMessageW(&message);
 }
 
-void finishKorvane()
+void MainWindow::updateMenuState()
 {
-    const HINSTANCE instance = shell().instance;
-    if (shell().mainWindow != nullptr && IsWindow(shell().mainWindow)) {
-        DestroyWindow(shell().mainWindow);
-    }
-    waitForScanThread();
-    scanState() = ScanState{};
-    reportView() = ReportViewState{};
-    liveState() = LiveState{};
-    graphState() = GraphState{};
-    shell() = ShellState{};  // releases the accelerators and the font
-    UnregisterClassW(kMainClass, instance);
-    UnregisterClassW(kPanelClass, instance);
-}
-
-void updateMenuState(HWND mainWindow)
-{
-    const HMENU menu = GetMenu(mainWindow);
+    const HMENU menu = GetMenu(shell.mainWindow);
     if (menu == nullptr) {
         return;
     }
-    EnableMenuItem(menu, IDM_REFRESH, MF_BYCOMMAND | (scanState().scanThread ? MF_GRAYED : MF_ENABLED));
-    CheckMenuItem(menu, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND | (shell().alwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
-    DrawMenuBar(mainWindow);
+    EnableMenuItem(menu, IDM_REFRESH, MF_BYCOMMAND | (scan.scanThread ? MF_GRAYED : MF_ENABLED));
+    CheckMenuItem(menu, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND | (shell.alwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
+    DrawMenuBar(shell.mainWindow);
 }
 
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->shell.mainWindow = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    MainWindow* self = windowObject(window);
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        // The object outlives its window; from here nothing reaches it.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->shell.mainWindow = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const HWND window = shell.mainWindow;
     switch (message) {
     case WM_CREATE:
-        return onCreate(window);
+        return onCreate();
     case WM_DESTROY:
-        onDestroy(window);
+        onDestroy();
         return 0;
     case WM_SIZE:
-        layoutWindow(window);
+        layoutWindow(*this);
         return 0;
     case WM_SETFOCUS:
-        if (shell().reportList != nullptr) {
-            SetFocus(shell().reportList);
+        if (shell.reportList != nullptr) {
+            SetFocus(shell.reportList);
         }
         return 0;
     case WM_CLOSE:
-        onClose(window);
+        onClose();
         return 0;
     case WM_GETMINMAXINFO:
         onGetMinMaxInfo(lParam);
         return 0;
     case WM_COMMAND:
-        if (onCommand(window, LOWORD(wParam))) {
+        if (onCommand(LOWORD(wParam))) {
             return 0;
         }
         break;
     case WM_TIMER:
-        onTimer(window, wParam);
+        onTimer(wParam);
         return 0;
     case WM_DPICHANGED:
-        onDpiChanged(window, wParam, lParam);
+        onDpiChanged(wParam, lParam);
         return 0;
     case WM_SCAN_DONE:
-        onScanDone(window, wParam, lParam);
+        onScanDone(*this, wParam, lParam);
         return 0;
     default:
         break;

@@ -1,6 +1,5 @@
 #include "app/power_actions.h"
 
-#include "app/message_box.h"
 #include "app/power_decision.h"
 #include "common/unique_resource.h"
 
@@ -12,15 +11,8 @@ PowerCalls windowsPowerCalls()
     return PowerCalls{ExitWindowsEx, OpenProcessToken, LookupPrivilegeValueW, AdjustTokenPrivileges};
 }
 
-PowerCalls& powerCalls()
+bool enableShutdownPrivilege(const PowerCalls& calls, std::wstring& reason)
 {
-    static PowerCalls calls = windowsPowerCalls();
-    return calls;
-}
-
-bool enableShutdownPrivilege(std::wstring& reason)
-{
-    const PowerCalls& calls = powerCalls();
     UniqueHandle token;
     if (!calls.openProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) {
         const DWORD error = GetLastError();
@@ -46,22 +38,23 @@ bool enableShutdownPrivilege(std::wstring& reason)
     return error == 0;
 }
 
-void powerAction(HWND owner, UINT flags, const std::wstring& confirmation, bool needsPrivilege)
+void powerAction(const PowerCalls& calls, MessageBoxFunction messageBox, HWND owner, UINT flags,
+                 const std::wstring& confirmation, bool needsPrivilege)
 {
-    if (showMessage(owner, confirmation, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+    if (showMessage(messageBox, owner, confirmation, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
         return;
     }
     // Enabled only now, once the user has said yes, and left enabled.
     if (needsPrivilege) {
         std::wstring reason;
-        if (!enableShutdownPrivilege(reason)) {
-            showMessage(owner, privilegeRefusedMessage(reason), MB_ICONERROR);
+        if (!enableShutdownPrivilege(calls, reason)) {
+            showMessage(messageBox, owner, privilegeRefusedMessage(reason), MB_ICONERROR);
             return;
         }
     }
-    if (!powerCalls().exitWindows(flags, kPlannedShutdownReason)) {
+    if (!calls.exitWindows(flags, kPlannedShutdownReason)) {
         const DWORD error = GetLastError();
-        showMessage(owner, exitRefusedMessage(error), MB_ICONERROR);
+        showMessage(messageBox, owner, exitRefusedMessage(error), MB_ICONERROR);
     }
     // Accepted: Windows ends the session and closes the window in its own time.
 }

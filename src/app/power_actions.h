@@ -4,16 +4,9 @@
 
 #include <string>
 
-// Log Off, Restart and Shut Down: confirm, enable the shutdown privilege when
-// the action needs it, then ask Windows with ExitWindowsEx. Every outcome the
-// user must know of is shown in a box owned by `owner`.
-void powerAction(HWND owner, UINT flags, const std::wstring& confirmation, bool needsPrivilege);
+#include "common/message_box.h"
 
-// Enables SeShutdownPrivilege in this process's token. False with the reason
-// when Windows does not allow it. Once enabled it stays enabled.
-[[nodiscard]] bool enableShutdownPrivilege(std::wstring& reason);
-
-// The Windows calls of the power actions. Tests replace them, above all
+// The Windows calls of the power actions. Tests pass others, above all for
 // ExitWindowsEx, which must never run from a test.
 struct PowerCalls {
     BOOL(WINAPI* exitWindows)(UINT flags, DWORD reason);
@@ -25,5 +18,13 @@ struct PowerCalls {
 
 // The real calls.
 [[nodiscard]] PowerCalls windowsPowerCalls();
-// The calls the power actions use now; the real ones until replaced.
-[[nodiscard]] PowerCalls& powerCalls();
+
+// Log Off, Restart and Shut Down: confirm, enable the shutdown privilege when
+// the action needs it, then ask Windows with ExitWindowsEx. Every outcome the
+// user must know of is shown in a box owned by `owner`.
+void powerAction(const PowerCalls& calls, MessageBoxFunction messageBox, HWND owner, UINT flags,
+                 const std::wstring& confirmation, bool needsPrivilege);
+
+// Enables SeShutdownPrivilege in this process's token. False with the reason
+// when Windows does not allow it. Once enabled it stays enabled.
+[[nodiscard]] bool enableShutdownPrivilege(const PowerCalls& calls, std::wstring& reason);

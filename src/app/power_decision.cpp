@@ -1,6 +1,6 @@
 #include "app/power_decision.h"
 
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
 

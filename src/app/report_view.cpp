@@ -4,24 +4,16 @@
 
 #include <commctrl.h>
 
-#include "app/app_state.h"
-#include "app/scan_coordination.h"
+#include "app/main_window.h"
 #include "common/unique_resource.h"
-#include "load/load_sampler.h"
 #include "report/completeness.h"
 #include "report/report_rows.h"
 #include "report/value_text.h"
 
-ReportViewState& reportView()
+void fillReportView(MainWindow& app, const ReportPage& page)
 {
-    static ReportViewState state;
-    return state;
-}
-
-void fillReportView(const ReportPage& page)
-{
-    const HWND list = shell().reportList;
-    ReportViewState& view = reportView();
+    const HWND list = app.shell.reportList;
+    ReportViewState& view = app.reportView;
     {
         const RedrawDisabler quiet(list);
         SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
@@ -55,9 +47,9 @@ void fillReportView(const ReportPage& page)
     SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
 }
 
-void setLiveRowValue(int index, const std::wstring& text)
+void setLiveRowValue(MainWindow& app, int index, const std::wstring& text)
 {
-    ReportViewState& view = reportView();
+    ReportViewState& view = app.reportView;
     if (index < 0 || static_cast<size_t>(index) >= view.shownRows.size()) {
         return;
     }
@@ -69,28 +61,28 @@ void setLiveRowValue(int index, const std::wstring& text)
     LVITEMW value{};
     value.iSubItem = 1;
     value.pszText = const_cast<wchar_t*>(shown.c_str());
-    SendMessageW(shell().reportList, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
+    SendMessageW(app.shell.reportList, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
 }
 
-void updateLiveRows()
+void updateLiveRows(MainWindow& app)
 {
-    const ReportViewState& view = reportView();
-    const LiveState& live = liveState();
+    const ReportViewState& view = app.reportView;
+    const LiveState& live = app.live;
     for (uint32_t kind = 1; kind <= 7; ++kind) {
         const int index = view.liveRowIndex[kind - 1];
         if (index < 0) {
             continue;
         }
-        setLiveRowValue(index, liveValueText(static_cast<LiveKind>(kind), live.liveMemory, live.liveLoad));
+        setLiveRowValue(app, index, liveValueText(static_cast<LiveKind>(kind), live.liveMemory, live.liveLoad));
     }
 }
 
-void setStatusText(int part, const std::wstring& text)
+void setStatusText(MainWindow& app, int part, const std::wstring& text)
 {
     if (part != 0 && part != 1) {
         return;
     }
-    ShellState& state = shell();
+    ShellState& state = app.shell;
     state.statusText[static_cast<size_t>(part)] = text;
     if (state.statusBar != nullptr) {
         SendMessageW(state.statusBar, SB_SETTEXTW, static_cast<WPARAM>(part),
@@ -98,12 +90,12 @@ void setStatusText(int part, const std::wstring& text)
     }
 }
 
-void showCompleteness()
+void showCompleteness(MainWindow& app)
 {
-    const ScanState& scan = scanState();
+    const ScanState& scan = app.scan;
     if (!scan.currentSnapshot) {
         return;
     }
-    const LiveState& live = liveState();
-    setStatusText(0, completenessSummary(mergeTally(scan.currentSnapshot->tally, live.liveMemory, live.liveLoad)));
+    const LiveState& live = app.live;
+    setStatusText(app, 0, completenessSummary(mergeTally(scan.currentSnapshot->tally, live.liveMemory, live.liveLoad)));
 }

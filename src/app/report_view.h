@@ -14,15 +14,15 @@ struct ReportViewState {
     std::array<int, 7> liveRowIndex{-1, -1, -1, -1, -1, -1, -1};
 };
 
-[[nodiscard]] ReportViewState& reportView();
+class MainWindow;
 
 // Empties the list and fills it with the page's rows, one group per section.
-void fillReportView(const ReportPage& page);
+void fillReportView(MainWindow& app, const ReportPage& page);
 // Rewrites the value of every live row from the latest live samples.
-void updateLiveRows();
+void updateLiveRows(MainWindow& app);
 // Sets one row's value unless it is unchanged.
-void setLiveRowValue(int index, const std::wstring& text);
+void setLiveRowValue(MainWindow& app, int index, const std::wstring& text);
 // Remembers and shows the text of status-bar part 0 or 1.
-void setStatusText(int part, const std::wstring& text);
+void setStatusText(MainWindow& app, int part, const std::wstring& text);
 // The completeness sentence of the current page in status part 0.
-void showCompleteness();
+void showCompleteness(MainWindow& app);

@@ -3,65 +3,57 @@
 #include <new>
 #include <utility>
 
-#include "app/app_state.h"
-#include "app/local_time.h"
 #include "app/main_window.h"
 #include "app/report_view.h"
-#include "load/load_sampler.h"
-#include "scan/scan_machine.h"
-#include "scan/windows_failure.h"
-
-ScanState& scanState()
-{
-    static ScanState state;
-    return state;
-}
+#include "common/windows_failure.h"
+#include "load/local_time.h"
 
 namespace {
 
 // A value no other program will happen to post: never 0, different for every
-// scan of this process and from one process start to the next.
-WPARAM nextScanCookie()
+// scan of this window and from one process start to the next.
+WPARAM nextScanCookie(ScanState& scan)
 {
-    static WPARAM count = 0;
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
-    return (static_cast<WPARAM>(now.QuadPart) * 0x9E3779B97F4A7C15ull + ++count) | 1u;
+    return (static_cast<WPARAM>(now.QuadPart) * 0x9E3779B97F4A7C15ull + ++scan.scansStarted) | 1u;
 }
 
 }  // namespace
 
-void startScan(HWND mainWindow)
+void startScan(MainWindow& app)
 {
-    ScanState& scan = scanState();
+    ScanState& scan = app.scan;
     if (scan.scanThread) {
         return;
     }
-    scan.scanCookie = nextScanCookie();
-    scan.scanThread.reset(
-        CreateThread(nullptr, 0, scanThreadProc, reinterpret_cast<LPVOID>(scan.scanCookie), 0, nullptr));
+    scan.scanCookie = nextScanCookie(scan);
+    auto start = std::make_unique<ScanThreadStart>(
+        ScanThreadStart{app.shell.mainWindow, scan.scanCookie, app.calls.scan, app.calls.postScanResult});
+    scan.scanThread.reset(CreateThread(nullptr, 0, scanThreadProc, start.get(), 0, nullptr));
     if (!scan.scanThread) {
         const DWORD error = GetLastError();
-        setStatusText(1, L"The scan could not be started: " + windowsErrorMessage(error));
+        setStatusText(app, 1, L"The scan could not be started: " + windowsErrorMessage(error));
         return;
     }
-    setStatusText(1, L"Scanning...");
-    updateMenuState(mainWindow);
+    static_cast<void>(start.release());  // the thread owns it now
+    setStatusText(app, 1, L"Scanning...");
+    app.updateMenuState();
 }
 
 DWORD WINAPI scanThreadProc(LPVOID parameter)
 {
+    const std::unique_ptr<ScanThreadStart> start(static_cast<ScanThreadStart*>(parameter));
     std::unique_ptr<ScanSnapshot> snapshot;
     try {
         snapshot = std::make_unique<ScanSnapshot>();
-        scanFunction()(*snapshot);
+        start->scan(*snapshot);
     } catch (...) {
         // Out of memory, or anything else a scan did not turn into a reading:
         // the window learns that no snapshot came.
         snapshot.reset();
     }
-    const auto cookie = reinterpret_cast<WPARAM>(parameter);
-    if (scanResultPoster()(shell().mainWindow, WM_SCAN_DONE, cookie, reinterpret_cast<LPARAM>(snapshot.get()))) {
+    if (start->post(start->mainWindow, WM_SCAN_DONE, start->cookie, reinterpret_cast<LPARAM>(snapshot.get()))) {
         static_cast<void>(snapshot.release());  // the window thread owns it now
     }
     // A failed post frees the snapshot here; the window notices the ended
@@ -69,74 +61,61 @@ DWORD WINAPI scanThreadProc(LPVOID parameter)
     return 0;
 }
 
-ScanFunction& scanFunction()
+bool checkForLostScan(MainWindow& app)
 {
-    static ScanFunction function = scanMachine;
-    return function;
-}
-
-ScanResultPoster& scanResultPoster()
-{
-    static ScanResultPoster poster = PostMessageW;
-    return poster;
-}
-
-bool checkForLostScan(HWND mainWindow)
-{
-    const ScanState& scan = scanState();
+    const ScanState& scan = app.scan;
     if (!scan.scanThread || WaitForSingleObject(scan.scanThread.get(), 0) != WAIT_OBJECT_0) {
         return false;
     }
     MSG pending{};
-    if (PeekMessageW(&pending, mainWindow, WM_SCAN_DONE, WM_SCAN_DONE, PM_NOREMOVE)) {
+    if (PeekMessageW(&pending, app.shell.mainWindow, WM_SCAN_DONE, WM_SCAN_DONE, PM_NOREMOVE)) {
         return false;  // the result is on its way
     }
-    installScanResult(mainWindow, nullptr);
+    installScanResult(app, nullptr);
     return true;
 }
 
-void onScanDone(HWND mainWindow, WPARAM wParam, LPARAM lParam)
+void onScanDone(MainWindow& app, WPARAM wParam, LPARAM lParam)
 {
-    const ScanState& scan = scanState();
+    const ScanState& scan = app.scan;
     if (!scan.scanThread || wParam != scan.scanCookie) {
         return;
     }
-    installScanResult(mainWindow, reinterpret_cast<ScanSnapshot*>(lParam));
+    installScanResult(app, reinterpret_cast<ScanSnapshot*>(lParam));
 }
 
-void installScanResult(HWND mainWindow, ScanSnapshot* result)
+void installScanResult(MainWindow& app, ScanSnapshot* result)
 {
     std::unique_ptr<ScanSnapshot> snapshot(result);
-    ScanState& scan = scanState();
-    waitForScanThread();
+    ScanState& scan = app.scan;
+    waitForScanThread(scan);
 
     if (scan.closePending) {
         snapshot.reset();
-        DestroyWindow(mainWindow);
+        DestroyWindow(app.shell.mainWindow);
         return;
     }
 
     if (!snapshot) {
-        setStatusText(1, L"The scan could not be completed.");
+        setStatusText(app, 1, L"The scan could not be completed.");
         if (!scan.currentSnapshot) {
-            setStatusText(0, L"Nothing has been read from this machine yet.");
+            setStatusText(app, 0, L"Nothing has been read from this machine yet.");
         }
     } else {
         scan.currentSnapshot = std::move(snapshot);
         scan.scanTakenAt = localTimestampText();
-        const LiveState& live = liveState();
-        fillReportView(buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt,
-                                       live.liveTakenAt));
-        updateLiveRows();
-        showCompleteness();
-        setStatusText(1, L"Scanned at " + scan.scanTakenAt);
+        const LiveState& live = app.live;
+        fillReportView(app, buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt,
+                                            live.liveTakenAt));
+        updateLiveRows(app);
+        showCompleteness(app);
+        setStatusText(app, 1, L"Scanned at " + scan.scanTakenAt);
     }
-    updateMenuState(mainWindow);
+    app.updateMenuState();
 }
 
-void waitForScanThread()
+void waitForScanThread(ScanState& scan)
 {
-    ScanState& scan = scanState();
     if (scan.scanThread) {
         WaitForSingleObject(scan.scanThread.get(), INFINITE);
         scan.scanThread.reset();

@@ -8,6 +8,15 @@
 #include "common/unique_resource.h"
 #include "report/snapshot.h"
 
+class MainWindow;
+
+// What the scan thread runs: scanMachine, or in tests a scan held open or one
+// that ends at once.
+using ScanFunction = ScanSnapshot& (*)(ScanSnapshot&);
+// How the scan thread hands its result over: PostMessageW, or in tests a post
+// that fails.
+using ScanResultPoster = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+
 // The window thread's side of scanning: at most one scan thread, and the
 // snapshot the report is built from.
 struct ScanState {
@@ -16,32 +25,34 @@ struct ScanState {
     // of its WM_SCAN_DONE: a WM_APP + 1 that another program posts or
     // broadcasts carries no pointer of ours and must not be freed.
     WPARAM scanCookie = 0;
+    // Scans started by this window; part of every cookie.
+    WPARAM scansStarted = 0;
     bool closePending = false;
     std::unique_ptr<ScanSnapshot> currentSnapshot;
     std::wstring scanTakenAt;
 };
 
-[[nodiscard]] ScanState& scanState();
+// Everything the scan thread gets, as its thread parameter, and owns: it
+// touches nothing else of the window's.
+struct ScanThreadStart {
+    HWND mainWindow = nullptr;
+    WPARAM cookie = 0;
+    ScanFunction scan = nullptr;
+    ScanResultPoster post = nullptr;
+};
 
 // Starts a scan on its own thread unless one runs.
-void startScan(HWND mainWindow);
+void startScan(MainWindow& app);
+// The scan thread; its parameter is a ScanThreadStart made with new.
 DWORD WINAPI scanThreadProc(LPVOID parameter);
 // WM_SCAN_DONE: the result of the running scan, if the message is its own
 // (otherwise it is ignored and lParam is left alone).
-void onScanDone(HWND mainWindow, WPARAM wParam, LPARAM lParam);
+void onScanDone(MainWindow& app, WPARAM wParam, LPARAM lParam);
 // Takes ownership of the snapshot (null when the scan made none).
-void installScanResult(HWND mainWindow, ScanSnapshot* snapshot);
+void installScanResult(MainWindow& app, ScanSnapshot* snapshot);
 // Waits for a running scan thread and forgets it.
-void waitForScanThread();
-
-// What the scan thread runs; tests replace it to hold a scan open.
-using ScanFunction = ScanSnapshot& (*)(ScanSnapshot&);
-[[nodiscard]] ScanFunction& scanFunction();
-
-// How the scan thread hands its result over; tests replace it to make the post fail.
-using ScanResultPoster = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
-[[nodiscard]] ScanResultPoster& scanResultPoster();
+void waitForScanThread(ScanState& scan);
 
 // A scan thread that ended without its result reaching the window (the post
 // failed) is handled like a scan that produced none. True when it did that.
-bool checkForLostScan(HWND mainWindow);
+bool checkForLostScan(MainWindow& app);

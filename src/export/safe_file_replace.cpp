@@ -4,8 +4,8 @@
 #include <cstddef>
 
 #include "common/unique_resource.h"
+#include "common/windows_failure.h"
 #include "export/temporary_name.h"
-#include "scan/windows_failure.h"
 
 namespace {
 

@@ -6,16 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/message_box.h"
-#include "app/report_view.h"
-#include "app/scan_coordination.h"
 #include "common/unique_resource.h"
+#include "common/windows_failure.h"
 #include "export/csv_report.h"
 #include "export/export_texts.h"
 #include "export/safe_file_replace.h"
-#include "load/load_sampler.h"
-#include "scan/windows_failure.h"
 
 namespace {
 
@@ -81,20 +76,14 @@ std::vector<int> selectedItems(HWND list)
 
 }  // namespace
 
-SaveDialogCalls& saveDialogCalls()
-{
-    static SaveDialogCalls calls{GetSaveFileNameW, CommDlgExtendedError};
-    return calls;
-}
-
-bool askSavePath(HWND owner, std::wstring& path)
+bool askSavePath(const CommandSite& site, const SaveDialogCalls& calls, std::wstring& path)
 {
     std::array<wchar_t, kPathBufferLength> buffer{};
     lstrcpynW(buffer.data(), kDefaultFileName, static_cast<int>(buffer.size()));
 
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = owner;
+    dialog.hwndOwner = site.owner;
     dialog.lpstrFilter = kFilter;
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = kPathBufferLength;
@@ -102,7 +91,6 @@ bool askSavePath(HWND owner, std::wstring& path)
     dialog.lpstrDefExt = L"csv";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_EXPLORER;
 
-    const SaveDialogCalls& calls = saveDialogCalls();
     if (calls.getSaveFileName(&dialog) != FALSE) {
         // The dialog may have written right up to the end: never read past it.
         buffer.back() = L'\0';
@@ -111,53 +99,53 @@ bool askSavePath(HWND owner, std::wstring& path)
     }
     std::wstring reason;
     if (dialogErrorText(calls.commDlgExtendedError(), reason)) {
-        showMessage(owner, L"The Save As dialog failed, so nothing was saved.\r\n\r\n" + reason, MB_ICONERROR | MB_OK);
+        showMessage(site.messageBox, site.owner, L"The Save As dialog failed, so nothing was saved.\r\n\r\n" + reason, MB_ICONERROR | MB_OK);
     }
     return false;
 }
 
-void saveAsCsv(HWND mainWindow)
+void saveAsCsv(const CommandSite& site, const SaveDialogCalls& dialog, const ReportPage* page)
 {
-    const ScanState& scan = scanState();
-    if (!scan.currentSnapshot) {
-        showMessage(mainWindow, L"Nothing has been read from this machine yet.", MB_ICONINFORMATION | MB_OK);
+    if (page == nullptr) {
+        showMessage(site.messageBox, site.owner, L"Nothing has been read from this machine yet.",
+                    MB_ICONINFORMATION | MB_OK);
         return;
     }
     // The file holds the page as it stood when the command was chosen, even
     // if a scan result arrives while the dialog is open.
-    const LiveState& live = liveState();
-    const std::string bytes = buildCsvReport(
-        buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt, live.liveTakenAt));
+    const std::string bytes = buildCsvReport(*page);
 
     std::wstring path;
-    if (!askSavePath(mainWindow, path)) {
+    if (!askSavePath(site, dialog, path)) {
         return;
     }
     std::wstring error;
     if (!replaceFileSafely(path, bytes, error)) {
-        showMessage(mainWindow, L"The file could not be written.\r\n\r\n" + error, MB_ICONERROR | MB_OK);
+        showMessage(site.messageBox, site.owner, L"The file could not be written.\r\n\r\n" + error,
+                    MB_ICONERROR | MB_OK);
         return;
     }
-    setStatusText(1, L"Saved " + path);
+    site.setStatus(L"Saved " + path);
 }
 
-void copySelectedRows(HWND mainWindow)
+void copySelectedRows(const CommandSite& site, HWND list,
+                      const std::vector<std::pair<std::wstring, std::wstring>>& shownRows)
 {
-    const std::wstring text = selectedRowsText(reportView().shownRows, selectedItems(shell().reportList));
+    const std::wstring text = selectedRowsText(shownRows, selectedItems(list));
     if (text.empty()) {
-        showMessage(mainWindow, L"Select one or more rows first.", MB_ICONINFORMATION | MB_OK);
+        showMessage(site.messageBox, site.owner, L"Select one or more rows first.", MB_ICONINFORMATION | MB_OK);
         return;
     }
     DWORD openError = 0;
-    switch (putTextOnClipboard(mainWindow, text, openError)) {
+    switch (putTextOnClipboard(site.owner, text, openError)) {
     case ClipboardOutcome::Done:
         break;
     case ClipboardOutcome::NotOpened:
-        showMessage(mainWindow, L"The clipboard could not be opened: " + windowsErrorMessage(openError) + L".",
+        showMessage(site.messageBox, site.owner, L"The clipboard could not be opened: " + windowsErrorMessage(openError) + L".",
                     MB_ICONERROR | MB_OK);
         break;
     case ClipboardOutcome::NotAccepted:
-        showMessage(mainWindow, L"The rows could not be put on the clipboard.", MB_ICONERROR | MB_OK);
+        showMessage(site.messageBox, site.owner, L"The rows could not be put on the clipboard.", MB_ICONERROR | MB_OK);
         break;
     }
 }

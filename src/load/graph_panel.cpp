@@ -1,7 +1,5 @@
 #include "load/graph_panel.h"
 
-#include "app/app_state.h"
-#include "app/report_view.h"
 #include "common/dpi_scale.h"
 #include "common/paint_buffer.h"
 #include "common/unique_resource.h"
@@ -25,25 +23,16 @@ RECT toRect(const PixelBox& box)
 
 }  // namespace
 
-GraphState& graphState()
+GraphState::GraphState()
 {
-    static GraphState state;
-    return state;
+    processorGraph.label = L"Processor";
+    processorGraph.colour = kProcessorColour;
+    memoryGraph.label = L"Memory";
+    memoryGraph.colour = kMemoryColour;
 }
 
-void initGraphs()
+void updateGraphs(GraphState& graphs, const LiveState& live)
 {
-    GraphState& graphs = graphState();
-    graphs.processorGraph.label = L"Processor";
-    graphs.processorGraph.colour = kProcessorColour;
-    graphs.memoryGraph.label = L"Memory";
-    graphs.memoryGraph.colour = kMemoryColour;
-}
-
-void updateGraphs()
-{
-    GraphState& graphs = graphState();
-    const LiveState& live = liveState();
 
     appendGraphPoint(graphs.processorGraph.history, loadGraphPoint(live.liveLoad));
     graphs.processorGraph.valueText = loadText(live.liveLoad);
@@ -52,35 +41,41 @@ void updateGraphs()
     appendGraphPoint(graphs.memoryGraph.history, memoryGraphPoint(live.liveMemory));
     graphs.memoryGraph.valueText = memoryGraphText(live.liveMemory);
     graphs.memoryGraph.hasValue = live.liveMemory.read;
-
-    if (shell().panelWindow != nullptr) {
-        // No erase: the paint covers every pixel, so the panel does not flicker.
-        InvalidateRect(shell().panelWindow, nullptr, FALSE);
-    }
-}
-
-void timerTick()
-{
-    takeLiveSamples();
-    updateLiveRows();
-    updateGraphs();
-    showCompleteness();
 }
 
 LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* graphs = reinterpret_cast<GraphState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (graphs == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     switch (message) {
     case WM_PAINT:
-        paintPanel(window);
+        paintPanel(window, *graphs);
         return 0;
     case WM_ERASEBKGND:
         return 1;  // the paint covers every pixel
+    case WM_SETFONT:
+        graphs->font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam) != 0) {
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(graphs->font);
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        return DefWindowProcW(window, message, wParam, lParam);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
-void paintPanel(HWND panel)
+void paintPanel(HWND panel, const GraphState& graphs)
 {
     const PaintDc paint(panel);
     if (paint.get() == nullptr) {
@@ -95,16 +90,16 @@ void paintPanel(HWND panel)
     }
 
     const PaintBuffer buffer(paint.get(), width, height);
-    paintPanelInto(buffer.dc(), width, height);
+    paintPanelInto(buffer.dc(), width, height, graphs);
     buffer.present();
 }
 
-void paintPanelInto(HDC dc, int width, int height)
+void paintPanelInto(HDC dc, int width, int height, const GraphState& graphs)
 {
     if (width <= 0 || height <= 0) {
         return;
     }
-    const HFONT font = shell().uiFont.get();
+    const HFONT font = graphs.font;
     // Without a font of our own the DC keeps its current one.
     const SelectGuard fontGuard(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetCurrentObject(dc, OBJ_FONT));
     SetBkMode(dc, TRANSPARENT);
@@ -113,18 +108,17 @@ void paintPanelInto(HDC dc, int width, int height)
     const RECT whole{0, 0, width, height};
     FillRect(dc, &whole, GetSysColorBrush(COLOR_WINDOW));
 
-    const GraphState& graphs = graphState();
-    drawGraph(dc, RECT{0, 0, width, height / 2}, graphs.processorGraph);
-    drawGraph(dc, RECT{0, height / 2, width, height}, graphs.memoryGraph);
+    drawGraph(dc, RECT{0, 0, width, height / 2}, graphs.processorGraph, graphs.dpi);
+    drawGraph(dc, RECT{0, height / 2, width, height}, graphs.memoryGraph, graphs.dpi);
 
     // The line between the panel and the list, one pixel at every DPI.
     const RECT bottomRow{0, height - 1, width, height};
     FillRect(dc, &bottomRow, GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
-void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph)
+void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph, int dpi)
 {
-    const GraphLayout layout = graphLayout(toBox(area), shell().windowDpi, graph.hasValue);
+    const GraphLayout layout = graphLayout(toBox(area), dpi, graph.hasValue);
 
     RECT labelBox = toRect(layout.labelBox);
     DrawTextW(dc, graph.label.c_str(), static_cast<int>(graph.label.size()), &labelBox,
@@ -143,13 +137,12 @@ void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph)
     DrawTextW(dc, graph.valueText.c_str(), static_cast<int>(graph.valueText.size()), &valueBox,
               DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (layout.hasPlotBox) {
-        drawPlot(dc, toRect(layout.plotBox), graph);
+        drawPlot(dc, toRect(layout.plotBox), graph, dpi);
     }
 }
 
-void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph)
+void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi)
 {
-    const int dpi = shell().windowDpi;
     const PixelBox plotBox = toBox(box);
     if (!plotBoxUsable(plotBox, dpi)) {
         return;

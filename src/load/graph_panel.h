@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "load/graph_mapping.h"
+#include "load/load_sampler.h"
 
 // One of the two graphs of the panel: its label, colour, the last two
 // minutes of points (oldest first) and the latest value in words.
@@ -17,24 +18,26 @@ struct LoadGraph {
     bool hasValue = false;
 };
 
+// The two graphs, with the labels and colours they start with, and what the
+// panel draws them with: the font its parent gave it (WM_SETFONT; none keeps
+// the DC's own) and the DPI of the window.
 struct GraphState {
+    GraphState();
     LoadGraph processorGraph;
     LoadGraph memoryGraph;
+    HFONT font = nullptr;
+    int dpi = 96;
 };
 
-[[nodiscard]] GraphState& graphState();
+// Appends the latest live samples to both graphs; the caller repaints the panel.
+void updateGraphs(GraphState& graphs, const LiveState& live);
 
-// Start-up: the labels and colours of the two graphs.
-void initGraphs();
-// Appends the latest live samples to both graphs and repaints the panel.
-void updateGraphs();
-// The one-second tick: sample, update the live rows, the graphs and the status.
-void timerTick();
-
+// The panel window's procedure. The window is made with its GraphState as the
+// CreateWindowExW parameter, which it keeps for its life.
 LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void paintPanel(HWND panel);
+void paintPanel(HWND panel, const GraphState& graphs);
 // The whole panel, width by height, into any device context: what paintPanel
 // draws into its off-screen bitmap.
-void paintPanelInto(HDC dc, int width, int height);
-void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph);
-void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph);
+void paintPanelInto(HDC dc, int width, int height, const GraphState& graphs);
+void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph, int dpi);
+void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi);

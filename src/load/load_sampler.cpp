@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "app/local_time.h"
-#include "load/memory_sample.h"
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
+#include "load/local_time.h"
+#include "report/memory_sample.h"
 
 namespace {
 
@@ -35,32 +35,18 @@ ProcessorTimes sampleProcessorTimes()
     return times;
 }
 
-LiveState& liveState()
+void takeFirstSamples(LiveState& live, ProcessorTimesSampler sampleTimes)
 {
-    static LiveState state;
-    return state;
-}
-
-ProcessorTimesSampler& processorTimesSampler()
-{
-    static ProcessorTimesSampler sampler = &sampleProcessorTimes;
-    return sampler;
-}
-
-void takeFirstSamples()
-{
-    LiveState& live = liveState();
     live.liveMemory = sampleMemory();
     live.liveTakenAt = localTimestampText();
-    live.previousTimes = processorTimesSampler()();
+    live.previousTimes = sampleTimes();
     live.havePreviousTimes = true;
 }
 
-void takeLiveSamples()
+void takeLiveSamples(LiveState& live, ProcessorTimesSampler sampleTimes)
 {
-    LiveState& live = liveState();
     MemorySample memory = sampleMemory();
-    ProcessorTimes times = processorTimesSampler()();
+    ProcessorTimes times = sampleTimes();
     live.liveLoad = live.havePreviousTimes ? deriveLoad(live.previousTimes, times) : LoadSample{};
     // A failed reading is kept too: the next tick reports it again as the
     // earlier reading instead of spanning two seconds.

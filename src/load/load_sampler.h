@@ -16,14 +16,11 @@ struct LiveState {
     std::wstring liveTakenAt;
 };
 
-[[nodiscard]] LiveState& liveState();
+// How the live side reads the processor time counters: sampleProcessorTimes,
+// or in tests chosen readings (a failed one, counters that go backwards).
+using ProcessorTimesSampler = ProcessorTimes (*)();
 
 // Start-up's first readings: memory and processor times, no load derived yet.
-void takeFirstSamples();
+void takeFirstSamples(LiveState& live, ProcessorTimesSampler sampleTimes);
 // One tick's readings: memory, processor times and the load since the last tick.
-void takeLiveSamples();
-
-// How the live side reads the processor time counters; tests replace it to
-// feed chosen readings (a failed one, counters that go backwards).
-using ProcessorTimesSampler = ProcessorTimes (*)();
-[[nodiscard]] ProcessorTimesSampler& processorTimesSampler();
+void takeLiveSamples(LiveState& live, ProcessorTimesSampler sampleTimes);

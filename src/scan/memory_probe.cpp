@@ -1,6 +1,6 @@
 #include "scan/memory_probe.h"
 
-#include "load/memory_sample.h"
+#include "report/memory_sample.h"
 #include "scan/installed_memory.h"
 
 void probeMemory(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware)

@@ -10,9 +10,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "app/child_windows.h"
-#include "app/message_box.h"
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
 #include "app/window_harness.h"
@@ -55,57 +53,47 @@ LRESULT CALLBACK countingListProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-class MainWindow : public ::testing::Test {
+class KorvaneWindow : public WindowTest {
 protected:
     void SetUp() override
     {
         scanGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         scansStarted = 0;
-        scanFunction() = scanMachine;
-        scanResultPoster() = PostMessageW;
     }
 
     void TearDown() override
     {
         SetEvent(scanGate);
-        finishKorvaneAndDrain();
+        WindowTest::TearDown();
         CloseHandle(scanGate);
-        scanFunction() = scanMachine;
-        scanResultPoster() = PostMessageW;
-        messageBoxFunction() = MessageBoxW;
-        shellExecuteFunction() = ShellExecuteW;
     }
 
-    void start(ScanFunction scan = scanMachine)
+    void start(ScanFunction scan = scanMachine, MainWindowCalls calls = MainWindowCalls{})
     {
-        scanFunction() = scan;
-        int exitCode = -1;
-        ASSERT_TRUE(startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode));
-        ASSERT_EQ(exitCode, 0);
-        ASSERT_NE(shell().mainWindow, nullptr);
+        calls.scan = scan;
+        startWindow(calls);
     }
 
-    static bool scanIdle() { return !scanState().scanThread; }
-    HWND window() const { return shell().mainWindow; }
+    HWND window() { return app().handle(); }
 };
 
 }  // namespace
 
-TEST_F(MainWindow, FirstScanFillsTheListWithTheReportRows)
+TEST_F(KorvaneWindow, FirstScanFillsTheListWithTheReportRows)
 {
     start();
-    EXPECT_EQ(statusPart(1), L"Scanning...");
-    EXPECT_FALSE(refreshEnabled());
-    ASSERT_TRUE(pumpUntil(scanIdle)) << "the first scan did not finish";
-    ASSERT_TRUE(scanState().currentSnapshot);
+    EXPECT_EQ(statusPart(app(), 1), L"Scanning...");
+    EXPECT_FALSE(refreshEnabled(app()));
+    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); })) << "the first scan did not finish";
+    ASSERT_TRUE(app().scan.currentSnapshot);
 
-    const LiveState& live = liveState();
-    const ReportPage page = buildReportPage(*scanState().currentSnapshot, live.liveMemory, live.liveLoad,
-                                            scanState().scanTakenAt, live.liveTakenAt);
+    const LiveState& live = app().live;
+    const ReportPage page = buildReportPage(*app().scan.currentSnapshot, live.liveMemory, live.liveLoad,
+                                            app().scan.scanTakenAt, live.liveTakenAt);
     const std::vector<ReportRow> rows = buildReportRows(page);
-    const auto shown = listRows();
+    const auto shown = listRows(app());
     ASSERT_EQ(shown.size(), rows.size());
-    ASSERT_EQ(reportView().shownRows, shown) << "the kept copy differs from the control";
+    ASSERT_EQ(app().reportView.shownRows, shown) << "the kept copy differs from the control";
     for (size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].item);
         EXPECT_EQ(shown[i].first, rows[i].item);
@@ -113,54 +101,54 @@ TEST_F(MainWindow, FirstScanFillsTheListWithTheReportRows)
         EXPECT_EQ(shown[i].second, rows[i].value);
         const auto kind = static_cast<uint32_t>(rows[i].liveKind);
         if (kind != 0) {
-            EXPECT_EQ(reportView().liveRowIndex[kind - 1], static_cast<int>(i));
+            EXPECT_EQ(app().reportView.liveRowIndex[kind - 1], static_cast<int>(i));
         }
     }
 
-    EXPECT_EQ(statusPart(0), completenessSummary(page.tally));
-    const std::wstring scanned = statusPart(1);
+    EXPECT_EQ(statusPart(app(), 0), completenessSummary(page.tally));
+    const std::wstring scanned = statusPart(app(), 1);
     ASSERT_EQ(scanned.size(), 11u + 19u) << scanned;
     EXPECT_EQ(scanned.substr(0, 11), L"Scanned at ");
-    EXPECT_EQ(scanned.substr(11), scanState().scanTakenAt);
+    EXPECT_EQ(scanned.substr(11), app().scan.scanTakenAt);
     EXPECT_EQ(scanned[15], L'-');
     EXPECT_EQ(scanned[24], L':');
-    EXPECT_TRUE(refreshEnabled());
+    EXPECT_TRUE(refreshEnabled(app()));
 }
 
-TEST_F(MainWindow, RefreshWhileScanningStartsNothing)
+TEST_F(KorvaneWindow, RefreshWhileScanningStartsNothing)
 {
     start(gatedScan);
-    ASSERT_TRUE(pumpUntil([] { return scansStarted == 1; }));
-    EXPECT_FALSE(refreshEnabled());
+    ASSERT_TRUE(pumpUntil(app(), [] { return scansStarted == 1; }));
+    EXPECT_FALSE(refreshEnabled(app()));
 
     // The menu command and the F5 key (through the accelerators, from the list).
     SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
-    PostMessageW(shell().reportList, WM_KEYDOWN, VK_F5, 0);
-    pumpUntil([] { return false; }, 300);
+    PostMessageW(app().shell.reportList, WM_KEYDOWN, VK_F5, 0);
+    pumpUntil(app(), [] { return false; }, 300);
     EXPECT_EQ(scansStarted, 1);
-    EXPECT_EQ(statusPart(1), L"Scanning...");
+    EXPECT_EQ(statusPart(app(), 1), L"Scanning...");
 
     SetEvent(scanGate);
-    ASSERT_TRUE(pumpUntil(scanIdle));
-    EXPECT_TRUE(refreshEnabled());
-    EXPECT_EQ(statusPart(1).substr(0, 11), L"Scanned at ");
-    ASSERT_TRUE(scanState().currentSnapshot);
-    EXPECT_EQ(scanState().currentSnapshot->computerName.value, kInstantScanName);
+    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
+    EXPECT_TRUE(refreshEnabled(app()));
+    EXPECT_EQ(statusPart(app(), 1).substr(0, 11), L"Scanned at ");
+    ASSERT_TRUE(app().scan.currentSnapshot);
+    EXPECT_EQ(app().scan.currentSnapshot->computerName.value, kInstantScanName);
 
     // Now F5 does start one.
-    PostMessageW(shell().reportList, WM_KEYDOWN, VK_F5, 0);
-    ASSERT_TRUE(pumpUntil([] { return scansStarted == 2; }));
-    ASSERT_TRUE(pumpUntil(scanIdle));
-    EXPECT_TRUE(refreshEnabled());
+    PostMessageW(app().shell.reportList, WM_KEYDOWN, VK_F5, 0);
+    ASSERT_TRUE(pumpUntil(app(), [] { return scansStarted == 2; }));
+    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
+    EXPECT_TRUE(refreshEnabled(app()));
 }
 
 // Each installed scan opens the report at its top with nothing selected,
 // however far down the user had scrolled.
-TEST_F(MainWindow, ARescanOpensTheReportAtItsTop)
+TEST_F(KorvaneWindow, ARescanOpensTheReportAtItsTop)
 {
     start();
-    ASSERT_TRUE(pumpUntil(scanIdle));
-    const HWND list = shell().reportList;
+    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
+    const HWND list = app().shell.reportList;
     ASSERT_TRUE(SetWindowPos(window(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER));
     const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     ASSERT_GT(count, 20);
@@ -172,122 +160,131 @@ TEST_F(MainWindow, ARescanOpensTheReportAtItsTop)
     ASSERT_GT(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0) << "the list did not scroll down";
 
     SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
-    ASSERT_TRUE(pumpUntil(scanIdle));
+    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
     EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
     EXPECT_EQ(GetScrollPos(list, SB_VERT), 0);
     EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
     EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
 }
 
-TEST_F(MainWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
+TEST_F(KorvaneWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
 {
     start(gatedScan);
-    const WindowSubclass counting(shell().reportList, countingListProc, 1);
+    const WindowSubclass counting(app().shell.reportList, countingListProc, 1);
     ASSERT_TRUE(counting.installed());
 
     // Before the first scan a tick changes nothing in the list or in part 0.
     setItemTextCount = 0;
     SendMessageW(window(), WM_TIMER, IDT_SAMPLE, 0);
     EXPECT_EQ(setItemTextCount, 0);
-    EXPECT_EQ(SendMessageW(shell().reportList, LVM_GETITEMCOUNT, 0, 0), 0);
-    EXPECT_EQ(statusPart(0), L"Reading this machine...");
+    EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(statusPart(app(), 0), L"Reading this machine...");
 
     SetEvent(scanGate);
-    ASSERT_TRUE(pumpUntil(scanIdle));
-    ASSERT_FALSE(reportView().shownRows.empty());
+    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
+    ASSERT_FALSE(app().reportView.shownRows.empty());
 
     for (int tick = 0; tick < 3; ++tick) {
         SCOPED_TRACE(tick);
-        const auto before = listRows();
+        const auto before = listRows(app());
+        const size_t points = app().graphs.processorGraph.history.size();
+        ValidateRect(app().shell.panelWindow, nullptr);
         setItemTextCount = 0;
         SendMessageW(window(), WM_TIMER, IDT_SAMPLE, 0);
-        const auto after = listRows();
+        RECT update{};
+        EXPECT_TRUE(GetUpdateRect(app().shell.panelWindow, &update, FALSE)) << "the tick repaints the graphs";
+        EXPECT_EQ(app().graphs.processorGraph.history.size(), std::min<size_t>(points + 1, 120));
+        const auto after = listRows(app());
         ASSERT_EQ(before.size(), after.size());
         int changed = 0;
         for (size_t i = 0; i < before.size(); ++i) {
             EXPECT_EQ(before[i].first, after[i].first);
             if (before[i].second != after[i].second) {
                 ++changed;
-                EXPECT_NE(std::find(reportView().liveRowIndex.begin(), reportView().liveRowIndex.end(),
+                EXPECT_NE(std::find(app().reportView.liveRowIndex.begin(), app().reportView.liveRowIndex.end(),
                                     static_cast<int>(i)),
-                          reportView().liveRowIndex.end())
+                          app().reportView.liveRowIndex.end())
                     << "a row that is not live changed: " << after[i].first;
             }
         }
         EXPECT_EQ(setItemTextCount, changed) << "a rewrite was sent for an unchanged value";
-        EXPECT_EQ(reportView().shownRows, after);
+        EXPECT_EQ(app().reportView.shownRows, after);
         // The total memory does not change from one second to the next.
         EXPECT_LT(changed, 7);
-        const int loadRow = reportView().liveRowIndex[0];
+        const int loadRow = app().reportView.liveRowIndex[0];
         ASSERT_GE(loadRow, 0);
         EXPECT_EQ(after[static_cast<size_t>(loadRow)].second,
-                  liveValueText(LiveKind::ProcessorLoad, liveState().liveMemory, liveState().liveLoad));
-        const LiveState& live = liveState();
-        EXPECT_EQ(statusPart(0), completenessSummary(mergeTally(scanState().currentSnapshot->tally, live.liveMemory,
+                  liveValueText(LiveKind::ProcessorLoad, app().live.liveMemory, app().live.liveLoad));
+        const LiveState& live = app().live;
+        EXPECT_EQ(statusPart(app(), 0), completenessSummary(mergeTally(app().scan.currentSnapshot->tally, live.liveMemory,
                                                                 live.liveLoad)));
     }
 
     // One row directly: the same text sends nothing, another text one rewrite.
-    const int totalRow = reportView().liveRowIndex[static_cast<size_t>(LiveKind::MemoryTotal) - 1];
+    const int totalRow = app().reportView.liveRowIndex[static_cast<size_t>(LiveKind::MemoryTotal) - 1];
     ASSERT_GE(totalRow, 0);
-    const std::wstring total = reportView().shownRows[static_cast<size_t>(totalRow)].second;
+    const std::wstring total = app().reportView.shownRows[static_cast<size_t>(totalRow)].second;
     setItemTextCount = 0;
-    setLiveRowValue(totalRow, total);
+    setLiveRowValue(app(), totalRow, total);
     EXPECT_EQ(setItemTextCount, 0);
-    setLiveRowValue(totalRow, L"changed");
+    setLiveRowValue(app(), totalRow, L"changed");
     EXPECT_EQ(setItemTextCount, 1);
-    EXPECT_EQ(listText(totalRow, 1), L"changed");
-    setLiveRowValue(-1, L"x");
-    setLiveRowValue(static_cast<int>(reportView().shownRows.size()), L"x");
+    EXPECT_EQ(listText(app(), totalRow, 1), L"changed");
+    setLiveRowValue(app(), -1, L"x");
+    setLiveRowValue(app(), static_cast<int>(app().reportView.shownRows.size()), L"x");
     EXPECT_EQ(setItemTextCount, 1) << "an index outside the list is ignored";
 }
 
-TEST_F(MainWindow, ClosingDuringAScanWaitsHiddenAndExitsWithZero)
+TEST_F(KorvaneWindow, ClosingDuringAScanWaitsHiddenAndExitsWithZero)
 {
     start(gatedScan);
-    ASSERT_TRUE(pumpUntil([] { return scansStarted == 1; }));
+    ASSERT_TRUE(pumpUntil(app(), [] { return scansStarted == 1; }));
     ASSERT_TRUE(IsWindowVisible(window()));
 
     SendMessageW(window(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(window()));
     EXPECT_FALSE(IsWindowVisible(window()));
-    EXPECT_EQ(statusPart(1), L"Finishing the scan before closing...");
+    EXPECT_EQ(statusPart(app(), 1), L"Finishing the scan before closing...");
     EXPECT_FALSE(KillTimer(window(), IDT_SAMPLE)) << "the sampling timer still runs";
 
+    const HWND closed = window();
     SetEvent(scanGate);
-    const int exitCode = runMessageLoop();
+    const int exitCode = app().runMessageLoop();
     EXPECT_EQ(exitCode, 0);
-    EXPECT_FALSE(IsWindow(shell().mainWindow));
-    EXPECT_FALSE(scanState().currentSnapshot) << "the snapshot of a closing window must be freed unseen";
-    EXPECT_TRUE(reportView().shownRows.empty());
-    EXPECT_FALSE(scanState().scanThread);
+    EXPECT_FALSE(IsWindow(closed));
+    EXPECT_EQ(app().handle(), nullptr);
+    EXPECT_FALSE(app().scan.currentSnapshot) << "the snapshot of a closing window must be freed unseen";
+    EXPECT_TRUE(app().reportView.shownRows.empty());
+    EXPECT_FALSE(app().scan.scanThread);
 }
 
-TEST_F(MainWindow, LostScanResultIsTreatedAsNoResult)
+TEST_F(KorvaneWindow, LostScanResultIsTreatedAsNoResult)
 {
-    scanResultPoster() = failingPost;
-    start();
+    MainWindowCalls calls;
+    calls.postScanResult = failingPost;
+    start(scanMachine, calls);
     // The first tick after the thread ended notices that no result will come.
-    ASSERT_TRUE(pumpUntil([] { return statusPart(1) == L"The scan could not be completed."; }, 30000));
-    EXPECT_EQ(statusPart(0), L"Nothing has been read from this machine yet.");
-    EXPECT_TRUE(refreshEnabled());
-    EXPECT_FALSE(scanState().scanThread);
-    EXPECT_FALSE(scanState().currentSnapshot);
+    ASSERT_TRUE(pumpUntil(app(), [this] { return statusPart(app(), 1) == L"The scan could not be completed."; }, 30000));
+    EXPECT_EQ(statusPart(app(), 0), L"Nothing has been read from this machine yet.");
+    EXPECT_TRUE(refreshEnabled(app()));
+    EXPECT_FALSE(app().scan.scanThread);
+    EXPECT_FALSE(app().scan.currentSnapshot);
 
     // A close during such a scan still ends, without waiting for the timer.
-    scanFunction() = gatedScan;
+    app().calls.scan = gatedScan;
     SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
-    ASSERT_TRUE(pumpUntil([] { return scansStarted == 1; }));
-    SendMessageW(window(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindowVisible(window()));
+    ASSERT_TRUE(pumpUntil(app(), [] { return scansStarted == 1; }));
+    const HWND closed = window();
+    SendMessageW(closed, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(closed));
     SetEvent(scanGate);
     const ULONGLONG started = GetTickCount64();
-    EXPECT_EQ(runMessageLoop(), 0);
+    EXPECT_EQ(app().runMessageLoop(), 0);
     EXPECT_LT(GetTickCount64() - started, 10000u);
-    EXPECT_FALSE(IsWindow(shell().mainWindow));
+    EXPECT_FALSE(IsWindow(closed));
 }
 
-TEST_F(MainWindow, ScanDoneMessagesOfOtherProgramsAreIgnored)
+TEST_F(KorvaneWindow, ScanDoneMessagesOfOtherProgramsAreIgnored)
 {
     // Another program may post or broadcast WM_APP + 1 to top-level windows;
     // its lParam is no snapshot of ours and must be neither used nor freed.
@@ -296,28 +293,28 @@ TEST_F(MainWindow, ScanDoneMessagesOfOtherProgramsAreIgnored)
         PostMessageW(window(), WM_SCAN_DONE, 0, reinterpret_cast<LPARAM>(&notOurs));
         PostMessageW(window(), WM_SCAN_DONE, 1, 0);
         PostMessageW(window(), WM_SCAN_DONE, 0, 0);
-        pumpUntil([] { return false; }, 300);
+        pumpUntil(app(), [] { return false; }, 300);
     };
 
     start(gatedScan);
-    ASSERT_TRUE(pumpUntil([] { return scansStarted == 1; }));
+    ASSERT_TRUE(pumpUntil(app(), [] { return scansStarted == 1; }));
     strayPosts();
-    EXPECT_TRUE(scanState().scanThread) << "a stray message ended the scan";
-    EXPECT_EQ(statusPart(1), L"Scanning...");
-    EXPECT_FALSE(refreshEnabled());
+    EXPECT_TRUE(app().scan.scanThread) << "a stray message ended the scan";
+    EXPECT_EQ(statusPart(app(), 1), L"Scanning...");
+    EXPECT_FALSE(refreshEnabled(app()));
 
     SetEvent(scanGate);
-    ASSERT_TRUE(pumpUntil(scanIdle));
-    ASSERT_TRUE(scanState().currentSnapshot);
-    EXPECT_EQ(scanState().currentSnapshot->computerName.value, kInstantScanName);
-    const ScanSnapshot* installed = scanState().currentSnapshot.get();
-    const std::wstring scanned = statusPart(1);
+    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
+    ASSERT_TRUE(app().scan.currentSnapshot);
+    EXPECT_EQ(app().scan.currentSnapshot->computerName.value, kInstantScanName);
+    const ScanSnapshot* installed = app().scan.currentSnapshot.get();
+    const std::wstring scanned = statusPart(app(), 1);
 
     // And with no scan running.
     strayPosts();
-    EXPECT_EQ(scanState().currentSnapshot.get(), installed);
-    EXPECT_EQ(statusPart(1), scanned);
-    EXPECT_TRUE(refreshEnabled());
+    EXPECT_EQ(app().scan.currentSnapshot.get(), installed);
+    EXPECT_EQ(statusPart(app(), 1), scanned);
+    EXPECT_TRUE(refreshEnabled(app()));
 }
 
 // A list view that cannot be made fails the main window's WM_CREATE. Windows
@@ -348,17 +345,18 @@ int WINAPI recordStartFailureBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT
     return IDOK;
 }
 
-TEST_F(MainWindow, AWindowThatCannotBeMadeIsReportedAndExitsWithOne)
+TEST_F(KorvaneWindow, AWindowThatCannotBeMadeIsReportedAndExitsWithOne)
 {
     startFailureBoxes.clear();
     quitPendingAtTheBox = true;
-    messageBoxFunction() = recordStartFailureBox;
+    MainWindowCalls calls;
+    calls.messageBox = recordStartFailureBox;
+    MainWindow& failing = makeWindow(calls);
     const HHOOK hook = SetWindowsHookExW(WH_CBT, refuseListView, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     int exitCode = -1;
-    const bool started = startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode);
+    const bool started = failing.start(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode);
     UnhookWindowsHookEx(hook);
-    messageBoxFunction() = MessageBoxW;
 
     EXPECT_FALSE(started);
     EXPECT_EQ(exitCode, 1);
@@ -366,13 +364,13 @@ TEST_F(MainWindow, AWindowThatCannotBeMadeIsReportedAndExitsWithOne)
     EXPECT_EQ(startFailureBoxes[0],
               L"The window could not be created.|Korvane|" + std::to_wstring(MB_ICONERROR) + L"|no owner");
     EXPECT_FALSE(quitPendingAtTheBox) << "the box would have closed at once";
-    EXPECT_FALSE(scanState().scanThread) << "no scan starts without a window";
+    EXPECT_FALSE(app().scan.scanThread) << "no scan starts without a window";
 }
 
-TEST_F(MainWindow, MinimumSizeAndDpiChangesScaleEverything)
+TEST_F(KorvaneWindow, MinimumSizeAndDpiChangesScaleEverything)
 {
     start(gatedScan);
-    ASSERT_EQ(shell().windowDpi, 96) << "the test display is expected at 96 DPI";
+    ASSERT_EQ(app().shell.windowDpi, 96) << "the test display is expected at 96 DPI";
 
     MINMAXINFO info{};
     info.ptMaxSize = {1234, 567};
@@ -381,18 +379,18 @@ TEST_F(MainWindow, MinimumSizeAndDpiChangesScaleEverything)
     EXPECT_EQ(info.ptMinTrackSize.y, 360);
     EXPECT_EQ(info.ptMaxSize.x, 1234) << "nothing else of the record changes";
 
-    const HFONT fontBefore = shell().uiFont.get();
+    const HFONT fontBefore = app().shell.uiFont.get();
     ASSERT_NE(fontBefore, nullptr);
-    LOGFONTW baseFont = shell().baseFont;
+    LOGFONTW baseFont = app().shell.baseFont;
     // Within the smallest screen the tests may run on (Wine caps windows at its size).
     RECT suggested{10, 20, 10 + 1000, 20 + 700};
     SendMessageW(window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(shell().windowDpi, 144);
+    EXPECT_EQ(app().shell.windowDpi, 144);
     RECT panel{};
-    GetWindowRect(shell().panelWindow, &panel);
+    GetWindowRect(app().shell.panelWindow, &panel);
     EXPECT_EQ(panel.bottom - panel.top, 180);
-    EXPECT_EQ(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(215, 144, 96));
-    EXPECT_GE(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 1, 0), 300);
+    EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(215, 144, 96));
+    EXPECT_GE(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 1, 0), 300);
     SendMessageW(window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, 840);
     EXPECT_EQ(info.ptMinTrackSize.y, 540);
@@ -402,26 +400,28 @@ TEST_F(MainWindow, MinimumSizeAndDpiChangesScaleEverything)
     EXPECT_EQ(outer.bottom - outer.top, 700) << "the suggested rectangle is taken";
     EXPECT_EQ(outer.left, 10);
 
-    // A new font at the new DPI, handed to both controls.
-    const HFONT fontAfter = shell().uiFont.get();
+    // A new font at the new DPI, handed to every child.
+    const HFONT fontAfter = app().shell.uiFont.get();
     ASSERT_NE(fontAfter, nullptr);
     EXPECT_NE(fontAfter, fontBefore);
     EXPECT_EQ(GetObjectType(fontBefore), 0u) << "the replaced font was not deleted";
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(shell().reportList, WM_GETFONT, 0, 0)), fontAfter);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(shell().statusBar, WM_GETFONT, 0, 0)), fontAfter);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(app().shell.reportList, WM_GETFONT, 0, 0)), fontAfter);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(app().shell.statusBar, WM_GETFONT, 0, 0)), fontAfter);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(app().shell.panelWindow, WM_GETFONT, 0, 0)), fontAfter);
+    EXPECT_EQ(app().graphs.dpi, 144) << "the graphs are drawn at the window's DPI";
     LOGFONTW made{};
     ASSERT_NE(GetObjectW(fontAfter, sizeof(made), &made), 0);
-    EXPECT_EQ(made.lfHeight, MulDiv(baseFont.lfHeight, 144, shell().systemDpi));
+    EXPECT_EQ(made.lfHeight, MulDiv(baseFont.lfHeight, 144, app().shell.systemDpi));
 
     // A low word of 0 counts as 96.
     SendMessageW(window(), WM_DPICHANGED, 0, 0);
-    EXPECT_EQ(shell().windowDpi, 96);
-    GetWindowRect(shell().panelWindow, &panel);
+    EXPECT_EQ(app().shell.windowDpi, 96);
+    GetWindowRect(app().shell.panelWindow, &panel);
     EXPECT_EQ(panel.bottom - panel.top, 120);
-    EXPECT_EQ(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 0, 0), 215);
+    EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 0, 0), 215);
 }
 
-TEST_F(MainWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
+TEST_F(KorvaneWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
 {
     start(gatedScan);
     // The main window itself cannot be made this small, so lay the children out
@@ -434,28 +434,28 @@ TEST_F(MainWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
         const ScopeExit destroy([stand] { DestroyWindow(stand); });
         RECT client{};
         GetClientRect(stand, &client);
-        layoutWindow(stand);
-        EXPECT_GE(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 1, 0), 200);
-        EXPECT_EQ(SendMessageW(shell().reportList, LVM_GETCOLUMNWIDTH, 0, 0), 215);
+        layoutChildren(app(), client.right, client.bottom);
+        EXPECT_GE(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 1, 0), 200);
+        EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 0, 0), 215);
         int edges[2] = {};
-        ASSERT_EQ(SendMessageW(shell().statusBar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
+        ASSERT_EQ(SendMessageW(app().shell.statusBar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
         EXPECT_GE(edges[0], 120);
         RECT list{};
-        GetWindowRect(shell().reportList, &list);
+        GetWindowRect(app().shell.reportList, &list);
         EXPECT_GE(list.bottom - list.top, 0);
         if (client.bottom < 200) {
             EXPECT_EQ(list.bottom - list.top, 0);
         }
         RECT panel{};
-        GetWindowRect(shell().panelWindow, &panel);
+        GetWindowRect(app().shell.panelWindow, &panel);
         EXPECT_EQ(panel.right - panel.left, client.right);
     }
     // Status texts survive the reset of the parts.
-    EXPECT_EQ(statusPart(0), L"Reading this machine...");
-    EXPECT_EQ(statusPart(1), L"Scanning...");
+    EXPECT_EQ(statusPart(app(), 0), L"Reading this machine...");
+    EXPECT_EQ(statusPart(app(), 1), L"Scanning...");
 }
 
-TEST_F(MainWindow, MenuHasItsTextsInOrderAndAlwaysOnTopToggles)
+TEST_F(KorvaneWindow, MenuHasItsTextsInOrderAndAlwaysOnTopToggles)
 {
     start(gatedScan);
     const HMENU bar = GetMenu(window());
@@ -524,6 +524,7 @@ struct WebPageCall {
 std::vector<WebPageCall> webPageCalls;
 INT_PTR webPageResult = 0;
 std::vector<std::wstring> webPageBoxes;
+HWND webPageOwner = nullptr;
 
 HINSTANCE WINAPI scriptedShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
                                       LPCWSTR directory, INT show)
@@ -536,18 +537,19 @@ HINSTANCE WINAPI scriptedShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LP
 int WINAPI recordWebPageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags)
 {
     webPageBoxes.push_back(std::wstring(text) + L"|" + caption + L"|" + std::to_wstring(flags) +
-                           (owner == shell().mainWindow ? L"|owned" : L"|not owned by the window"));
+                           (owner == webPageOwner ? L"|owned" : L"|not owned by the window"));
     return IDOK;
 }
 
 }  // namespace
 
 // ShellExecuteW succeeds with a value above 32; 32 itself and below are errors.
-TEST_F(MainWindow, WebPageOpensAboveThirtyTwoAndReportsAnythingElse)
+TEST_F(KorvaneWindow, WebPageOpensAboveThirtyTwoAndReportsAnythingElse)
 {
     start(gatedScan);
-    shellExecuteFunction() = scriptedShellExecute;
-    messageBoxFunction() = recordWebPageBox;
+    app().calls.shellExecute = scriptedShellExecute;
+    app().calls.messageBox = recordWebPageBox;
+    webPageOwner = window();
     const std::wstring failureBox = std::wstring(L"The page could not be opened.\r\n\r\n") + kWebPageAddress +
                                     L"|Korvane|" + std::to_wstring(MB_ICONERROR) + L"|owned";
     const struct {
@@ -574,19 +576,19 @@ TEST_F(MainWindow, WebPageOpensAboveThirtyTwoAndReportsAnythingElse)
     }
 }
 
-TEST_F(MainWindow, TicksAndRescansDoNotGrowHandlesGdiObjectsOrMemory)
+TEST_F(KorvaneWindow, TicksAndRescansDoNotGrowHandlesGdiObjectsOrMemory)
 {
     const auto tick = [this] {
         SendMessageW(window(), WM_TIMER, IDT_SAMPLE, 0);
-        UpdateWindow(shell().panelWindow);  // paint now, through the off-screen bitmap
+        UpdateWindow(app().shell.panelWindow);  // paint now, through the off-screen bitmap
     };
     const auto rescan = [this] {
         SendMessageW(window(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
-        return pumpUntil(scanIdle);
+        return pumpUntil(app(), [this] { return scanIdle(); });
     };
 
     start();
-    ASSERT_TRUE(pumpUntil(scanIdle));
+    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
     // Warm up: the first ticks and scans fill caches that stay.
     for (int i = 0; i < 130; ++i) {
         tick();

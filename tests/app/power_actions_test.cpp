@@ -9,31 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/message_box.h"
 #include "app/power_decision.h"
-#include "app/scan_coordination.h"
 #include "app/window_harness.h"
 #include "common/unique_resource.h"
-#include "scan/scan_machine.h"
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
-
-// ExitWindowsEx must never run from this executable: from its first moment,
-// whatever a test forgets to replace ends here instead.
-BOOL WINAPI exitWindowsGuard(UINT flags, DWORD)
-{
-    ADD_FAILURE() << "the real ExitWindowsEx was about to be called (flags " << flags << ")";
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-}
-
-const bool guardInstalled = [] {
-    powerCalls().exitWindows = exitWindowsGuard;
-    return true;
-}();
 
 constexpr wchar_t kLogOffText[] = L"Log off now?\r\n\r\nAnything not saved in your open programs will be lost.";
 constexpr wchar_t kRestartText[] =
@@ -181,26 +163,17 @@ const Action kActions[] = {
     {"shut down", 9, kShutDownText, true, IDM_SHUT_DOWN},
 };
 
-class PowerActions : public ::testing::Test {
+class PowerActions : public WindowTest {
 protected:
     void SetUp() override
     {
-        // The fakes go in before anything else can run.
         fake = &fakes_;
-        powerCalls() = PowerCalls{fakeExitWindows, fakeOpenProcessToken, fakeLookupPrivilegeValue,
-                                  fakeAdjustTokenPrivileges};
-        ASSERT_TRUE(guardInstalled);
-        ASSERT_EQ(powerCalls().exitWindows, &fakeExitWindows);
-        ASSERT_NE(powerCalls().exitWindows, windowsPowerCalls().exitWindows);
-        savedMessageBox_ = messageBoxFunction();
-        messageBoxFunction() = fakeMessageBox;
+        ASSERT_NE(calls_.exitWindows, windowsPowerCalls().exitWindows);
     }
 
     void TearDown() override
     {
-        messageBoxFunction() = savedMessageBox_;
-        powerCalls() = windowsPowerCalls();
-        powerCalls().exitWindows = exitWindowsGuard;
+        WindowTest::TearDown();
         fake = nullptr;
     }
 
@@ -232,7 +205,7 @@ protected:
     }
 
     FakeWindows fakes_;
-    MessageBoxFunction savedMessageBox_ = nullptr;
+    PowerCalls calls_{fakeExitWindows, fakeOpenProcessToken, fakeLookupPrivilegeValue, fakeAdjustTokenPrivileges};
     // Only handed on to the faked box, so it need not be a window (and these
     // tests need no display).
     const HWND owner_ = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x4D2));
@@ -247,7 +220,7 @@ TEST_F(PowerActions, AnyAnswerButYesDoesNothing)
             SCOPED_TRACE(testing::Message() << action.name << ", answer " << answer);
             fakes_ = FakeWindows{};
             fakes_.confirmAnswer = answer;
-            powerAction(owner_, action.flags, action.confirmation, action.needsPrivilege);
+            powerAction(calls_, fakeMessageBox, owner_, action.flags, action.confirmation, action.needsPrivilege);
             ASSERT_EQ(fakes_.boxes.size(), 1u) << "only the question is shown";
             expectConfirmation(fakes_.boxes[0], action.confirmation, owner_);
             EXPECT_EQ(fakes_.opens, 0) << "the token was opened before the user said yes";
@@ -262,7 +235,7 @@ TEST_F(PowerActions, ConfirmedActionsAskWindowsWithTheirFlagsAndThePlannedReason
     for (const Action& action : kActions) {
         SCOPED_TRACE(action.name);
         fakes_ = FakeWindows{};
-        powerAction(owner_, action.flags, action.confirmation, action.needsPrivilege);
+        powerAction(calls_, fakeMessageBox, owner_, action.flags, action.confirmation, action.needsPrivilege);
         ASSERT_EQ(fakes_.boxes.size(), 1u) << "an accepted request shows nothing more";
         expectConfirmation(fakes_.boxes[0], action.confirmation, owner_);
         ASSERT_EQ(fakes_.exits.size(), 1u);
@@ -283,7 +256,7 @@ TEST_F(PowerActions, ConfirmedActionsAskWindowsWithTheirFlagsAndThePlannedReason
 TEST_F(PowerActions, EnablingUsesTheOwnTokenAndTheLastErrorOfTheAdjustment)
 {
     std::wstring reason = L"stale";
-    ASSERT_TRUE(enableShutdownPrivilege(reason));
+    ASSERT_TRUE(enableShutdownPrivilege(calls_, reason));
     EXPECT_TRUE(reason.empty()) << "reason: " << testing::PrintToString(reason);
 
     EXPECT_EQ(fakes_.opens, 1);
@@ -308,7 +281,7 @@ TEST_F(PowerActions, EnablingUsesTheOwnTokenAndTheLastErrorOfTheAdjustment)
     // Only the last error counts, not what the call returned.
     fakes_ = FakeWindows{};
     fakes_.adjustResult = FALSE;
-    EXPECT_TRUE(enableShutdownPrivilege(reason));
+    EXPECT_TRUE(enableShutdownPrivilege(calls_, reason));
     EXPECT_TRUE(allTokensClosed());
 }
 
@@ -351,7 +324,7 @@ TEST_F(PowerActions, EveryPrivilegeFailureHasItsReasonAndStartsNothing)
 
         arrange();
         std::wstring reason;
-        EXPECT_FALSE(enableShutdownPrivilege(reason));
+        EXPECT_FALSE(enableShutdownPrivilege(calls_, reason));
         EXPECT_EQ(reason, failure.reason);
         EXPECT_EQ(fakes_.lookups, failure.lookups);
         EXPECT_EQ(fakes_.adjusts, failure.adjusts);
@@ -363,7 +336,7 @@ TEST_F(PowerActions, EveryPrivilegeFailureHasItsReasonAndStartsNothing)
             }
             SCOPED_TRACE(action.name);
             arrange();
-            powerAction(owner_, action.flags, action.confirmation, true);
+            powerAction(calls_, fakeMessageBox, owner_, action.flags, action.confirmation, true);
             ASSERT_EQ(fakes_.boxes.size(), 2u);
             expectConfirmation(fakes_.boxes[0], action.confirmation, owner_);
             expectError(fakes_.boxes[1], L"Windows did not allow it: " + failure.reason + kNothingStarted, owner_);
@@ -389,7 +362,7 @@ TEST_F(PowerActions, LogOffNeverTouchesTheToken)
             fakes_.adjustError = adjustError;
             fakes_.openResult = openResult;
             fakes_.openError = ERROR_ACCESS_DENIED;
-            powerAction(owner_, 0, kLogOffText, false);
+            powerAction(calls_, fakeMessageBox, owner_, 0, kLogOffText, false);
             EXPECT_EQ(fakes_.opens, 0);
             EXPECT_EQ(fakes_.lookups, 0);
             EXPECT_EQ(fakes_.adjusts, 0);
@@ -408,7 +381,7 @@ TEST_F(PowerActions, RefusedRequestShowsWindowsWordsAndCanBeTriedAgain)
             fakes_ = FakeWindows{};
             fakes_.exitResult = FALSE;
             fakes_.exitError = code;
-            powerAction(owner_, action.flags, action.confirmation, action.needsPrivilege);
+            powerAction(calls_, fakeMessageBox, owner_, action.flags, action.confirmation, action.needsPrivilege);
             ASSERT_EQ(fakes_.exits.size(), 1u);
             ASSERT_EQ(fakes_.boxes.size(), 2u);
             const std::wstring words = windowsErrorMessage(code);
@@ -423,10 +396,10 @@ TEST_F(PowerActions, RefusedRequestShowsWindowsWordsAndCanBeTriedAgain)
     fakes_ = FakeWindows{};
     fakes_.exitResult = FALSE;
     fakes_.exitError = ERROR_SHUTDOWN_IN_PROGRESS;
-    powerAction(owner_, 2, kRestartText, true);
+    powerAction(calls_, fakeMessageBox, owner_, 2, kRestartText, true);
     ASSERT_EQ(fakes_.boxes.size(), 2u);
     fakes_.exitResult = TRUE;
-    powerAction(owner_, 2, kRestartText, true);
+    powerAction(calls_, fakeMessageBox, owner_, 2, kRestartText, true);
     EXPECT_EQ(fakes_.opens, 2);
     EXPECT_EQ(fakes_.adjusts, 2);
     ASSERT_EQ(fakes_.exits.size(), 2u);
@@ -437,10 +410,10 @@ TEST_F(PowerActions, RefusedRequestShowsWindowsWordsAndCanBeTriedAgain)
     // After a refusal for want of the privilege, too.
     fakes_ = FakeWindows{};
     fakes_.adjustError = ERROR_NOT_ALL_ASSIGNED;
-    powerAction(owner_, 9, kShutDownText, true);
+    powerAction(calls_, fakeMessageBox, owner_, 9, kShutDownText, true);
     EXPECT_TRUE(fakes_.exits.empty());
     fakes_.adjustError = 0;
-    powerAction(owner_, 9, kShutDownText, true);
+    powerAction(calls_, fakeMessageBox, owner_, 9, kShutDownText, true);
     ASSERT_EQ(fakes_.exits.size(), 1u);
     EXPECT_EQ(fakes_.exits[0].flags, 9u);
 }
@@ -450,13 +423,13 @@ TEST_F(PowerActions, RefusedRequestShowsWindowsWordsAndCanBeTriedAgain)
 TEST_F(PowerActions, EnablesTheShutdownPrivilegeInTheRealToken)
 {
     const PowerCalls real = windowsPowerCalls();
-    powerCalls().openProcessToken = real.openProcessToken;
-    powerCalls().lookupPrivilegeValue = real.lookupPrivilegeValue;
-    powerCalls().adjustTokenPrivileges = real.adjustTokenPrivileges;
-    ASSERT_EQ(powerCalls().exitWindows, &fakeExitWindows);
+    calls_.openProcessToken = real.openProcessToken;
+    calls_.lookupPrivilegeValue = real.lookupPrivilegeValue;
+    calls_.adjustTokenPrivileges = real.adjustTokenPrivileges;
+    ASSERT_EQ(calls_.exitWindows, &fakeExitWindows);
 
     std::wstring reason;
-    const bool enabled = enableShutdownPrivilege(reason);
+    const bool enabled = enableShutdownPrivilege(calls_, reason);
     std::printf("enableShutdownPrivilege on this system: %s %ls\n", enabled ? "enabled" : "refused:", reason.c_str());
     if (!enabled) {
         const bool known = reason == L"this account does not hold the shutdown privilege" ||
@@ -494,7 +467,7 @@ TEST_F(PowerActions, EnablesTheShutdownPrivilegeInTheRealToken)
     DWORD handlesBefore = 0;
     const bool counted = GetProcessHandleCount(GetCurrentProcess(), &handlesBefore) != FALSE;
     for (int i = 0; i < 20; ++i) {
-        ASSERT_TRUE(enableShutdownPrivilege(reason)) << reason;
+        ASSERT_TRUE(enableShutdownPrivilege(calls_, reason)) << reason;
     }
     DWORD handlesAfter = 0;
     if (counted && GetProcessHandleCount(GetCurrentProcess(), &handlesAfter) && handlesBefore > 0) {
@@ -513,22 +486,15 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        scanFunction() = instantScan;
-        int exitCode = -1;
-        ASSERT_TRUE(startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode));
-        ASSERT_NE(shell().mainWindow, nullptr);
-        ASSERT_TRUE(pumpUntil([] { return !scanState().scanThread; })) << "the scan did not finish";
-    }
-
-    void TearDown() override
-    {
-        finishKorvane();
-        // The destroyed window posted WM_QUIT: it must not reach the next test.
-        MSG leftover{};
-        while (PeekMessageW(&leftover, nullptr, 0, 0, PM_REMOVE)) {
+        MainWindowCalls calls;
+        calls.scan = instantScan;
+        calls.power = calls_;
+        calls.messageBox = fakeMessageBox;
+        startWindow(calls);
+        if (HasFatalFailure()) {
+            return;
         }
-        scanFunction() = scanMachine;
-        PowerActions::TearDown();
+        ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); })) << "the scan did not finish";
     }
 };
 
@@ -537,9 +503,9 @@ protected:
 // The Power menu's commands reach the real main window's procedure.
 TEST_F(PowerCommands, ConfirmAndAskWindowsWithTheTableValues)
 {
-    const HWND window = shell().mainWindow;
-    const auto rowsBefore = listRows();
-    const std::wstring statusBefore = statusPart(1);
+    const HWND window = app().handle();
+    const auto rowsBefore = listRows(app());
+    const std::wstring statusBefore = statusPart(app(), 1);
     ASSERT_FALSE(rowsBefore.empty());
 
     for (const Action& action : kActions) {
@@ -573,8 +539,8 @@ TEST_F(PowerCommands, ConfirmAndAskWindowsWithTheTableValues)
                     window);
         EXPECT_TRUE(IsWindow(window));
         EXPECT_TRUE(IsWindowVisible(window));
-        EXPECT_EQ(statusPart(1), statusBefore);
-        EXPECT_EQ(listRows().size(), rowsBefore.size());
+        EXPECT_EQ(statusPart(app(), 1), statusBefore);
+        EXPECT_EQ(listRows(app()).size(), rowsBefore.size());
         EXPECT_TRUE(allTokensClosed());
     }
 

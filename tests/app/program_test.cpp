@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/local_time.h"
+#include "load/local_time.h"
 #include "common/unique_resource.h"
 #include "driver/outside_driver.h"
 #include "support/clipboard_text.h"

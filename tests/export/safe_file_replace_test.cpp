@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/unique_resource.h"
+#include "common/windows_failure.h"
 #include "export/safe_file_replace.h"
-#include "scan/windows_failure.h"
 
 // Real files in a fresh folder under the Windows temporary directory. Where
 // Windows cannot be made to fail on demand, the calls go through a scripted

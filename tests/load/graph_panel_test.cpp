@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
 #include "common/scope_exit.h"
+#include "common/unique_resource.h"
 #include "load/load_sampler.h"
 
 namespace {
@@ -84,35 +84,16 @@ private:
 };
 
 // Every test starts from the program's initial live and graph state at
-// 96 DPI with a font of its own, and puts the process state back after.
+// 96 DPI with a font of its own.
 class GraphPanel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ShellState& state = shell();
-        savedDpi_ = state.windowDpi;
-        savedFont_ = std::move(state.uiFont);
-        savedPanel_ = state.panelWindow;
-        savedGraphs_ = graphState();
-        savedLive_ = liveState();
-        graphState() = GraphState{};
-        liveState() = LiveState{};
-        state.windowDpi = 96;
-        state.panelWindow = nullptr;
-        state.uiFont.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                       DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
-        ASSERT_TRUE(state.uiFont) << "CreateFontW failed";
-        initGraphs();
-    }
-    void TearDown() override
-    {
-        ShellState& state = shell();
-        state.windowDpi = savedDpi_;
-        state.uiFont = std::move(savedFont_);
-        state.panelWindow = savedPanel_;
-        graphState() = savedGraphs_;
-        liveState() = savedLive_;
+        font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+        ASSERT_TRUE(font_) << "CreateFontW failed";
+        graphs_.font = font_.get();
+        graphs_.dpi = 96;
     }
 
     static void setValue(LoadGraph& graph, const wchar_t* text)
@@ -121,17 +102,14 @@ protected:
         graph.hasValue = true;
     }
 
-private:
-    int savedDpi_ = 96;
-    UniqueHFont savedFont_;
-    HWND savedPanel_ = nullptr;
-    GraphState savedGraphs_;
-    LiveState savedLive_;
+    UniqueHFont font_;
+    GraphState graphs_;
+    LiveState live_;
 };
 
 TEST_F(GraphPanel, StartUpLabelsAndColours)
 {
-    const GraphState& graphs = graphState();
+    const GraphState& graphs = graphs_;
     EXPECT_EQ(graphs.processorGraph.label, L"Processor");
     EXPECT_EQ(graphs.processorGraph.colour, kProcessorColour);
     EXPECT_EQ(graphs.memoryGraph.label, L"Memory");
@@ -143,14 +121,14 @@ TEST_F(GraphPanel, StartUpLabelsAndColours)
 
 TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
 {
-    GraphState& graphs = graphState();
-    LiveState& live = liveState();
+    GraphState& graphs = graphs_;
+    LiveState& live = live_;
     live.liveMemory.read = true;
     live.liveMemory.loadPercent = 37;
     live.liveMemory.inUse = 3ull << 30;
     live.liveMemory.totalPhysical = 8ull << 30;
 
-    updateGraphs();  // as at start-up: memory read, no load derived yet
+    updateGraphs(graphs_, live_);  // as at start-up: memory read, no load derived yet
     ASSERT_EQ(graphs.processorGraph.history.size(), 1u);
     EXPECT_FALSE(graphs.processorGraph.history[0].valid);
     EXPECT_EQ(graphs.processorGraph.history[0].percent, 0.0);
@@ -167,7 +145,7 @@ TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
     live.liveMemory = MemorySample{};
     live.liveMemory.loadPercent = 80;  // a failed sample's figures are never plotted
     live.liveMemory.reason = L"Access is denied. (error 5)";
-    updateGraphs();
+    updateGraphs(graphs_, live_);
     ASSERT_EQ(graphs.processorGraph.history.size(), 2u);
     EXPECT_TRUE(graphs.processorGraph.history[1].valid);
     EXPECT_EQ(graphs.processorGraph.history[1].percent, 12.34) << "kept unrounded";
@@ -182,39 +160,40 @@ TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
     live.liveLoad = LoadSample{};
     live.liveLoad.reason = L"no processor time passed between the two readings";
     live.liveMemory.reason.clear();
-    updateGraphs();
+    updateGraphs(graphs_, live_);
     EXPECT_EQ(graphs.processorGraph.valueText, L"(not measured: no processor time passed between the two readings)");
     EXPECT_FALSE(graphs.processorGraph.hasValue);
     EXPECT_EQ(graphs.memoryGraph.valueText, L"(could not read: reason unknown)");
 
     for (int tick = 0; tick < 200; ++tick) {
-        updateGraphs();
+        updateGraphs(graphs_, live_);
     }
     EXPECT_EQ(graphs.processorGraph.history.size(), 120u);
     EXPECT_EQ(graphs.memoryGraph.history.size(), 120u);
 }
 
-TEST_F(GraphPanel, TimerTickSamplesAndAddsOnePoint)
+TEST_F(GraphPanel, ASecondSampleAddsOneMeasuredPoint)
 {
-    takeFirstSamples();
-    updateGraphs();
+    takeFirstSamples(live_, sampleProcessorTimes);
+    updateGraphs(graphs_, live_);
     const ULONGLONG end = GetTickCount64() + 100;
     while (GetTickCount64() < end) {
     }
-    timerTick();
-    const GraphState& graphs = graphState();
+    takeLiveSamples(live_, sampleProcessorTimes);
+    updateGraphs(graphs_, live_);
+    const GraphState& graphs = graphs_;
     ASSERT_EQ(graphs.processorGraph.history.size(), 2u);
     EXPECT_FALSE(graphs.processorGraph.history[0].valid) << "start-up derives no load";
-    EXPECT_EQ(graphs.processorGraph.history[1].valid, liveState().liveLoad.measured);
-    EXPECT_TRUE(liveState().liveLoad.measured) << "100 ms passed between the readings";
-    EXPECT_EQ(graphs.processorGraph.hasValue, liveState().liveLoad.measured);
+    EXPECT_EQ(graphs.processorGraph.history[1].valid, live_.liveLoad.measured);
+    EXPECT_TRUE(live_.liveLoad.measured) << "100 ms passed between the readings";
+    EXPECT_EQ(graphs.processorGraph.hasValue, live_.liveLoad.measured);
     EXPECT_EQ(graphs.memoryGraph.history.size(), 2u);
     EXPECT_TRUE(graphs.memoryGraph.hasValue);
 }
 
 TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
 {
-    GraphState& graphs = graphState();
+    GraphState& graphs = graphs_;
     // Processor: two minutes at 50 percent, one line across the whole plot box.
     graphs.processorGraph.history.assign(120, GraphPoint{true, 50.0});
     setValue(graphs.processorGraph, L"50.0%");
@@ -227,7 +206,7 @@ TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
     Canvas canvas(940, 120);
     ASSERT_TRUE(canvas.ready());
     const HGDIOBJ fontBefore = GetCurrentObject(canvas.dc(), OBJ_FONT);
-    paintPanelInto(canvas.dc(), 940, 120);
+    paintPanelInto(canvas.dc(), 940, 120, graphs_);
     EXPECT_EQ(GetCurrentObject(canvas.dc(), OBJ_FONT), fontBefore) << "the DC's font is selected back";
 
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
@@ -292,7 +271,7 @@ TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
 // the newest column, after two a line whose last pixel is drawn too.
 TEST_F(GraphPanel, NewestPointIsDrawnInsideTheFrame)
 {
-    GraphState& graphs = graphState();
+    GraphState& graphs = graphs_;
     setValue(graphs.processorGraph, L"50.0%");
     // A rise to 100 percent: a pixel the line only passes by would not be (732, 6).
     const std::vector<std::vector<GraphPoint>> histories = {{{true, 100.0}}, {{true, 50.0}, {true, 100.0}}};
@@ -301,7 +280,7 @@ TEST_F(GraphPanel, NewestPointIsDrawnInsideTheFrame)
         graphs.processorGraph.history = history;
         Canvas canvas(940, 120);
         ASSERT_TRUE(canvas.ready());
-        paintPanelInto(canvas.dc(), 940, 120);
+        paintPanelInto(canvas.dc(), 940, 120, graphs_);
         // Processor plot box (82, 5) to (734, 55): the newest point is (732, 6).
         EXPECT_EQ(canvas.pixel(732, 6), kProcessorColour) << ticks << " tick(s)";
         EXPECT_EQ(canvas.count(kProcessorColour, 733, 0, 940, 60), 0) << ticks << " tick(s): nothing on or past the frame";
@@ -310,7 +289,7 @@ TEST_F(GraphPanel, NewestPointIsDrawnInsideTheFrame)
 
 TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
 {
-    GraphState& graphs = graphState();
+    GraphState& graphs = graphs_;
     graphs.processorGraph.history.assign(120, GraphPoint{true, 50.0});
     setValue(graphs.processorGraph, L"50.0%");
     graphs.memoryGraph.history.assign(120, GraphPoint{true, 70.0});
@@ -321,7 +300,7 @@ TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
     // Room for the value but not for a plot box.
     Canvas medium(250, 120);
     ASSERT_TRUE(medium.ready());
-    paintPanelInto(medium.dc(), 250, 120);
+    paintPanelInto(medium.dc(), 250, 120, graphs_);
     EXPECT_EQ(medium.count(kProcessorColour), 0);
     EXPECT_EQ(medium.count(kMemoryColour), 0);
     EXPECT_EQ(medium.count(shadow, 0, 0, 250, 119), 0) << "no frame";
@@ -331,7 +310,7 @@ TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
     // No plot area at all: only the labels.
     Canvas narrow(88, 120);
     ASSERT_TRUE(narrow.ready());
-    paintPanelInto(narrow.dc(), 88, 120);
+    paintPanelInto(narrow.dc(), 88, 120, graphs_);
     EXPECT_EQ(narrow.count(kProcessorColour), 0);
     EXPECT_EQ(narrow.count(kMemoryColour), 0);
     EXPECT_LT(narrow.count(window, 8, 0, 74, 60), 66 * 60) << "processor label";
@@ -341,14 +320,14 @@ TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
 
 TEST_F(GraphPanel, WithoutValueTheReasonTakesThePlotArea)
 {
-    GraphState& graphs = graphState();
+    GraphState& graphs = graphs_;
     graphs.processorGraph.history.assign(10, GraphPoint{false, 0.0});
     graphs.processorGraph.valueText = L"(not measured)";
     graphs.processorGraph.hasValue = false;
 
     Canvas canvas(940, 120);
     ASSERT_TRUE(canvas.ready());
-    paintPanelInto(canvas.dc(), 940, 120);
+    paintPanelInto(canvas.dc(), 940, 120, graphs_);
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     EXPECT_LT(canvas.count(window, 82, 5, 200, 25), 118 * 20) << "the reason starts at the plot area's top left";
@@ -359,10 +338,10 @@ TEST_F(GraphPanel, WithoutValueTheReasonTakesThePlotArea)
 
 TEST_F(GraphPanel, EmptyHistoryDrawsFrameAndGridOnly)
 {
-    setValue(graphState().processorGraph, L"0.0%");
+    setValue(graphs_.processorGraph, L"0.0%");
     Canvas canvas(940, 120);
     ASSERT_TRUE(canvas.ready());
-    paintPanelInto(canvas.dc(), 940, 120);
+    paintPanelInto(canvas.dc(), 940, 120, graphs_);
     EXPECT_EQ(canvas.pixel(82, 5), GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(canvas.pixel(400, 30), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(canvas.count(kProcessorColour), 0);
@@ -370,14 +349,14 @@ TEST_F(GraphPanel, EmptyHistoryDrawsFrameAndGridOnly)
 
 TEST_F(GraphPanel, ScalesWithDpi)
 {
-    shell().windowDpi = 144;
-    GraphState& graphs = graphState();
+    graphs_.dpi = 144;
+    GraphState& graphs = graphs_;
     graphs.memoryGraph.history = {GraphPoint{true, 0.0}};
     setValue(graphs.memoryGraph, L"0%");
 
     Canvas canvas(1410, 180);
     ASSERT_TRUE(canvas.ready());
-    paintPanelInto(canvas.dc(), 1410, 180);
+    paintPanelInto(canvas.dc(), 1410, 180, graphs_);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     EXPECT_EQ(canvas.count(shadow, 0, 179, 1410, 180), 1410) << "the separator";
     EXPECT_NE(canvas.pixel(5, 178), shadow) << "still one pixel high";
@@ -416,7 +395,7 @@ TEST_F(GraphPanel, WindowPaintsWithoutErasing)
     const ScopeExit unregister([] { UnregisterClassW(L"KORVANE_PANEL_TEST", GetModuleHandleW(nullptr)); });
 
     const HWND panel = CreateWindowExW(WS_EX_TOOLWINDOW, L"KORVANE_PANEL_TEST", L"", WS_POPUP, 0, 0, 400, 120, nullptr,
-                                       nullptr, GetModuleHandleW(nullptr), nullptr);
+                                       nullptr, GetModuleHandleW(nullptr), &graphs_);
     ASSERT_NE(panel, nullptr) << GetLastError();
     const ScopeExit destroy([panel] { DestroyWindow(panel); });
     ShowWindow(panel, SW_SHOWNOACTIVATE);
@@ -432,26 +411,29 @@ TEST_F(GraphPanel, WindowPaintsWithoutErasing)
         EXPECT_EQ(GetPixel(dc.get(), 200, 100), GetSysColor(COLOR_WINDOW));
     }
 
-    shell().panelWindow = panel;
+    // The font its parent hands it is the one it draws with.
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)), font_.get());
+    const UniqueHFont other(CreateFontW(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+    ASSERT_TRUE(other);
     paintCount = 0;
     eraseCount = 0;
-    updateGraphs();
+    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(other.get()), TRUE);
+    EXPECT_EQ(graphs_.font, other.get());
     RECT update{};
-    EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE)) << "the update invalidates the panel";
-    EXPECT_EQ(update.right, 400);
-    EXPECT_EQ(update.bottom, 120);
+    EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE)) << "a new font repaints the panel";
     UpdateWindow(panel);
     EXPECT_EQ(paintCount, 1);
     EXPECT_EQ(eraseCount, 0) << "invalidated without erasing";
-    shell().panelWindow = nullptr;
+    graphs_.font = font_.get();
 
     EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE) << "others go to DefWindowProcW";
 }
 
 TEST_F(GraphPanel, CostOfOneUpdateAndPaint)
 {
-    GraphState& graphs = graphState();
-    LiveState& live = liveState();
+    GraphState& graphs = graphs_;
+    LiveState& live = live_;
     live.liveMemory.read = true;
     live.liveMemory.totalPhysical = 16ull << 30;
     live.liveMemory.inUse = 9ull << 30;
@@ -459,7 +441,7 @@ TEST_F(GraphPanel, CostOfOneUpdateAndPaint)
     for (int second = 0; second < 120; ++second) {
         live.liveLoad.percent = (second * 37) % 101;
         live.liveMemory.loadPercent = static_cast<uint32_t>(40 + second % 20);
-        updateGraphs();
+        updateGraphs(graphs_, live_);
     }
     ASSERT_EQ(graphs.processorGraph.history.size(), 120u);
 
@@ -473,8 +455,8 @@ TEST_F(GraphPanel, CostOfOneUpdateAndPaint)
     constexpr int kRounds = 1000;
     for (int round = 0; round < kRounds; ++round) {
         live.liveLoad.percent = (round * 13) % 101;
-        updateGraphs();
-        paintPanelInto(canvas.dc(), 940, 120);
+        updateGraphs(graphs_, live_);
+        paintPanelInto(canvas.dc(), 940, 120, graphs_);
     }
     GdiFlush();
     QueryPerformanceCounter(&stop);

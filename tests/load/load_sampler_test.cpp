@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "load/memory_sample.h"
+#include "common/windows_failure.h"
+#include "report/memory_sample.h"
 #include "scan/host_file.h"
-#include "scan/windows_failure.h"
 
 namespace {
 
@@ -170,28 +170,17 @@ TEST(LoadSamplerOnThisMachine, MemoryMatchesTheHost)
                 static_cast<unsigned long long>(hostTotal));
 }
 
-// Each test starts from the state the program starts with and leaves it so.
+// Each test starts from the state the program starts with.
 class LiveSampling : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        liveState() = LiveState{};
-        savedSampler_ = processorTimesSampler();
-    }
-    void TearDown() override
-    {
-        processorTimesSampler() = savedSampler_;
-        liveState() = LiveState{};
-    }
-
-private:
-    ProcessorTimesSampler savedSampler_ = nullptr;
+    LiveState live_;
+    ProcessorTimesSampler sampler_ = sampleProcessorTimes;
 };
 
 TEST_F(LiveSampling, FirstSamplesDeriveNoLoadAndTicksDo)
 {
-    takeFirstSamples();
-    const LiveState& live = liveState();
+    takeFirstSamples(live_, sampler_);
+    const LiveState& live = live_;
     EXPECT_TRUE(live.havePreviousTimes);
     EXPECT_TRUE(live.previousTimes.read);
     EXPECT_FALSE(live.liveLoad.measured) << "start-up derives no load";
@@ -202,7 +191,7 @@ TEST_F(LiveSampling, FirstSamplesDeriveNoLoadAndTicksDo)
 
     const ProcessorTimes atStart = live.previousTimes;
     keepBusy(200);
-    takeLiveSamples();
+    takeLiveSamples(live_, sampler_);
     EXPECT_TRUE(live.liveLoad.measured) << std::string(live.liveLoad.reason.begin(), live.liveLoad.reason.end());
     EXPECT_GE(live.liveLoad.percent, 0.0);
     EXPECT_LE(live.liveLoad.percent, 100.0);
@@ -214,8 +203,8 @@ TEST_F(LiveSampling, FirstSamplesDeriveNoLoadAndTicksDo)
 
 TEST_F(LiveSampling, TickWithoutEarlierReadingDerivesNothing)
 {
-    takeLiveSamples();
-    const LiveState& live = liveState();
+    takeLiveSamples(live_, sampler_);
+    const LiveState& live = live_;
     EXPECT_FALSE(live.liveLoad.measured);
     EXPECT_TRUE(live.liveLoad.reason.empty());
     EXPECT_TRUE(live.havePreviousTimes) << "the tick's reading is the next tick's earlier one";
@@ -250,25 +239,25 @@ TEST_F(LiveSampling, FailedReadingSpoilsTwoLoadsInARow)
         readTimes(1'100, 2'200, 300),
         readTimes(1'400, 3'200, 1'300),
     };
-    processorTimesSampler() = &nextScriptedReading;
-    const LiveState& live = liveState();
+    sampler_ = &nextScriptedReading;
+    const LiveState& live = live_;
     const std::wstring denied = std::wstring(kCouldNotRead) + L"Access is denied. (error 5)";
 
-    takeFirstSamples();
+    takeFirstSamples(live_, sampler_);
     EXPECT_EQ(live.previousTimes.idle, 100u);
     EXPECT_FALSE(live.liveLoad.measured);
 
-    takeLiveSamples();
+    takeLiveSamples(live_, sampler_);
     EXPECT_FALSE(live.liveLoad.measured);
     EXPECT_EQ(live.liveLoad.reason, denied) << "the load ending with the failed reading";
     EXPECT_FALSE(live.previousTimes.read) << "a failed reading is kept as the earlier one";
 
-    takeLiveSamples();
+    takeLiveSamples(live_, sampler_);
     EXPECT_FALSE(live.liveLoad.measured);
     EXPECT_EQ(live.liveLoad.reason, denied) << "the load starting from the failed reading";
     EXPECT_EQ(live.previousTimes.kernel, 2'200u);
 
-    takeLiveSamples();
+    takeLiveSamples(live_, sampler_);
     ASSERT_TRUE(live.liveLoad.measured) << std::string(live.liveLoad.reason.begin(), live.liveLoad.reason.end());
     // idle 300, kernel 1000, user 1000: 1700 of 2000 busy.
     EXPECT_DOUBLE_EQ(live.liveLoad.percent, 85.0);

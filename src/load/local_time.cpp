@@ -1,4 +1,4 @@
-#include "app/local_time.h"
+#include "load/local_time.h"
 
 #include <windows.h>
 

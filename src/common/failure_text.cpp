@@ -1,4 +1,4 @@
-#include "scan/failure_text.h"
+#include "common/failure_text.h"
 
 #include "common/wide_format.h"
 

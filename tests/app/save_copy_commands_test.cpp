@@ -8,21 +8,16 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/report_view.h"
-#include "app/scan_coordination.h"
 #include "app/window_harness.h"
+#include "common/windows_failure.h"
 #include "export/csv_report.h"
-#include "load/load_sampler.h"
-#include "scan/scan_machine.h"
-#include "scan/windows_failure.h"
 #include "support/clipboard_text.h"
 
 namespace {
@@ -55,7 +50,7 @@ struct DialogScript {
     std::wstring answer;       // written into the buffer when accepting
     bool fillWholeBuffer = false;  // write nMaxFile characters without a terminator
     DWORD extendedError = 0;
-    void (*whileOpen)() = nullptr;  // runs while the "dialog" is open
+    std::function<void()> whileOpen;  // runs while the "dialog" is open
 };
 DialogScript dialog;
 
@@ -71,7 +66,7 @@ BOOL WINAPI scriptedSaveDialog(LPOPENFILENAMEW settings)
     }
     dialog.title = settings->lpstrTitle;
     dialog.defaultExtension = settings->lpstrDefExt;
-    if (dialog.whileOpen != nullptr) {
+    if (dialog.whileOpen) {
         dialog.whileOpen();
     }
     if (!dialog.accept) {
@@ -124,22 +119,20 @@ void putOnClipboard(const std::wstring& text)
     CloseClipboard();
 }
 
-void selectItem(int index, bool selected)
+void selectItem(HWND list, int index, bool selected)
 {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED;
     item.state = selected ? LVIS_SELECTED : 0;
-    SendMessageW(shell().reportList, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
-class SaveAndCopy : public ::testing::Test {
+class SaveAndCopy : public WindowTest {
 protected:
     void SetUp() override
     {
         shownMessages.clear();
         dialog = DialogScript{};
-        messageBoxFunction() = recordingMessageBox;
-        saveDialogCalls() = {scriptedSaveDialog, scriptedExtendedError};
         scanGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
         wchar_t temp[MAX_PATH]{};
@@ -151,11 +144,8 @@ protected:
     void TearDown() override
     {
         SetEvent(scanGate);
-        finishKorvaneAndDrain();
+        WindowTest::TearDown();
         CloseHandle(scanGate);
-        scanFunction() = scanMachine;
-        messageBoxFunction() = MessageBoxW;
-        saveDialogCalls() = {GetSaveFileNameW, CommDlgExtendedError};
 
         WIN32_FIND_DATAW found{};
         const HANDLE search = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
@@ -170,16 +160,21 @@ protected:
 
     void start(ScanFunction scan)
     {
-        scanFunction() = scan;
-        int exitCode = -1;
-        ASSERT_TRUE(startKorvane(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode));
+        MainWindowCalls calls;
+        calls.scan = scan;
+        calls.messageBox = recordingMessageBox;
+        calls.saveDialog = SaveDialogCalls{scriptedSaveDialog, scriptedExtendedError};
+        startWindow(calls);
+        if (HasFatalFailure()) {
+            return;
+        }
         if (scan == instantScan) {
-            ASSERT_TRUE(pumpUntil([] { return !scanState().scanThread; }));
-            ASSERT_TRUE(scanState().currentSnapshot);
+            ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
+            ASSERT_TRUE(app().scan.currentSnapshot);
         }
     }
 
-    static void command(WORD id) { SendMessageW(shell().mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void command(WORD id) { SendMessageW(app().handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
     std::wstring folder_;
 };
@@ -192,19 +187,19 @@ TEST_F(SaveAndCopy, SaveBeforeAnyScanResultOpensNoDialog)
     ASSERT_EQ(shownMessages.size(), 1u);
     EXPECT_EQ(shownMessages[0].text, L"Nothing has been read from this machine yet.");
     EXPECT_EQ(shownMessages[0].caption, L"Korvane");
-    EXPECT_EQ(shownMessages[0].owner, shell().mainWindow);
+    EXPECT_EQ(shownMessages[0].owner, app().handle());
     EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
 }
 
 TEST_F(SaveAndCopy, TheDialogIsSetUpAndACancelChangesNothing)
 {
     start(instantScan);
-    const std::wstring statusBefore = statusPart(1);
+    const std::wstring statusBefore = statusPart(app(), 1);
     command(IDM_SAVE_CSV);
 
     ASSERT_EQ(dialog.calls, 1);
     EXPECT_EQ(dialog.seen.lStructSize, sizeof(OPENFILENAMEW));
-    EXPECT_EQ(dialog.seen.hwndOwner, shell().mainWindow);
+    EXPECT_EQ(dialog.seen.hwndOwner, app().handle());
     EXPECT_EQ(dialog.seen.nMaxFile, 520u);
     EXPECT_EQ(dialog.seen.Flags, 0x8080Au);
     EXPECT_EQ(dialog.seen.lpstrInitialDir, nullptr);
@@ -216,14 +211,14 @@ TEST_F(SaveAndCopy, TheDialogIsSetUpAndACancelChangesNothing)
 
     // Cancelled (extended error 0): nothing shown, nothing written, status as it was.
     EXPECT_TRUE(shownMessages.empty());
-    EXPECT_EQ(statusPart(1), statusBefore);
+    EXPECT_EQ(statusPart(app(), 1), statusBefore);
     EXPECT_EQ(GetFileAttributesW((folder_ + L"\\Korvane.csv").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(SaveAndCopy, DialogFailuresAreReported)
 {
     start(instantScan);
-    const std::wstring statusBefore = statusPart(1);
+    const std::wstring statusBefore = statusPart(app(), 1);
     const struct {
         DWORD code;
         const wchar_t* words;
@@ -241,23 +236,15 @@ TEST_F(SaveAndCopy, DialogFailuresAreReported)
         EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
         EXPECT_EQ(shownMessages[0].caption, L"Korvane");
     }
-    EXPECT_EQ(statusPart(1), statusBefore);
-}
-
-// A scan result that arrives while the dialog is open must not change what is saved.
-void replaceSnapshotWhileOpen()
-{
-    auto other = std::make_unique<ScanSnapshot>();
-    other->computerName = readingOk(L"ARRIVED-LATER");
-    scanState().currentSnapshot = std::move(other);
+    EXPECT_EQ(statusPart(app(), 1), statusBefore);
 }
 
 TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
 {
     start(instantScan);
-    const LiveState& live = liveState();
+    const LiveState& live = app().live;
     const std::string expected = buildCsvReport(buildReportPage(
-        *scanState().currentSnapshot, live.liveMemory, live.liveLoad, scanState().scanTakenAt, live.liveTakenAt));
+        *app().scan.currentSnapshot, live.liveMemory, live.liveLoad, app().scan.scanTakenAt, live.liveTakenAt));
 
     // A target that exists already is replaced.
     const std::wstring path = folder_ + L"\\Report file.csv";
@@ -267,7 +254,12 @@ TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
     }
     dialog.accept = true;
     dialog.answer = path;
-    dialog.whileOpen = replaceSnapshotWhileOpen;
+    // A scan result that arrives while the dialog is open must not change what is saved.
+    dialog.whileOpen = [this] {
+        auto other = std::make_unique<ScanSnapshot>();
+        other->computerName = readingOk(L"ARRIVED-LATER");
+        app().scan.currentSnapshot = std::move(other);
+    };
     command(IDM_SAVE_CSV);
 
     EXPECT_TRUE(shownMessages.empty()) << (shownMessages.empty() ? "" : "shown: ") << shownMessages.size();
@@ -275,7 +267,7 @@ TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
     EXPECT_EQ(written, expected);
     EXPECT_NE(written.find("INSTANT-SCAN"), std::string::npos);
     EXPECT_EQ(written.find("ARRIVED-LATER"), std::string::npos);
-    EXPECT_EQ(statusPart(1), L"Saved " + path);
+    EXPECT_EQ(statusPart(app(), 1), L"Saved " + path);
     // No temporary file is left beside it.
     EXPECT_EQ(GetFileAttributesW((folder_ + L"\\~KV0000.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -283,7 +275,7 @@ TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
 TEST_F(SaveAndCopy, AFailedWriteIsReportedAndLeavesTheStatusAlone)
 {
     start(instantScan);
-    const std::wstring statusBefore = statusPart(1);
+    const std::wstring statusBefore = statusPart(app(), 1);
     dialog.accept = true;
     dialog.answer = folder_ + L"\\no such folder\\Korvane.csv";
     command(IDM_SAVE_CSV);
@@ -291,7 +283,7 @@ TEST_F(SaveAndCopy, AFailedWriteIsReportedAndLeavesTheStatusAlone)
     EXPECT_EQ(shownMessages[0].text,
               L"The file could not be written.\r\n\r\n" + windowsErrorMessage(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
-    EXPECT_EQ(statusPart(1), statusBefore);
+    EXPECT_EQ(statusPart(app(), 1), statusBefore);
 }
 
 TEST_F(SaveAndCopy, APathThatFillsTheWholeBufferIsCutAtItsEnd)
@@ -300,21 +292,22 @@ TEST_F(SaveAndCopy, APathThatFillsTheWholeBufferIsCutAtItsEnd)
     dialog.accept = true;
     dialog.fillWholeBuffer = true;
     std::wstring path;
-    ASSERT_TRUE(askSavePath(shell().mainWindow, path));
+    ASSERT_TRUE(askSavePath(CommandSite{app().handle(), recordingMessageBox, {}},
+                            SaveDialogCalls{scriptedSaveDialog, scriptedExtendedError}, path));
     EXPECT_EQ(path, std::wstring(519, L'x'));
 }
 
 TEST_F(SaveAndCopy, CopyPutsTheSelectedRowsInListOrder)
 {
     start(instantScan);
-    const auto rows = listRows();
+    const auto rows = listRows(app());
     ASSERT_GT(rows.size(), 8u);
 
     // Selected as 7, 2, 5: copied as 2, 5, 7, each ended by CR LF.
-    selectItem(-1, false);
-    selectItem(7, true);
-    selectItem(2, true);
-    selectItem(5, true);
+    selectItem(app().shell.reportList, -1, false);
+    selectItem(app().shell.reportList, 7, true);
+    selectItem(app().shell.reportList, 2, true);
+    selectItem(app().shell.reportList, 5, true);
     command(IDM_COPY_ROWS);
     EXPECT_TRUE(shownMessages.empty());
     const std::wstring expected = rows[2].first + L"\t" + rows[2].second + L"\r\n" + rows[5].first + L"\t" +
@@ -322,16 +315,16 @@ TEST_F(SaveAndCopy, CopyPutsTheSelectedRowsInListOrder)
     EXPECT_EQ(clipboardText(), expected);
 
     // Ctrl+C reaches the command through the accelerators while the list has the focus.
-    selectItem(-1, false);
-    selectItem(0, true);
+    selectItem(app().shell.reportList, -1, false);
+    selectItem(app().shell.reportList, 0, true);
     BYTE keys[256]{};
     ASSERT_TRUE(GetKeyboardState(keys));
     BYTE withControl[256];
     memcpy(withControl, keys, sizeof(keys));
     withControl[VK_CONTROL] = 0x80;
     SetKeyboardState(withControl);
-    MSG key{shell().reportList, WM_KEYDOWN, 'C', 0, 0, {}};
-    dispatchWindowMessage(key);
+    MSG key{app().shell.reportList, WM_KEYDOWN, 'C', 0, 0, {}};
+    app().dispatchMessage(key);
     SetKeyboardState(keys);
     EXPECT_EQ(clipboardText(), rows[0].first + L"\t" + rows[0].second + L"\r\n");
 }
@@ -340,7 +333,7 @@ TEST_F(SaveAndCopy, CopyWithNothingSelectedLeavesTheClipboardAlone)
 {
     start(instantScan);
     putOnClipboard(L"left alone");
-    selectItem(-1, false);
+    selectItem(app().shell.reportList, -1, false);
     command(IDM_COPY_ROWS);
     ASSERT_EQ(shownMessages.size(), 1u);
     EXPECT_EQ(shownMessages[0].text, L"Select one or more rows first.");
@@ -371,8 +364,8 @@ TEST_F(SaveAndCopy, AClipboardHeldElsewhereIsReported)
 {
     start(instantScan);
     putOnClipboard(L"still here");
-    selectItem(-1, false);
-    selectItem(1, true);
+    selectItem(app().shell.reportList, -1, false);
+    selectItem(app().shell.reportList, 1, true);
 
     ClipboardHolder holder;
     const HANDLE thread = CreateThread(nullptr, 0, holdClipboard, &holder, 0, nullptr);
@@ -442,9 +435,9 @@ void CALLBACK answerRealDialog(HWND, UINT, UINT_PTR timer, DWORD)
 TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
 {
     start(instantScan);
-    saveDialogCalls() = {GetSaveFileNameW, CommDlgExtendedError};
+    app().calls.saveDialog = SaveDialogCalls{};
 
-    const std::wstring statusBefore = statusPart(1);
+    const std::wstring statusBefore = statusPart(app(), 1);
     realDialogFound = false;
     realDialogLooks = 0;
     realDialogAnswer.clear();
@@ -452,7 +445,7 @@ TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
     command(IDM_SAVE_CSV);
     EXPECT_TRUE(realDialogFound);
     EXPECT_TRUE(shownMessages.empty());
-    EXPECT_EQ(statusPart(1), statusBefore);
+    EXPECT_EQ(statusPart(app(), 1), statusBefore);
 
     // A name typed without an extension gets ".csv" from the dialog.
     realDialogFound = false;
@@ -463,7 +456,7 @@ TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
     EXPECT_TRUE(realDialogFound);
     EXPECT_TRUE(shownMessages.empty()) << (shownMessages.empty() ? std::string() : "a message was shown");
     const std::wstring saved = folder_ + L"\\typed.csv";
-    EXPECT_EQ(statusPart(1), L"Saved " + saved);
+    EXPECT_EQ(statusPart(app(), 1), L"Saved " + saved);
     const std::string bytes = fileBytes(saved);
     ASSERT_GE(bytes.size(), 3u);
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
@@ -479,12 +472,12 @@ TEST_F(SaveAndCopy, RepeatedSavesAndCopiesLeaveNothingBehind)
     start(instantScan);
     dialog.accept = true;
     dialog.answer = folder_ + L"\\again.csv";
-    selectItem(-1, false);
-    selectItem(3, true);
-    selectItem(4, true);
-    const auto saveAndCopy = [] {
-        SendMessageW(shell().mainWindow, WM_COMMAND, MAKEWPARAM(IDM_SAVE_CSV, 0), 0);
-        SendMessageW(shell().mainWindow, WM_COMMAND, MAKEWPARAM(IDM_COPY_ROWS, 0), 0);
+    selectItem(app().shell.reportList, -1, false);
+    selectItem(app().shell.reportList, 3, true);
+    selectItem(app().shell.reportList, 4, true);
+    const auto saveAndCopy = [this] {
+        SendMessageW(app().handle(), WM_COMMAND, MAKEWPARAM(IDM_SAVE_CSV, 0), 0);
+        SendMessageW(app().handle(), WM_COMMAND, MAKEWPARAM(IDM_COPY_ROWS, 0), 0);
     };
     // Warm up: the clipboard and the file system keep a little once used.
     for (int i = 0; i < 5; ++i) {

@@ -1,4 +1,4 @@
-#include "load/memory_status.h"
+#include "report/memory_status.h"
 
 MemorySample memorySampleFromStatus(uint64_t totalPhysical, uint64_t availablePhysical, uint64_t commitTotal,
                                     uint64_t commitAvailable, uint32_t loadPercent)
