@@ -92,8 +92,22 @@ void MainWindow::readScreenDpi()
             shell.systemDpi = dpi;
         }
     }
-    shell.windowDpi = shell.systemDpi;
-    graphs.dpi = shell.windowDpi;
+    setWindowDpi(shell.systemDpi);
+}
+
+void MainWindow::setWindowDpi(int dpi)
+{
+    shell.windowDpi = dpi;
+    graphs.dpi = dpi;  // the panel paints with it
+}
+
+void MainWindow::refreshGraphs()
+{
+    updateGraphs(graphs, live);
+    if (shell.panelWindow != nullptr) {
+        // No erase: the paint covers every pixel, so the panel does not flicker.
+        InvalidateRect(shell.panelWindow, nullptr, FALSE);
+    }
 }
 
 void MainWindow::readBaseFont()
@@ -271,11 +285,7 @@ void MainWindow::onTick()
 {
     takeLiveSamples(live, calls.sampleProcessorTimes);
     updateLiveRows(*this);
-    updateGraphs(graphs, live);
-    if (shell.panelWindow != nullptr) {
-        // No erase: the paint covers every pixel, so the panel does not flicker.
-        InvalidateRect(shell.panelWindow, nullptr, FALSE);
-    }
+    refreshGraphs();
     showCompleteness(*this);
 }
 
@@ -292,8 +302,7 @@ void MainWindow::onTimer(WPARAM id)
 void MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam)
 {
     const int dpi = LOWORD(wParam);
-    shell.windowDpi = dpi != 0 ? dpi : 96;
-    graphs.dpi = shell.windowDpi;
+    setWindowDpi(dpi != 0 ? dpi : 96);
     createUiFont(*this);
     if (lParam != 0) {
         const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
@@ -351,8 +360,7 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
     UpdateWindow(window);
 
     takeFirstSamples(live, calls.sampleProcessorTimes);
-    updateGraphs(graphs, live);
-    InvalidateRect(shell.panelWindow, nullptr, FALSE);
+    refreshGraphs();
     startScan(*this);
     SetTimer(window, IDT_SAMPLE, kSampleMilliseconds, nullptr);
     return true;

@@ -75,6 +75,10 @@ private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void readScreenDpi();
+    // The window's DPI, for the layout and for the panel's painting.
+    void setWindowDpi(int dpi);
+    // One more second in both graphs, and the panel repainted.
+    void refreshGraphs();
     void readBaseFont();
     [[nodiscard]] bool registerClasses();
     LRESULT onCreate();
