@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include <objbase.h>
+
+// Joins the calling thread to a COM apartment for the guard's life. Every
+// successful CoInitializeEx, S_FALSE (the thread was in that apartment
+// already) included, is paired with a CoUninitialize; a failed one, such as
+// RPC_E_CHANGED_MODE on a thread in the other kind of apartment, is not, or
+// it would end an apartment that someone else joined.
+class ComApartment {
+public:
+    explicit ComApartment(DWORD mode) noexcept : result_(CoInitializeEx(nullptr, mode)) {}
+    ~ComApartment()
+    {
+        if (SUCCEEDED(result_)) {
+            CoUninitialize();
+        }
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+    [[nodiscard]] HRESULT result() const noexcept { return result_; }
+
+private:
+    HRESULT result_;
+};
