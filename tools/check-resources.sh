@@ -2,7 +2,7 @@
 # Check the resources and imports of a built korvane.exe:
 #   - RT_MANIFEST (24) id 1, the only manifest, well-formed XML with the
 #     assembly identity, Common Controls 6, asInvoker, the four supportedOS
-#     ids, per-monitor DPI awareness and long-path awareness;
+#     ids, per-monitor DPI awareness (V2, then V1) and long-path awareness;
 #   - RT_GROUP_ICON (14) id 101 with one 32x32 entry of 8 bits per pixel, and
 #     the RT_ICON it names really is a 32x32, 256-colour bitmap with a mask;
 #   - RT_VERSION (16) with file and product version VERSION in the fixed part
@@ -114,7 +114,7 @@ if wrestool -x --raw --type=24 --name=1 "$exe" >"$manifest" 2>/dev/null && [[ -s
     expect 'supportedOS Windows 10/11' "$supported[@Id='{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}']"
     settings="$root/$(el application "$asm3")/$(el windowsSettings "$asm3")"
     expect 'dpiAware true/pm' "$settings/$(el dpiAware "$ws2005")[normalize-space()='true/pm']"
-    expect 'dpiAwareness PerMonitorV2' "$settings/$(el dpiAwareness "$ws2016")[normalize-space()='PerMonitorV2']"
+    expect 'dpiAwareness PerMonitorV2, PerMonitor' "$settings/$(el dpiAwareness "$ws2016")[normalize-space()='PerMonitorV2, PerMonitor']"
     expect 'longPathAware true' "$settings/$(el longPathAware "$ws2016")[normalize-space()='true']"
   else
     cat "$work/xml.err"
