@@ -25,6 +25,16 @@ HWND createChild(const ShellState& state, const wchar_t* className, DWORD exStyl
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), state.instance, parameter);
 }
 
+// The vertical scroll bar's width at the window's DPI; where Windows has no
+// GetSystemMetricsForDpi, only the system DPI's is known.
+int scrollBarWidth(const DpiCalls& calls, int dpi)
+{
+    if (calls.getSystemMetricsForDpi != nullptr) {
+        return calls.getSystemMetricsForDpi(SM_CXVSCROLL, static_cast<UINT>(dpi));
+    }
+    return GetSystemMetrics(SM_CXVSCROLL);
+}
+
 void insertColumn(HWND list, int index, const wchar_t* text, int width)
 {
     LVCOLUMNW column{};
@@ -124,9 +134,9 @@ void layoutChildren(MainWindow& app, int width, int height)
     RECT listClient{};
     GetClientRect(state.reportList, &listClient);
     const int itemWidth = app.scaled(kItemColumnWidth96);
-    const int valueWidth =
-        std::max(static_cast<int>(listClient.right) - app.scaled(kColumnSlack96) - itemWidth - GetSystemMetrics(SM_CXVSCROLL),
-                 app.scaled(kValueColumnMinimum96));
+    const int valueWidth = std::max(static_cast<int>(listClient.right) - app.scaled(kColumnSlack96) - itemWidth -
+                                        scrollBarWidth(app.calls.dpi, state.windowDpi),
+                                    app.scaled(kValueColumnMinimum96));
     SendMessageW(state.reportList, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(itemWidth, 0));
     SendMessageW(state.reportList, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(valueWidth, 0));
 }

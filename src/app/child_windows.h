@@ -2,7 +2,21 @@
 
 #include <windows.h>
 
+#include "common/system_function.h"
+
 class MainWindow;
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND window);
+using GetSystemMetricsForDpiFunction = int(WINAPI*)(int index, UINT dpi);
+
+// The DPI calls of Windows 10 1607 and later, looked up at run time: null on
+// older Windows, which has only the system DPI.
+struct DpiCalls {
+    GetDpiForWindowFunction getDpiForWindow =
+        findSystemFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
+    GetSystemMetricsForDpiFunction getSystemMetricsForDpi =
+        findSystemFunction<GetSystemMetricsForDpiFunction>(L"user32.dll", "GetSystemMetricsForDpi");
+};
 
 // The panel, the report list and the status bar, with the list prepared.
 [[nodiscard]] bool createChildWindows(MainWindow& app);

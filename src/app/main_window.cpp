@@ -302,15 +302,40 @@ void MainWindow::onTimer(WPARAM id)
 void MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam)
 {
     const int dpi = LOWORD(wParam);
-    setWindowDpi(dpi != 0 ? dpi : 96);
+    applyDpi(dpi != 0 ? dpi : 96, reinterpret_cast<const RECT*>(lParam));
+}
+
+void MainWindow::applyDpi(int dpi, const RECT* bounds)
+{
+    setWindowDpi(dpi);
     createUiFont(*this);
-    if (lParam != 0) {
-        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(shell.mainWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (bounds != nullptr) {
+        SetWindowPos(shell.mainWindow, nullptr, bounds->left, bounds->top, bounds->right - bounds->left,
+                     bounds->bottom - bounds->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     layoutWindow(*this);
     InvalidateRect(shell.panelWindow, nullptr, TRUE);
+}
+
+// A per-monitor aware window is made at the DPI of the monitor it lands on,
+// and WM_DPICHANGED comes only when that DPI changes later: a monitor (or a
+// scale changed since sign-in) unlike the system DPI is noticed here or not
+// until the window moves to another monitor.
+void MainWindow::adoptCreatedWindowDpi()
+{
+    if (calls.dpi.getDpiForWindow == nullptr) {
+        return;  // before Windows 10 1607: every window has the system DPI
+    }
+    const int dpi = static_cast<int>(calls.dpi.getDpiForWindow(shell.mainWindow));
+    const int made = shell.windowDpi;
+    if (dpi <= 0 || dpi == made) {
+        return;
+    }
+    RECT bounds{};
+    GetWindowRect(shell.mainWindow, &bounds);
+    bounds.right = bounds.left + MulDiv(bounds.right - bounds.left, dpi, made);
+    bounds.bottom = bounds.top + MulDiv(bounds.bottom - bounds.top, dpi, made);
+    applyDpi(dpi, &bounds);
 }
 
 bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
@@ -349,6 +374,8 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
         exitCode = 1;
         return false;
     }
+
+    adoptCreatedWindowDpi();
 
     ACCEL keys[] = {
         {FVIRTKEY, VK_F5, IDM_REFRESH},

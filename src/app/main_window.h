@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/app_state.h"
+#include "app/child_windows.h"
 #include "app/power_actions.h"
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
@@ -22,8 +23,8 @@ using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR,
 
 // The Windows calls the main window makes that tests must replace: a real
 // scan is slow, a real message box, Save As dialog or browser waits for a
-// user, and ExitWindowsEx must never run from a test. The real ones unless
-// given others.
+// user, ExitWindowsEx must never run from a test, and a test screen has only
+// the system DPI. The real ones unless given others.
 struct MainWindowCalls {
     ScanFunction scan = scanMachine;
     ScanResultPoster postScanResult = PostMessageW;
@@ -32,6 +33,7 @@ struct MainWindowCalls {
     ShellExecuteFunction shellExecute = ShellExecuteW;
     PowerCalls power = windowsPowerCalls();
     SaveDialogCalls saveDialog;
+    DpiCalls dpi;
 };
 
 // Korvane's main window and everything the window thread keeps for it, one
@@ -89,6 +91,11 @@ private:
     void onTimer(WPARAM id);
     void onTick();
     void onDpiChanged(WPARAM wParam, LPARAM lParam);
+    // What a DPI change does: font, layout and the panel at the new DPI, and
+    // the window moved to `bounds` when there are any.
+    void applyDpi(int dpi, const RECT* bounds);
+    // The DPI Windows made the window at, if it is not the system DPI.
+    void adoptCreatedWindowDpi();
     void toggleAlwaysOnTop();
     void openWebPage();
     void saveAsCsv();

@@ -367,6 +367,81 @@ TEST_F(KorvaneWindow, AWindowThatCannotBeMadeIsReportedAndExitsWithOne)
     EXPECT_FALSE(app().scan.scanThread) << "no scan starts without a window";
 }
 
+// The Value column's width at `dpi`: what the list has inside less the Item
+// column, the slack and a vertical scroll bar as wide as at that DPI.
+int expectedValueWidth(const MainWindow& app, int dpi)
+{
+    const GetSystemMetricsForDpiFunction forDpi = DpiCalls{}.getSystemMetricsForDpi;
+    const int scrollBar = forDpi != nullptr ? forDpi(SM_CXVSCROLL, static_cast<UINT>(dpi))
+                                            : GetSystemMetrics(SM_CXVSCROLL);
+    RECT inside{};
+    GetClientRect(app.shell.reportList, &inside);
+    return std::max(static_cast<int>(inside.right) - MulDiv(4, dpi, 96) - MulDiv(215, dpi, 96) - scrollBar,
+                    MulDiv(200, dpi, 96));
+}
+
+// What GetDpiForWindow answers for the new window, and where that window was
+// when it asked.
+UINT createdWindowDpi = 0;
+RECT boundsWhenAsked{};
+
+UINT WINAPI fakeDpiForWindow(HWND window)
+{
+    GetWindowRect(window, &boundsWhenAsked);
+    return createdWindowDpi;
+}
+
+// Windows makes the window at its monitor's DPI and sends no WM_DPICHANGED
+// for it; where it cannot tell, the system DPI stays.
+TEST_F(KorvaneWindow, OpensAtTheDpiItWasMadeAt)
+{
+    const struct {
+        const char* windows;
+        GetDpiForWindowFunction getDpiForWindow;
+        UINT answer;
+        int dpi;
+    } cases[] = {
+        {"a monitor of 144 DPI", fakeDpiForWindow, 144, 144},
+        {"GetDpiForWindow fails", fakeDpiForWindow, 0, 96},
+        {"no GetDpiForWindow", nullptr, 0, 96},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.windows);
+        createdWindowDpi = c.answer;
+        boundsWhenAsked = RECT{};
+        MainWindowCalls calls;
+        calls.dpi.getDpiForWindow = c.getDpiForWindow;
+        start(gatedScan, calls);
+        ASSERT_EQ(app().shell.systemDpi, 96) << "the test display is expected at 96 DPI";
+
+        EXPECT_EQ(app().shell.windowDpi, c.dpi);
+        RECT panel{};
+        GetWindowRect(app().shell.panelWindow, &panel);
+        EXPECT_EQ(panel.bottom - panel.top, MulDiv(120, c.dpi, 96));
+        EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(215, c.dpi, 96));
+        EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 1, 0), expectedValueWidth(app(), c.dpi));
+        LOGFONTW made{};
+        ASSERT_NE(GetObjectW(app().shell.uiFont.get(), sizeof(made), &made), 0);
+        EXPECT_EQ(made.lfHeight, MulDiv(app().shell.baseFont.lfHeight, c.dpi, app().shell.systemDpi));
+        if (c.getDpiForWindow != nullptr) {
+            // Grown from its top-left corner, as far as the screen lets a window grow.
+            RECT outer{};
+            GetWindowRect(window(), &outer);
+            EXPECT_EQ(outer.left, boundsWhenAsked.left);
+            EXPECT_EQ(outer.top, boundsWhenAsked.top);
+            EXPECT_EQ(outer.right - outer.left,
+                      std::min(MulDiv(boundsWhenAsked.right - boundsWhenAsked.left, c.dpi, 96),
+                               GetSystemMetrics(SM_CXMAXTRACK)));
+            EXPECT_EQ(outer.bottom - outer.top,
+                      std::min(MulDiv(boundsWhenAsked.bottom - boundsWhenAsked.top, c.dpi, 96),
+                               GetSystemMetrics(SM_CYMAXTRACK)));
+        }
+        SetEvent(scanGate);
+        endWindow();
+        ResetEvent(scanGate);
+    }
+}
+
 TEST_F(KorvaneWindow, MinimumSizeAndDpiChangesScaleEverything)
 {
     start(gatedScan);
@@ -390,7 +465,7 @@ TEST_F(KorvaneWindow, MinimumSizeAndDpiChangesScaleEverything)
     GetWindowRect(app().shell.panelWindow, &panel);
     EXPECT_EQ(panel.bottom - panel.top, 180);
     EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(215, 144, 96));
-    EXPECT_GE(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 1, 0), 300);
+    EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 1, 0), expectedValueWidth(app(), 144));
     SendMessageW(window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, 840);
     EXPECT_EQ(info.ptMinTrackSize.y, 540);
