@@ -367,6 +367,8 @@ TEST_F(KorvaneWindow, AWindowThatCannotBeMadeIsReportedAndExitsWithOne)
     EXPECT_FALSE(app().scan.scanThread) << "no scan starts without a window";
 }
 
+namespace {
+
 // The Value column's width at `dpi`: what the list has inside less the Item
 // column, the slack and a vertical scroll bar as wide as at that DPI.
 int expectedValueWidth(const MainWindow& app, int dpi)
@@ -390,6 +392,8 @@ UINT WINAPI fakeDpiForWindow(HWND window)
     GetWindowRect(window, &boundsWhenAsked);
     return createdWindowDpi;
 }
+
+}  // namespace
 
 // Windows makes the window at its monitor's DPI and sends no WM_DPICHANGED
 // for it; where it cannot tell, the system DPI stays.
