@@ -78,6 +78,17 @@ int gridLineY(PixelBox box, int k)
     return box.bottom - mulDivRounded(height - 2, k, 4) - 1;
 }
 
+int plotPenWidth(int dpi)
+{
+    return std::max(1, scaledAt(1, dpi));
+}
+
+PixelBox lineBox(PixelBox box, int penWidth)
+{
+    const int reach = std::max(0, penWidth - 1);
+    return PixelBox{box.left + reach, box.top + reach, box.right - reach, box.bottom - reach};
+}
+
 PixelPoint plotPixel(PixelBox box, size_t index, size_t count, double percent)
 {
     const int width = box.right - box.left;

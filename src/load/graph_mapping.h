@@ -61,6 +61,15 @@ struct GraphLayout {
 // The row of grid line k (1, 2, 3 for 25, 50, 75 percent).
 [[nodiscard]] int gridLineY(PixelBox box, int k);
 
+// The width of the line's pen at `dpi`: one pixel at 96 DPI, never less.
+[[nodiscard]] int plotPenWidth(int dpi);
+
+// The box to map the line's points into so that a pen `penWidth` wide, drawn
+// through them, stays off the frame of `box`. GDI centres a wide pen on the
+// point and may give the odd pixel to either side, so the box shrinks by
+// penWidth - 1 on every side; a one-pixel pen keeps the box as it is.
+[[nodiscard]] PixelBox lineBox(PixelBox box, int penWidth);
+
 // The pixel of the point at `index` of `count` (0 is the oldest), inside the
 // box's frame. The newest point sits just left of the right frame line; the
 // horizontal scale is fixed by the capacity, so a young history fills only the

@@ -33,7 +33,6 @@ GraphState::GraphState()
 
 void updateGraphs(GraphState& graphs, const LiveState& live)
 {
-
     appendGraphPoint(graphs.processorGraph.history, loadGraphPoint(live.liveLoad));
     graphs.processorGraph.valueText = loadText(live.liveLoad);
     graphs.processorGraph.hasValue = live.liveLoad.measured;
@@ -164,10 +163,7 @@ void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi)
     if (graph.history.empty()) {
         return;
     }
-    int penWidth = scaledAt(1, dpi);
-    if (penWidth <= 0) {
-        penWidth = 1;
-    }
+    const int penWidth = plotPenWidth(dpi);
     // Destroyed in reverse: the brush, then the old pen back, then the pen.
     const UniqueHPen dataPen(CreatePen(PS_SOLID, penWidth, graph.colour));
     if (!dataPen) {
@@ -178,7 +174,9 @@ void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi)
     const int dotSize = scaledAt(2, dpi);
 
     std::vector<POINT> line;
-    for (const std::vector<PixelPoint>& run : plotRuns(plotBox, graph.history)) {
+    // From 144 DPI the pen is wider than a pixel and would paint over the
+    // frame at 0 and 100 percent and at the oldest second.
+    for (const std::vector<PixelPoint>& run : plotRuns(lineBox(plotBox, penWidth), graph.history)) {
         if (run.size() >= 2) {
             line.clear();
             for (const PixelPoint& point : run) {
