@@ -33,6 +33,14 @@ std::wstring memoryGraphText(const MemorySample& memory)
            byteSizeText(memory.totalPhysical);
 }
 
+std::wstring graphPanelName(const LoadSample& load, const MemorySample& memory)
+{
+    const std::wstring processor = load.measured ? percentText(load.percent, 0) : L"not measured";
+    const std::wstring inUse =
+        memory.read ? percentText(static_cast<double>(memory.loadPercent), 0) : L"could not be read";
+    return L"Processor load " + processor + L", memory in use " + inUse;
+}
+
 GraphLayout graphLayout(PixelBox area, int dpi, bool hasValue)
 {
     const int margin = scaledAt(8, dpi);

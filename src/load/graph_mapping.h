@@ -42,6 +42,12 @@ void appendGraphPoint(std::vector<GraphPoint>& history, GraphPoint point);
 // one computed here), otherwise why the memory could not be read.
 [[nodiscard]] std::wstring memoryGraphText(const MemorySample& memory);
 
+// The panel's name for screen readers: the figures the graphs show, in
+// whole percent so that it changes less often than the painted value, e.g.
+// "Processor load 23%, memory in use 41%". A figure without a value says so
+// ("not measured", "could not be read"); the reasons stay in the report.
+[[nodiscard]] std::wstring graphPanelName(const LoadSample& load, const MemorySample& memory);
+
 // The boxes of one graph in its half of the panel. The value box and the plot
 // box exist only when the graph has a value to show.
 struct GraphLayout {

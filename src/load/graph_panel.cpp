@@ -40,6 +40,30 @@ void updateGraphs(GraphState& graphs, const LiveState& live)
     appendGraphPoint(graphs.memoryGraph.history, memoryGraphPoint(live.liveMemory));
     graphs.memoryGraph.valueText = memoryGraphText(live.liveMemory);
     graphs.memoryGraph.hasValue = live.liveMemory.read;
+
+    graphs.panelName = graphPanelName(live.liveLoad, live.liveMemory);
+}
+
+void showGraphs(HWND panel, const GraphState& graphs, const PanelNameCalls& calls)
+{
+    if (panel == nullptr) {
+        return;
+    }
+    // No erase: the paint covers every pixel, so the panel does not flicker.
+    InvalidateRect(panel, nullptr, FALSE);
+
+    // The panel paints itself and never draws its window text, so the text
+    // is free to carry the name. Said again only when it changed: a screen
+    // reader would otherwise repeat the same figures every second.
+    const int length = GetWindowTextLengthW(panel);
+    std::wstring current(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    current.resize(static_cast<size_t>(GetWindowTextW(panel, current.data(), static_cast<int>(current.size()))));
+    if (current == graphs.panelName) {
+        return;
+    }
+    if (calls.setWindowText(panel, graphs.panelName.c_str())) {
+        calls.notifyWinEvent(EVENT_OBJECT_NAMECHANGE, panel, OBJID_WINDOW, CHILDID_SELF);
+    }
 }
 
 LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -498,6 +498,99 @@ TEST_F(GraphPanel, WindowPaintsWithoutErasing)
     EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE) << "others go to DefWindowProcW";
 }
 
+// What the panel told screen readers.
+struct NameEvent {
+    DWORD event;
+    HWND window;
+    LONG object;
+    LONG child;
+};
+std::vector<NameEvent> nameEvents;
+int nameSets = 0;
+
+BOOL WINAPI countedSetWindowText(HWND window, LPCWSTR text)
+{
+    ++nameSets;
+    return SetWindowTextW(window, text);
+}
+
+VOID WINAPI recordedNotifyWinEvent(DWORD event, HWND window, LONG object, LONG child)
+{
+    nameEvents.push_back({event, window, object, child});
+}
+
+// The window's client area, pixel by pixel.
+std::vector<COLORREF> windowPixels(HWND window, int width, int height)
+{
+    Canvas canvas(width, height);
+    const WindowDc dc(window);
+    std::vector<COLORREF> pixels;
+    if (!canvas.ready() || dc.get() == nullptr || !BitBlt(canvas.dc(), 0, 0, width, height, dc.get(), 0, 0, SRCCOPY)) {
+        return pixels;
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixels.push_back(canvas.pixel(x, y));
+        }
+    }
+    return pixels;
+}
+
+std::wstring windowText(HWND window)
+{
+    wchar_t text[128]{};
+    GetWindowTextW(window, text, 128);
+    return text;
+}
+
+// Screen readers hear the figures sighted users see: the panel's window text
+// carries them, set and announced only when the words change, and the panel,
+// which paints itself, looks exactly the same whatever its text.
+TEST_F(GraphPanel, NameCarriesTheFiguresAndChangesNoPixel)
+{
+    const HWND panel = showPanel();
+    ASSERT_NE(panel, nullptr) << GetLastError();
+    const PanelNameCalls calls{countedSetWindowText, recordedNotifyWinEvent};
+    nameEvents.clear();
+    nameSets = 0;
+
+    live_.liveMemory.read = true;
+    live_.liveMemory.loadPercent = 41;
+    live_.liveLoad.measured = true;
+    live_.liveLoad.percent = 23.4;
+    updateGraphs(graphs_, live_);
+    showGraphs(panel, graphs_, calls);
+    EXPECT_EQ(windowText(panel), L"Processor load 23%, memory in use 41%");
+    ASSERT_EQ(nameEvents.size(), 1u);
+    EXPECT_EQ(nameEvents[0].event, static_cast<DWORD>(EVENT_OBJECT_NAMECHANGE));
+    EXPECT_EQ(nameEvents[0].window, panel);
+    EXPECT_EQ(nameEvents[0].object, OBJID_WINDOW);
+    EXPECT_EQ(nameEvents[0].child, CHILDID_SELF);
+
+    live_.liveLoad.percent = 22.6;  // the same words
+    updateGraphs(graphs_, live_);
+    showGraphs(panel, graphs_, calls);
+    EXPECT_EQ(nameSets, 1) << "an unchanged name is not set again";
+    EXPECT_EQ(nameEvents.size(), 1u) << "nor announced again";
+
+    live_.liveLoad = LoadSample{};
+    updateGraphs(graphs_, live_);
+    showGraphs(panel, graphs_, calls);
+    EXPECT_EQ(windowText(panel), L"Processor load not measured, memory in use 41%");
+    EXPECT_EQ(nameEvents.size(), 2u);
+
+    // Only the text changes between the two pictures.
+    UpdateWindow(panel);
+    const std::vector<COLORREF> before = windowPixels(panel, 400, 120);
+    ASSERT_EQ(before.size(), 400u * 120u);
+    EXPECT_EQ(before[119 * 400 + 200], GetSysColor(COLOR_BTNSHADOW)) << "the panel's own picture";
+    graphs_.panelName = L"Processor load 100%, memory in use 100%";
+    showGraphs(panel, graphs_, calls);
+    EXPECT_EQ(windowText(panel), graphs_.panelName);
+    UpdateWindow(panel);
+    EXPECT_TRUE(windowPixels(panel, 400, 120) == before) << "the window text is not drawn";
+}
+
 TEST_F(GraphPanel, CostOfOneUpdateAndPaint)
 {
     GraphState& graphs = graphs_;

@@ -285,4 +285,24 @@ TEST(GraphMapping, WidePensStayInsideTheFrame)
     EXPECT_TRUE(sameBox(same, box)) << boxText(same);
 }
 
+TEST(GraphHistory, PanelNameSaysTheFigures)
+{
+    LoadSample load;
+    load.measured = true;
+    load.percent = 23.4;
+    MemorySample memory;
+    memory.read = true;
+    memory.loadPercent = 41;
+    EXPECT_EQ(graphPanelName(load, memory), L"Processor load 23%, memory in use 41%");
+    load.percent = 99.6;
+    EXPECT_EQ(graphPanelName(load, memory), L"Processor load 100%, memory in use 41%");
+
+    load = LoadSample{};
+    load.reason = L"no processor time passed between the two readings";
+    memory = MemorySample{};
+    memory.loadPercent = 80;  // a failed sample's figure is never said
+    memory.reason = L"Access is denied. (error 5)";
+    EXPECT_EQ(graphPanelName(load, memory), L"Processor load not measured, memory in use could not be read");
+}
+
 }  // namespace
