@@ -104,10 +104,7 @@ void MainWindow::setWindowDpi(int dpi)
 void MainWindow::refreshGraphs()
 {
     updateGraphs(graphs, live);
-    if (shell.panelWindow != nullptr) {
-        // No erase: the paint covers every pixel, so the panel does not flicker.
-        InvalidateRect(shell.panelWindow, nullptr, FALSE);
-    }
+    showGraphs(shell.panelWindow, graphs);
 }
 
 void MainWindow::readBaseFont()

@@ -37,6 +37,33 @@ bool writeAll(const FileCalls& calls, HANDLE file, std::string_view data, DWORD&
     return true;
 }
 
+// A scanner or the search indexer opens a file the moment it is closed; while
+// it reads, the rename fails with one of these codes and works a moment later.
+// Bounded: five attempts 50 ms apart hold the window thread at most 200 ms.
+constexpr int kMoveAttempts = 5;
+constexpr DWORD kMoveRetryDelayMs = 50;
+
+bool mayPassSoon(DWORD code)
+{
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED;
+}
+
+// Moves `from` over `to`. On failure returns false with the last error of the
+// final attempt in `error`.
+bool moveOver(const FileCalls& calls, const std::wstring& from, const std::wstring& to, DWORD& error)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (calls.moveFile(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            return true;
+        }
+        error = GetLastError();
+        if (attempt == kMoveAttempts || !mayPassSoon(error)) {
+            return false;
+        }
+        calls.sleep(kMoveRetryDelayMs);
+    }
+}
+
 // A write that "succeeded" with nothing written may leave no error code; the
 // user must not read "The operation completed successfully." as the reason.
 DWORD failureCode(DWORD code)
@@ -48,7 +75,7 @@ DWORD failureCode(DWORD code)
 
 const FileCalls& realFileCalls()
 {
-    static const FileCalls calls{CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW};
+    static const FileCalls calls{CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW, Sleep};
     return calls;
 }
 
@@ -87,9 +114,9 @@ bool replaceFileSafely(const std::wstring& target, std::string_view data, std::w
         }
         file.reset();
 
-        if (!calls.moveFile(candidate.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            const DWORD code = GetLastError();
-            errorText = windowsErrorMessage(code);
+        DWORD moveError = 0;
+        if (!moveOver(calls, candidate, target, moveError)) {
+            errorText = windowsErrorMessage(moveError);
             DeleteFileW(candidate.c_str());
             return false;
         }

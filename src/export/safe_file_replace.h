@@ -18,9 +18,10 @@ struct FileCalls {
     decltype(&WriteFile) writeFile;
     decltype(&FlushFileBuffers) flushFile;
     decltype(&MoveFileExW) moveFile;
+    decltype(&Sleep) sleep;  // between the attempts of a refused move
 };
 
-// CreateFileW, WriteFile, FlushFileBuffers and MoveFileExW themselves.
+// CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW and Sleep themselves.
 [[nodiscard]] const FileCalls& realFileCalls();
 
 [[nodiscard]] bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText,

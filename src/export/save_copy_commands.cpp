@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/scope_exit.h"
 #include "common/unique_resource.h"
 #include "common/windows_failure.h"
 #include "export/csv_report.h"
@@ -21,15 +22,36 @@ constexpr wchar_t kFilter[] = L"CSV file (*.csv)\0*.csv\0All files (*.*)\0*.*\0"
 
 enum class ClipboardOutcome { Done, NotOpened, NotAccepted };
 
+// Another program (a clipboard manager, a remote desktop client) may hold the
+// clipboard open for a moment. Windows does not say which error that leaves,
+// so every failure is tried again: five attempts 50 ms apart.
+constexpr int kOpenAttempts = 5;
+constexpr DWORD kOpenRetryDelayMs = 50;
+
+// False with the last error of the final attempt in `error`.
+bool openClipboardSoon(const ClipboardCalls& calls, HWND owner, DWORD& error)
+{
+    for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
+        if (attempt > 1) {
+            calls.sleep(kOpenRetryDelayMs);
+        }
+        if (calls.openClipboard(owner)) {
+            return true;
+        }
+        error = GetLastError();
+    }
+    return false;
+}
+
 // Everything between opening and closing the clipboard; the caller shows any
 // message only after it is closed again.
-ClipboardOutcome putTextOnClipboard(HWND owner, const std::wstring& text, DWORD& openError)
+ClipboardOutcome putTextOnClipboard(const ClipboardCalls& calls, HWND owner, const std::wstring& text,
+                                    DWORD& openError)
 {
-    const ClipboardOpener clipboard(owner);
-    if (!clipboard.opened()) {
-        openError = GetLastError();
+    if (!openClipboardSoon(calls, owner, openError)) {
         return ClipboardOutcome::NotOpened;
     }
+    const ScopeExit close([] { CloseClipboard(); });
     // From here the earlier content is gone, even if a later step fails.
     EmptyClipboard();
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
@@ -129,7 +151,8 @@ void saveAsCsv(const CommandSite& site, const SaveDialogCalls& dialog, const Rep
 }
 
 void copySelectedRows(const CommandSite& site, HWND list,
-                      const std::vector<std::pair<std::wstring, std::wstring>>& shownRows)
+                      const std::vector<std::pair<std::wstring, std::wstring>>& shownRows,
+                      const ClipboardCalls& clipboard)
 {
     const std::wstring text = selectedRowsText(shownRows, selectedItems(list));
     if (text.empty()) {
@@ -137,7 +160,7 @@ void copySelectedRows(const CommandSite& site, HWND list,
         return;
     }
     DWORD openError = 0;
-    switch (putTextOnClipboard(site.owner, text, openError)) {
+    switch (putTextOnClipboard(clipboard, site.owner, text, openError)) {
     case ClipboardOutcome::Done:
         break;
     case ClipboardOutcome::NotOpened:

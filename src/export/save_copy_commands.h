@@ -19,6 +19,13 @@ struct SaveDialogCalls {
     DWORD(WINAPI* commDlgExtendedError)() = CommDlgExtendedError;
 };
 
+// The clipboard call that can meet another program holding the clipboard,
+// and the wait before trying again; tests pass others.
+struct ClipboardCalls {
+    decltype(&OpenClipboard) openClipboard = OpenClipboard;
+    decltype(&Sleep) sleep = Sleep;
+};
+
 // Where a command runs: the window that owns its boxes and the clipboard, how
 // boxes are shown and how status part 1 is set.
 struct CommandSite {
@@ -37,4 +44,5 @@ void saveAsCsv(const CommandSite& site, const SaveDialogCalls& dialog, const Rep
 // File > Copy Selected Rows: the items selected in `list`, with the texts it
 // shows, as tab-separated text.
 void copySelectedRows(const CommandSite& site, HWND list,
-                      const std::vector<std::pair<std::wstring, std::wstring>>& shownRows);
+                      const std::vector<std::pair<std::wstring, std::wstring>>& shownRows,
+                      const ClipboardCalls& clipboard = ClipboardCalls{});

@@ -33,6 +33,14 @@ std::wstring memoryGraphText(const MemorySample& memory)
            byteSizeText(memory.totalPhysical);
 }
 
+std::wstring graphPanelName(const LoadSample& load, const MemorySample& memory)
+{
+    const std::wstring processor = load.measured ? percentText(load.percent, 0) : L"not measured";
+    const std::wstring inUse =
+        memory.read ? percentText(static_cast<double>(memory.loadPercent), 0) : L"could not be read";
+    return L"Processor load " + processor + L", memory in use " + inUse;
+}
+
 GraphLayout graphLayout(PixelBox area, int dpi, bool hasValue)
 {
     const int margin = scaledAt(8, dpi);
@@ -76,6 +84,17 @@ int gridLineY(PixelBox box, int k)
 {
     const int height = box.bottom - box.top;
     return box.bottom - mulDivRounded(height - 2, k, 4) - 1;
+}
+
+int plotPenWidth(int dpi)
+{
+    return std::max(1, scaledAt(1, dpi));
+}
+
+PixelBox lineBox(PixelBox box, int penWidth)
+{
+    const int reach = std::max(0, penWidth - 1);
+    return PixelBox{box.left + reach, box.top + reach, box.right - reach, box.bottom - reach};
 }
 
 PixelPoint plotPixel(PixelBox box, size_t index, size_t count, double percent)

@@ -42,6 +42,12 @@ void appendGraphPoint(std::vector<GraphPoint>& history, GraphPoint point);
 // one computed here), otherwise why the memory could not be read.
 [[nodiscard]] std::wstring memoryGraphText(const MemorySample& memory);
 
+// The panel's name for screen readers: the figures the graphs show, in
+// whole percent so that it changes less often than the painted value, e.g.
+// "Processor load 23%, memory in use 41%". A figure without a value says so
+// ("not measured", "could not be read"); the reasons stay in the report.
+[[nodiscard]] std::wstring graphPanelName(const LoadSample& load, const MemorySample& memory);
+
 // The boxes of one graph in its half of the panel. The value box and the plot
 // box exist only when the graph has a value to show.
 struct GraphLayout {
@@ -60,6 +66,15 @@ struct GraphLayout {
 [[nodiscard]] bool plotBoxUsable(PixelBox box, int dpi);
 // The row of grid line k (1, 2, 3 for 25, 50, 75 percent).
 [[nodiscard]] int gridLineY(PixelBox box, int k);
+
+// The width of the line's pen at `dpi`: one pixel at 96 DPI, never less.
+[[nodiscard]] int plotPenWidth(int dpi);
+
+// The box to map the line's points into so that a pen `penWidth` wide, drawn
+// through them, stays off the frame of `box`. GDI centres a wide pen on the
+// point and may give the odd pixel to either side, so the box shrinks by
+// penWidth - 1 on every side; a one-pixel pen keeps the box as it is.
+[[nodiscard]] PixelBox lineBox(PixelBox box, int penWidth);
 
 // The pixel of the point at `index` of `count` (0 is the oldest), inside the
 // box's frame. The newest point sits just left of the right frame line; the

@@ -33,7 +33,6 @@ GraphState::GraphState()
 
 void updateGraphs(GraphState& graphs, const LiveState& live)
 {
-
     appendGraphPoint(graphs.processorGraph.history, loadGraphPoint(live.liveLoad));
     graphs.processorGraph.valueText = loadText(live.liveLoad);
     graphs.processorGraph.hasValue = live.liveLoad.measured;
@@ -41,6 +40,30 @@ void updateGraphs(GraphState& graphs, const LiveState& live)
     appendGraphPoint(graphs.memoryGraph.history, memoryGraphPoint(live.liveMemory));
     graphs.memoryGraph.valueText = memoryGraphText(live.liveMemory);
     graphs.memoryGraph.hasValue = live.liveMemory.read;
+
+    graphs.panelName = graphPanelName(live.liveLoad, live.liveMemory);
+}
+
+void showGraphs(HWND panel, const GraphState& graphs, const PanelNameCalls& calls)
+{
+    if (panel == nullptr) {
+        return;
+    }
+    // No erase: the paint covers every pixel, so the panel does not flicker.
+    InvalidateRect(panel, nullptr, FALSE);
+
+    // The panel paints itself and never draws its window text, so the text
+    // is free to carry the name. Said again only when it changed: a screen
+    // reader would otherwise repeat the same figures every second.
+    const int length = GetWindowTextLengthW(panel);
+    std::wstring current(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    current.resize(static_cast<size_t>(GetWindowTextW(panel, current.data(), static_cast<int>(current.size()))));
+    if (current == graphs.panelName) {
+        return;
+    }
+    if (calls.setWindowText(panel, graphs.panelName.c_str())) {
+        calls.notifyWinEvent(EVENT_OBJECT_NAMECHANGE, panel, OBJID_WINDOW, CHILDID_SELF);
+    }
 }
 
 LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -164,10 +187,7 @@ void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi)
     if (graph.history.empty()) {
         return;
     }
-    int penWidth = scaledAt(1, dpi);
-    if (penWidth <= 0) {
-        penWidth = 1;
-    }
+    const int penWidth = plotPenWidth(dpi);
     // Destroyed in reverse: the brush, then the old pen back, then the pen.
     const UniqueHPen dataPen(CreatePen(PS_SOLID, penWidth, graph.colour));
     if (!dataPen) {
@@ -178,7 +198,9 @@ void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi)
     const int dotSize = scaledAt(2, dpi);
 
     std::vector<POINT> line;
-    for (const std::vector<PixelPoint>& run : plotRuns(plotBox, graph.history)) {
+    // From 144 DPI the pen is wider than a pixel and would paint over the
+    // frame at 0 and 100 percent and at the oldest second.
+    for (const std::vector<PixelPoint>& run : plotRuns(lineBox(plotBox, penWidth), graph.history)) {
         if (run.size() >= 2) {
             line.clear();
             for (const PixelPoint& point : run) {

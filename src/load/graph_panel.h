@@ -27,10 +27,24 @@ struct GraphState {
     LoadGraph memoryGraph;
     HFONT font = nullptr;
     int dpi = 96;
+    // The latest figures in words, for screen readers (graphPanelName).
+    std::wstring panelName;
 };
 
-// Appends the latest live samples to both graphs; the caller repaints the panel.
+// Appends the latest live samples to both graphs; the caller shows them with
+// showGraphs.
 void updateGraphs(GraphState& graphs, const LiveState& live);
+
+// How the panel tells screen readers its figures: the real calls unless
+// given others.
+struct PanelNameCalls {
+    decltype(&SetWindowTextW) setWindowText = SetWindowTextW;
+    decltype(&NotifyWinEvent) notifyWinEvent = NotifyWinEvent;
+};
+
+// Repaints the panel with the graphs and, when the figures in words changed,
+// makes them its window text (the name screen readers read) and announces it.
+void showGraphs(HWND panel, const GraphState& graphs, const PanelNameCalls& calls = PanelNameCalls{});
 
 // The panel window's procedure. The window is made with its GraphState as the
 // CreateWindowExW parameter, which it keeps for its life.

@@ -389,6 +389,67 @@ TEST_F(SaveAndCopy, AClipboardHeldElsewhereIsReported)
     EXPECT_EQ(clipboardText(), L"still here");
 }
 
+// Another program holds the clipboard for a moment: the copy opens it on a
+// later try, 50 ms apart, and speaks up only after the fifth.
+struct ClipboardScript {
+    int failures = 0;  // -1: every attempt fails
+    size_t opens = 0;
+    std::vector<DWORD> sleeps;
+};
+ClipboardScript clipboardScript;
+
+BOOL WINAPI scriptedOpenClipboard(HWND owner)
+{
+    ++clipboardScript.opens;
+    if (clipboardScript.failures != 0) {
+        --clipboardScript.failures;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return OpenClipboard(owner);
+}
+
+VOID WINAPI recordedSleep(DWORD milliseconds)
+{
+    clipboardScript.sleeps.push_back(milliseconds);
+}
+
+TEST_F(SaveAndCopy, AClipboardHeldForAMomentIsTriedAgain)
+{
+    start(instantScan);
+    const auto rows = listRows(app());
+    ASSERT_GT(rows.size(), 1u);
+    selectItem(app().shell.reportList, -1, false);
+    selectItem(app().shell.reportList, 1, true);
+    const CommandSite site{app().handle(), recordingMessageBox, [](const std::wstring&) {}};
+    const ClipboardCalls calls{scriptedOpenClipboard, recordedSleep};
+
+    const struct {
+        int failures;
+        size_t opens;
+        bool copied;
+    } cases[] = {{4, 5, true}, {-1, 5, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failures);
+        putOnClipboard(L"before");
+        shownMessages.clear();
+        clipboardScript = ClipboardScript{};
+        clipboardScript.failures = c.failures;
+        copySelectedRows(site, app().shell.reportList, rows, calls);
+        EXPECT_EQ(clipboardScript.opens, c.opens);
+        EXPECT_EQ(clipboardScript.sleeps, std::vector<DWORD>(c.opens - 1, 50));
+        if (c.copied) {
+            EXPECT_TRUE(shownMessages.empty());
+            EXPECT_EQ(clipboardText(), rows[1].first + L"\t" + rows[1].second + L"\r\n");
+        } else {
+            ASSERT_EQ(shownMessages.size(), 1u);
+            EXPECT_EQ(shownMessages[0].text,
+                      L"The clipboard could not be opened: " + windowsErrorMessage(ERROR_ACCESS_DENIED) + L".");
+            EXPECT_EQ(clipboardText(), L"before");
+        }
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "common/scope_exit.h"
 #include "common/unique_resource.h"
 #include "load/load_sampler.h"
 
@@ -83,6 +83,20 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
+// The panel's procedure as a window of a test class, counting what it gets.
+int paintCount = 0;
+int eraseCount = 0;
+
+LRESULT CALLBACK countingPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        ++paintCount;
+    } else if (message == WM_ERASEBKGND) {
+        ++eraseCount;
+    }
+    return panelWindowProc(window, message, wParam, lParam);
+}
+
 // Every test starts from the program's initial live and graph state at
 // 96 DPI with a font of its own.
 class GraphPanel : public ::testing::Test {
@@ -96,15 +110,51 @@ protected:
         graphs_.dpi = 96;
     }
 
+    void TearDown() override
+    {
+        if (panel_ != nullptr) {
+            DestroyWindow(panel_);
+        }
+        if (registered_) {
+            UnregisterClassW(kPanelClass, GetModuleHandleW(nullptr));
+        }
+    }
+
     static void setValue(LoadGraph& graph, const wchar_t* text)
     {
         graph.valueText = text;
         graph.hasValue = true;
     }
 
+    // The panel as a real window of a test class, 400 by 120, shown and
+    // painted; TearDown destroys it.
+    [[nodiscard]] HWND showPanel()
+    {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = countingPanelProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = kPanelClass;
+        registered_ = RegisterClassExW(&windowClass) != 0;
+        if (registered_) {
+            panel_ = CreateWindowExW(WS_EX_TOOLWINDOW, kPanelClass, L"", WS_POPUP, 0, 0, 400, 120, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), &graphs_);
+        }
+        if (panel_ != nullptr) {
+            ShowWindow(panel_, SW_SHOWNOACTIVATE);
+            UpdateWindow(panel_);
+        }
+        return panel_;
+    }
+
+    static constexpr const wchar_t* kPanelClass = L"KORVANE_PANEL_TEST";
     UniqueHFont font_;
     GraphState graphs_;
     LiveState live_;
+    bool registered_ = false;
+    HWND panel_ = nullptr;
 };
 
 TEST_F(GraphPanel, StartUpLabelsAndColours)
@@ -360,7 +410,8 @@ TEST_F(GraphPanel, ScalesWithDpi)
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     EXPECT_EQ(canvas.count(shadow, 0, 179, 1410, 180), 1410) << "the separator";
     EXPECT_NE(canvas.pixel(5, 178), shadow) << "still one pixel high";
-    // Memory half 90..180: plot box (123, 98) to (1101, 172); the newest point at 0 percent is (1099, 170).
+    // Memory half 90..180: plot box (123, 98) to (1101, 172); the two-pixel pen puts the newest point at
+    // 0 percent at (1098, 169), and its dot stays inside the frame.
     EXPECT_EQ(canvas.pixel(123, 98), shadow);
     EXPECT_EQ(canvas.pixel(600, 171), shadow) << "bottom frame";
     EXPECT_EQ(canvas.pixel(1100, 120), shadow) << "right frame";
@@ -368,38 +419,55 @@ TEST_F(GraphPanel, ScalesWithDpi)
     EXPECT_EQ(canvas.count(kMemoryColour, 1097, 168, 1100, 171), 9) << "inside the frame, over the newest point";
 }
 
-// The panel's procedure as a window of a test class, counting what it gets.
-int paintCount = 0;
-int eraseCount = 0;
-
-LRESULT CALLBACK countingPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// A line along 100 and 0 percent, from the oldest second to the newest, keeps
+// every frame pixel at every DPI, also where the pen is wider than a pixel.
+TEST_F(GraphPanel, WidePenLinesStayInsideTheFrame)
 {
-    if (message == WM_PAINT) {
-        ++paintCount;
-    } else if (message == WM_ERASEBKGND) {
-        ++eraseCount;
+    GraphState& graphs = graphs_;
+    std::vector<GraphPoint> highThenLow(120, GraphPoint{true, 100.0});
+    std::fill(highThenLow.begin() + 60, highThenLow.end(), GraphPoint{true, 0.0});
+    std::vector<GraphPoint> lowThenHigh(highThenLow.rbegin(), highThenLow.rend());
+    graphs.processorGraph.history = highThenLow;
+    setValue(graphs.processorGraph, L"0.0%");
+    graphs.memoryGraph.history = lowThenHigh;
+    setValue(graphs.memoryGraph, L"100%");
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+
+    for (const int dpi : {144, 192, 288}) {
+        graphs.dpi = dpi;
+        const int pen = MulDiv(1, dpi, 96);
+        const int width = MulDiv(940, dpi, 96);
+        const int height = MulDiv(120, dpi, 96);
+        Canvas canvas(width, height);
+        ASSERT_TRUE(canvas.ready());
+        paintPanelInto(canvas.dc(), width, height, graphs_);
+        const std::pair<PixelBox, COLORREF> plots[] = {
+            {graphLayout(PixelBox{0, 0, width, height / 2}, dpi, true).plotBox, kProcessorColour},
+            {graphLayout(PixelBox{0, height / 2, width, height}, dpi, true).plotBox, kMemoryColour},
+        };
+        for (const auto& [box, colour] : plots) {
+            const int w = box.right - box.left;
+            const int h = box.bottom - box.top;
+            EXPECT_EQ(canvas.count(shadow, box.left, box.top, box.right, box.top + 1), w) << dpi << " DPI: top";
+            EXPECT_EQ(canvas.count(shadow, box.left, box.bottom - 1, box.right, box.bottom), w) << dpi << " DPI: bottom";
+            EXPECT_EQ(canvas.count(shadow, box.left, box.top, box.left + 1, box.bottom), h) << dpi << " DPI: left";
+            EXPECT_EQ(canvas.count(shadow, box.right - 1, box.top, box.right, box.bottom), h) << dpi << " DPI: right";
+            // A pen a few pixels wide could only spill onto the frame or just past it.
+            const int spilled = canvas.count(colour, box.left - 4, box.top - 4, box.right + 4, box.top + 1) +
+                                canvas.count(colour, box.left - 4, box.bottom - 1, box.right + 4, box.bottom + 4) +
+                                canvas.count(colour, box.left - 4, box.top + 1, box.left + 1, box.bottom - 1) +
+                                canvas.count(colour, box.right - 1, box.top + 1, box.right + 4, box.bottom - 1);
+            EXPECT_EQ(spilled, 0) << dpi << " DPI: nothing of the line on or past the frame";
+            EXPECT_GT(canvas.count(colour, box.left + 1, box.top + 1, box.right - 1, box.top + 1 + pen), 0)
+                << dpi << " DPI: the 100 percent stretch is drawn";
+        }
     }
-    return panelWindowProc(window, message, wParam, lParam);
 }
 
 TEST_F(GraphPanel, WindowPaintsWithoutErasing)
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = countingPanelProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = L"KORVANE_PANEL_TEST";
-    ASSERT_NE(RegisterClassExW(&windowClass), 0) << GetLastError();
-    const ScopeExit unregister([] { UnregisterClassW(L"KORVANE_PANEL_TEST", GetModuleHandleW(nullptr)); });
-
-    const HWND panel = CreateWindowExW(WS_EX_TOOLWINDOW, L"KORVANE_PANEL_TEST", L"", WS_POPUP, 0, 0, 400, 120, nullptr,
-                                       nullptr, GetModuleHandleW(nullptr), &graphs_);
+    const HWND panel = showPanel();
     ASSERT_NE(panel, nullptr) << GetLastError();
-    const ScopeExit destroy([panel] { DestroyWindow(panel); });
-    ShowWindow(panel, SW_SHOWNOACTIVATE);
-    UpdateWindow(panel);
     EXPECT_GE(paintCount, 1);
 
     {
@@ -428,6 +496,99 @@ TEST_F(GraphPanel, WindowPaintsWithoutErasing)
     graphs_.font = font_.get();
 
     EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE) << "others go to DefWindowProcW";
+}
+
+// What the panel told screen readers.
+struct NameEvent {
+    DWORD event;
+    HWND window;
+    LONG object;
+    LONG child;
+};
+std::vector<NameEvent> nameEvents;
+int nameSets = 0;
+
+BOOL WINAPI countedSetWindowText(HWND window, LPCWSTR text)
+{
+    ++nameSets;
+    return SetWindowTextW(window, text);
+}
+
+VOID WINAPI recordedNotifyWinEvent(DWORD event, HWND window, LONG object, LONG child)
+{
+    nameEvents.push_back({event, window, object, child});
+}
+
+// The window's client area, pixel by pixel.
+std::vector<COLORREF> windowPixels(HWND window, int width, int height)
+{
+    Canvas canvas(width, height);
+    const WindowDc dc(window);
+    std::vector<COLORREF> pixels;
+    if (!canvas.ready() || dc.get() == nullptr || !BitBlt(canvas.dc(), 0, 0, width, height, dc.get(), 0, 0, SRCCOPY)) {
+        return pixels;
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixels.push_back(canvas.pixel(x, y));
+        }
+    }
+    return pixels;
+}
+
+std::wstring windowText(HWND window)
+{
+    wchar_t text[128]{};
+    GetWindowTextW(window, text, 128);
+    return text;
+}
+
+// Screen readers hear the figures sighted users see: the panel's window text
+// carries them, set and announced only when the words change, and the panel,
+// which paints itself, looks exactly the same whatever its text.
+TEST_F(GraphPanel, NameCarriesTheFiguresAndChangesNoPixel)
+{
+    const HWND panel = showPanel();
+    ASSERT_NE(panel, nullptr) << GetLastError();
+    const PanelNameCalls calls{countedSetWindowText, recordedNotifyWinEvent};
+    nameEvents.clear();
+    nameSets = 0;
+
+    live_.liveMemory.read = true;
+    live_.liveMemory.loadPercent = 41;
+    live_.liveLoad.measured = true;
+    live_.liveLoad.percent = 23.4;
+    updateGraphs(graphs_, live_);
+    showGraphs(panel, graphs_, calls);
+    EXPECT_EQ(windowText(panel), L"Processor load 23%, memory in use 41%");
+    ASSERT_EQ(nameEvents.size(), 1u);
+    EXPECT_EQ(nameEvents[0].event, static_cast<DWORD>(EVENT_OBJECT_NAMECHANGE));
+    EXPECT_EQ(nameEvents[0].window, panel);
+    EXPECT_EQ(nameEvents[0].object, OBJID_WINDOW);
+    EXPECT_EQ(nameEvents[0].child, CHILDID_SELF);
+
+    live_.liveLoad.percent = 22.6;  // the same words
+    updateGraphs(graphs_, live_);
+    showGraphs(panel, graphs_, calls);
+    EXPECT_EQ(nameSets, 1) << "an unchanged name is not set again";
+    EXPECT_EQ(nameEvents.size(), 1u) << "nor announced again";
+
+    live_.liveLoad = LoadSample{};
+    updateGraphs(graphs_, live_);
+    showGraphs(panel, graphs_, calls);
+    EXPECT_EQ(windowText(panel), L"Processor load not measured, memory in use 41%");
+    EXPECT_EQ(nameEvents.size(), 2u);
+
+    // Only the text changes between the two pictures.
+    UpdateWindow(panel);
+    const std::vector<COLORREF> before = windowPixels(panel, 400, 120);
+    ASSERT_EQ(before.size(), 400u * 120u);
+    EXPECT_EQ(before[119 * 400 + 200], GetSysColor(COLOR_BTNSHADOW)) << "the panel's own picture";
+    graphs_.panelName = L"Processor load 100%, memory in use 100%";
+    showGraphs(panel, graphs_, calls);
+    EXPECT_EQ(windowText(panel), graphs_.panelName);
+    UpdateWindow(panel);
+    EXPECT_TRUE(windowPixels(panel, 400, 120) == before) << "the window text is not drawn";
 }
 
 TEST_F(GraphPanel, CostOfOneUpdateAndPaint)

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/dpi_scale.h"
+
 namespace {
 
 std::vector<GraphPoint> validPoints(size_t count, double percent)
@@ -250,6 +252,57 @@ TEST(GraphMapping, YoungHistoryFillsOnlyTheRight)
     EXPECT_EQ(runs[0][0].x, 335);
     EXPECT_EQ(runs[0][1].x, 337);
     EXPECT_EQ(runs[0][2].x, 339) << "the newest point is just left of the right frame line";
+}
+
+// From 144 DPI the line's pen is wider than a pixel. GDI centres it on the
+// point and may give the odd pixel to either side, so it may reach half its
+// width, rounded up, beyond the point; a one-pixel pen draws the point alone.
+TEST(GraphMapping, WidePensStayInsideTheFrame)
+{
+    for (const int dpi : {96, 144, 192}) {
+        const PixelBox box = graphLayout(PixelBox{0, 0, scaledAt(940, dpi), scaledAt(60, dpi)}, dpi, true).plotBox;
+        const int pen = plotPenWidth(dpi);
+        EXPECT_EQ(pen, dpi == 96 ? 1 : 2) << dpi << " DPI";
+        const int reach = pen == 1 ? 0 : (pen + 1) / 2;
+        // Oldest at 100 and newest at 0 percent, then the other way round.
+        for (const double oldest : {100.0, 0.0}) {
+            std::vector<GraphPoint> history = validPoints(GRAPH_HISTORY_POINTS, 50.0);
+            history.front().percent = oldest;
+            history.back().percent = 100.0 - oldest;
+            const auto runs = plotRuns(lineBox(box, pen), history);
+            ASSERT_EQ(runs.size(), 1u);
+            for (const PixelPoint& point : {runs[0].front(), runs[0].back()}) {
+                EXPECT_GT(point.x - reach, box.left) << dpi << " DPI: left frame";
+                EXPECT_LT(point.x + reach, box.right - 1) << dpi << " DPI: right frame";
+                EXPECT_GT(point.y - reach, box.top) << dpi << " DPI: top frame";
+                EXPECT_LT(point.y + reach, box.bottom - 1) << dpi << " DPI: bottom frame";
+            }
+        }
+    }
+    // At 96 DPI the points are where they always were.
+    const PixelBox box{10, 20, 132, 70};
+    const PixelBox same = lineBox(box, plotPenWidth(96));
+    EXPECT_TRUE(sameBox(same, box)) << boxText(same);
+}
+
+TEST(GraphHistory, PanelNameSaysTheFigures)
+{
+    LoadSample load;
+    load.measured = true;
+    load.percent = 23.4;
+    MemorySample memory;
+    memory.read = true;
+    memory.loadPercent = 41;
+    EXPECT_EQ(graphPanelName(load, memory), L"Processor load 23%, memory in use 41%");
+    load.percent = 99.6;
+    EXPECT_EQ(graphPanelName(load, memory), L"Processor load 100%, memory in use 41%");
+
+    load = LoadSample{};
+    load.reason = L"no processor time passed between the two readings";
+    memory = MemorySample{};
+    memory.loadPercent = 80;  // a failed sample's figure is never said
+    memory.reason = L"Access is denied. (error 5)";
+    EXPECT_EQ(graphPanelName(load, memory), L"Processor load not measured, memory in use could not be read");
 }
 
 }  // namespace
