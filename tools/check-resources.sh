@@ -7,7 +7,7 @@
 #     the RT_ICON it names really is a 32x32, 256-colour bitmap with a mask;
 #   - RT_VERSION (16) with file and product version VERSION in the fixed part
 #     and the expected strings, translation 0x0409/1200;
-#   - imports from Windows system DLLs only (the C++ runtime is linked
+#   - imports from Known DLLs and comctl32 only (the C++ runtime is linked
 #     statically, so no libstdc++/libgcc/libwinpthread DLL may appear).
 #
 #   check-resources.sh KORVANE.EXE [OBJDUMP] [VERSION]
@@ -204,6 +204,14 @@ else
 fi
 
 # --- Imported DLLs -------------------------------------------------------------
+# Windows looks for an imported DLL in the program's own folder first, unless
+# it is one of the Known DLLs (mapped from the system folder only) or bound
+# side by side by the manifest (comctl32). The program runs from wherever it
+# was downloaded to, so it imports nothing else: these are the Known DLLs of
+# every Windows from 7 to 11; ntdll is mapped by the kernel before any search.
+known_dlls='advapi32.dll clbcatq.dll comdlg32.dll gdi32.dll imagehlp.dll imm32.dll kernel32.dll msctf.dll
+msvcrt.dll normaliz.dll nsi.dll ntdll.dll ole32.dll oleaut32.dll psapi.dll rpcrt4.dll sechost.dll setupapi.dll
+shell32.dll shlwapi.dll user32.dll wldap32.dll ws2_32.dll'
 if "$objdump" -p "$exe" >"$work/headers" 2>/dev/null; then
   mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' "$work/headers" | tr 'A-Z' 'a-z')
   if [[ ${#dlls[@]} -eq 0 ]]; then
@@ -215,16 +223,16 @@ if "$objdump" -p "$exe" >"$work/headers" 2>/dev/null; then
       libstdc++*|libgcc*|libwinpthread*|*mingw*)
         fail "imports $dll: the MinGW runtime must be linked statically"
         bad_imports=1 ;;
-      advapi32.dll|comctl32.dll|comdlg32.dll|gdi32.dll|iphlpapi.dll|kernel32.dll|msvcrt.dll|\
-      ntdll.dll|ole32.dll|oleaut32.dll|shell32.dll|shlwapi.dll|user32.dll|uxtheme.dll|\
-      dwmapi.dll|version.dll|ws2_32.dll|powrprof.dll|shcore.dll|ucrtbase.dll|api-ms-win-*.dll)
+      comctl32.dll)
         ;;
       *)
-        fail "imports $dll, which is not a Windows system DLL this check knows"
-        bad_imports=1 ;;
+        if ! grep -qw -- "$dll" <<<"$known_dlls"; then
+          fail "imports $dll, which is no Known DLL: Windows would look for it beside korvane.exe first (load it from the system folder at run time)"
+          bad_imports=1
+        fi ;;
     esac
   done
-  [[ $bad_imports == 1 ]] || pass "imports only system DLLs: ${dlls[*]}"
+  [[ $bad_imports == 1 ]] || pass "imports only Known DLLs and comctl32: ${dlls[*]}"
 else
   fail "$objdump could not read $exe"
 fi

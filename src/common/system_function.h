@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
+#include "common/unique_resource.h"
+
 // Optional system functions are looked up at run time, so that the program
 // still starts on a Windows that lacks them. `Function` is the function's
 // pointer type; the result is null when the function is missing.
@@ -22,4 +26,40 @@ template <typename Function>
 [[nodiscard]] Function findSystemFunction(const wchar_t* module, const char* name) noexcept
 {
     return findSystemFunction<Function>(GetModuleHandleW(module), name);
+}
+
+// The loader calls loadSystemLibrary makes; tests hand in their own.
+struct SystemLibraryCalls {
+    decltype(&LoadLibraryExW) loadLibraryEx = &LoadLibraryExW;
+    decltype(&GetSystemDirectoryW) getSystemDirectory = &GetSystemDirectoryW;
+};
+
+// Loads a DLL of Windows' own from the system folder and nowhere else. A DLL
+// that is not one of the Known DLLs is otherwise searched for in the
+// program's own folder first, and the program is run from wherever it was
+// downloaded to, beside whatever else was downloaded there. Null when the
+// DLL cannot be loaded, with the thread's last error saying why.
+[[nodiscard]] inline UniqueHModule loadSystemLibrary(const wchar_t* name, const SystemLibraryCalls& calls = {}) noexcept
+{
+    HMODULE module = calls.loadLibraryEx(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) {
+        return UniqueHModule(module);
+    }
+    // Windows 7 without its 2011 loader update (KB2533623) knows no search
+    // flags and refuses them. The full path finds the DLL itself; the altered
+    // search path looks for its own imports beside it, in the system folder,
+    // before the program's folder.
+    wchar_t path[MAX_PATH] = {};
+    const UINT folderLength = calls.getSystemDirectory(path, MAX_PATH);
+    if (folderLength == 0) {
+        return UniqueHModule();
+    }
+    const size_t nameLength = wcslen(name);
+    if (folderLength + 1 + nameLength >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return UniqueHModule();
+    }
+    path[folderLength] = L'\\';
+    wmemcpy(path + folderLength + 1, name, nameLength + 1);
+    return UniqueHModule(calls.loadLibraryEx(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }

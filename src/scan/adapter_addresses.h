@@ -6,10 +6,11 @@
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
 
+#include "common/system_function.h"
 #include "scan/network_probe.h"
 
 // The parts of the network probe that tests drive with records and calls of
-// their own; scanNetworkAdapters is these two around the real call.
+// their own; scanNetworkAdapters is scanNetworkAdaptersIn with the real loader.
 
 // GetAdaptersAddresses' own signature, so a test can stand in for it.
 using GetAdaptersAddressesCall = ULONG(WINAPI*)(ULONG family, ULONG flags, PVOID reserved,
@@ -23,3 +24,8 @@ using GetAdaptersAddressesCall = ULONG(WINAPI*)(ULONG family, ULONG flags, PVOID
 // small, and walks it. A table that cannot be had is an empty list with count 1;
 // ERROR_NO_DATA is an empty list with count 0.
 [[nodiscard]] NetworkScan scanNetworkAdaptersWith(GetAdaptersAddressesCall call);
+
+// Loads iphlpapi.dll from the system folder through `loader` and fetches the
+// table through its GetAdaptersAddresses. A DLL or function that cannot be
+// had is the same empty list with count 1 as a failed call.
+[[nodiscard]] NetworkScan scanNetworkAdaptersIn(const SystemLibraryCalls& loader);

@@ -68,10 +68,11 @@ DisplayScan listDisplayAdapters(CreateFactoryFunction createFactory)
     return scan;
 }
 
-DisplayScan scanDisplayAdaptersIn(const wchar_t* libraryName, const char* functionName)
+DisplayScan scanDisplayAdaptersIn(const SystemLibraryCalls& loader, const char* functionName)
 {
-    // Loaded at run time so that the program starts where DXGI is missing.
-    const UniqueHModule library(LoadLibraryW(libraryName));
+    // Loaded at run time so that the program starts where DXGI is missing,
+    // and from the system folder only: dxgi.dll is no Known DLL.
+    const UniqueHModule library = loadSystemLibrary(L"dxgi.dll", loader);
     if (!library) {
         return failedList(L"dxgi.dll is not present on this system");
     }
@@ -85,5 +86,5 @@ DisplayScan scanDisplayAdaptersIn(const wchar_t* libraryName, const char* functi
 
 DisplayScan scanDisplayAdapters()
 {
-    return scanDisplayAdaptersIn(L"dxgi.dll", "CreateDXGIFactory1");
+    return scanDisplayAdaptersIn(SystemLibraryCalls{}, "CreateDXGIFactory1");
 }

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "common/system_function.h"
+#include "common/unique_resource.h"
 #include "common/wide_format.h"
 #include "report/value_text.h"
 #include "scan/adapter_addresses.h"
@@ -60,6 +62,14 @@ NetworkAdapterEntry adapterEntry(const IP_ADAPTER_ADDRESSES& adapter, int32_t& n
     return entry;
 }
 
+// The one failure the probe reports: the adapter list could not be read.
+NetworkScan listNotRead()
+{
+    NetworkScan failed;
+    failed.notExamined = 1;
+    return failed;
+}
+
 }  // namespace
 
 NetworkScan adaptersFromChain(const IP_ADAPTER_ADDRESSES* first)
@@ -90,14 +100,24 @@ NetworkScan scanNetworkAdaptersWith(GetAdaptersAddressesCall call)
         return NetworkScan{};
     }
     if (result != ERROR_SUCCESS) {
-        NetworkScan failed;
-        failed.notExamined = 1;
-        return failed;
+        return listNotRead();
     }
     return adaptersFromChain(reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data()));
 }
 
+NetworkScan scanNetworkAdaptersIn(const SystemLibraryCalls& loader)
+{
+    // Looked up rather than imported: iphlpapi.dll is no Known DLL, so an
+    // import of it would be searched for in the program's folder first.
+    const UniqueHModule library = loadSystemLibrary(L"iphlpapi.dll", loader);
+    const auto call = findSystemFunction<GetAdaptersAddressesCall>(library.get(), "GetAdaptersAddresses");
+    if (call == nullptr) {
+        return listNotRead();
+    }
+    return scanNetworkAdaptersWith(call);
+}
+
 NetworkScan scanNetworkAdapters()
 {
-    return scanNetworkAdaptersWith(&GetAdaptersAddresses);
+    return scanNetworkAdaptersIn(SystemLibraryCalls{});
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "load/local_time.h"
+#include "common/scope_exit.h"
+#include "common/system_function.h"
 #include "common/unique_resource.h"
 #include "driver/outside_driver.h"
 #include "support/clipboard_text.h"
@@ -140,6 +142,25 @@ private:
     std::vector<std::wstring> files_;
 };
 
+// Removes a key only when it holds neither values nor keys: settings that
+// were there before stay.
+void deleteKeyIfEmpty(HKEY root, const wchar_t* path)
+{
+    DWORD keys = 0;
+    DWORD values = 0;
+    {
+        UniqueHKey key;
+        if (RegOpenKeyExW(root, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+            RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
+                             nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+    }
+    if (keys == 0 && values == 0) {
+        RegDeleteKeyW(root, path);
+    }
+}
+
 }  // namespace
 
 // Closed at once, most likely while its first scan runs.
@@ -234,4 +255,67 @@ TEST(Program, DrivenFromOutsideItScansCopiesSavesAndCloses)
     EXPECT_EQ(korvane.close(kStartMs), 0);
     std::printf("started, scanned twice, copied, saved and closed from outside in %.2f s\n",
                 static_cast<double>(GetTickCount64() - started) / 1000);
+}
+
+// Windows looks for a DLL that is not one of its Known DLLs in the program's
+// own folder first, and korvane.exe is run from wherever it was downloaded
+// to. Recorders named after the two such DLLs Korvane uses lie beside a copy
+// of it here; its start and first scan must load neither.
+TEST(Program, LoadsNoDllPlantedBesideIt)
+{
+    static constexpr wchar_t kWineProgramsKey[] = L"Software\\Wine\\AppDefaults";
+    static constexpr wchar_t kWineProgramKey[] = L"Software\\Wine\\AppDefaults\\korvane.exe";
+    static constexpr wchar_t kWineOverridesKey[] = L"Software\\Wine\\AppDefaults\\korvane.exe\\DllOverrides";
+    static constexpr wchar_t kNativeFirst[] = L"native,builtin";
+    TemporaryFolder folder;
+    const std::wstring recorder = besideThisProgram(L"korvane_planted_dll.dll");
+
+    // The recorder leaves its marker when it is loaded, or this test proves nothing.
+    const std::wstring probe = folder.file(L"recorder.dll");
+    const std::wstring probeMarker = folder.file(L"recorder.dll.loaded");
+    ASSERT_TRUE(CopyFileW(recorder.c_str(), probe.c_str(), FALSE)) << "error " << GetLastError();
+    ASSERT_TRUE(UniqueHModule(LoadLibraryW(probe.c_str()))) << "error " << GetLastError();
+    ASSERT_NE(GetFileAttributesW(probeMarker.c_str()), INVALID_FILE_ATTRIBUTES) << "the recorder left no marker";
+
+    const std::wstring program = folder.file(L"korvane.exe");
+    ASSERT_TRUE(CopyFileW(besideThisProgram(L"korvane.exe").c_str(), program.c_str(), FALSE))
+        << "error " << GetLastError();
+    const std::wstring planted[] = {L"dxgi.dll", L"iphlpapi.dll"};
+    std::vector<std::wstring> markers;
+    for (const std::wstring& name : planted) {
+        ASSERT_TRUE(CopyFileW(recorder.c_str(), folder.file(name).c_str(), FALSE)) << "error " << GetLastError();
+        markers.push_back(folder.file(name + L".loaded"));
+    }
+
+    // Wine prefers its own builtin DLLs to any found on the search path; the
+    // copy is told, through Wine's settings for programs of its name, to
+    // search as Windows does. Windows needs nothing.
+    const bool underWine = findSystemFunction<const char*(CDECL*)()>(L"ntdll.dll", "wine_get_version") != nullptr;
+    const ScopeExit forgetOverrides([&] {
+        if (underWine) {
+            for (const std::wstring& name : planted) {
+                RegDeleteKeyValueW(HKEY_CURRENT_USER, kWineOverridesKey, name.substr(0, name.find(L'.')).c_str());
+            }
+            for (const wchar_t* key : {kWineOverridesKey, kWineProgramKey, kWineProgramsKey}) {
+                deleteKeyIfEmpty(HKEY_CURRENT_USER, key);
+            }
+        }
+    });
+    if (underWine) {
+        for (const std::wstring& name : planted) {
+            ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kWineOverridesKey, name.substr(0, name.find(L'.')).c_str(),
+                                      REG_SZ, kNativeFirst, sizeof(kNativeFirst)),
+                      ERROR_SUCCESS);
+        }
+    }
+
+    OutsideDriver korvane;
+    std::wstring error;
+    ASSERT_TRUE(korvane.start(program, kStartMs, error)) << error;
+    EXPECT_FALSE(korvane.waitForScan(L"", kScanMs).empty()) << "status part 1 never read \"Scanned at\"";
+    EXPECT_EQ(korvane.close(kStartMs), 0);
+    for (size_t i = 0; i < markers.size(); ++i) {
+        EXPECT_EQ(GetFileAttributesW(markers[i].c_str()), INVALID_FILE_ATTRIBUTES)
+            << "Korvane loaded the " << planted[i] << " planted beside it";
+    }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "scan/dxgi_adapters.h"
+#include "support/fake_library_loader.h"
 
 namespace {
 
@@ -309,26 +310,36 @@ extern "C" __declspec(dllexport) HRESULT WINAPI korvaneTestCreateFactory(REFIID 
     return fakeCreateFactory(riid, factory);
 }
 
-TEST_F(DisplayEnumeration, LibraryPathTextsAndLookup)
+TEST_F(DisplayEnumeration, LibraryFromTheSystemFolderTextsAndLookup)
 {
-    const DisplayScan absent = scanDisplayAdaptersIn(L"korvane-absent-library.dll", "CreateDXGIFactory1");
-    EXPECT_TRUE(absent.adapters.empty());
-    EXPECT_EQ(absent.error, L"dxgi.dll is not present on this system");
-
-    const DisplayScan noFunction = scanDisplayAdaptersIn(L"kernel32.dll", "CreateDXGIFactory1");
-    EXPECT_TRUE(noFunction.adapters.empty());
-    EXPECT_EQ(noFunction.error, L"this system's dxgi.dll does not offer CreateDXGIFactory1");
-
     wchar_t self[MAX_PATH] = {};
     ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
     FakeAdapter adapter(L"Found through the export", 2 * kGiB, 0);
     FakeFactory factory({{S_OK, &adapter}});
     make.factory = &factory;
-    const DisplayScan found = scanDisplayAdaptersIn(self, "korvaneTestCreateFactory");
+    const struct {
+        const char* what;
+        FakeLibraryLoader::Answer answer;
+        const char* functionName;
+        size_t listed;
+        const wchar_t* error;
+    } cases[] = {
+        {"no such DLL", {nullptr}, "CreateDXGIFactory1", 0, L"dxgi.dll is not present on this system"},
+        {"a DLL without the function", {L"kernel32.dll"}, "CreateDXGIFactory1", 0,
+         L"this system's dxgi.dll does not offer CreateDXGIFactory1"},
+        {"this executable's export", {self}, "korvaneTestCreateFactory", 1, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeLibraryLoader loader({c.answer});
+        const DisplayScan scan = scanDisplayAdaptersIn(FakeLibraryLoader::calls(), c.functionName);
+        ASSERT_FALSE(loader.made().empty());
+        EXPECT_EQ(loader.made()[0], (FakeLibraryLoader::Call{L"dxgi.dll", LOAD_LIBRARY_SEARCH_SYSTEM32}))
+            << "dxgi.dll is not asked for in the system folder";
+        ASSERT_EQ(scan.adapters.size(), c.listed) << "error: " << scan.error.c_str();
+        EXPECT_EQ(scan.error, c.error);
+    }
     EXPECT_EQ(make.calls, 1);
-    ASSERT_EQ(found.adapters.size(), 1u) << "error: " << found.error.c_str();
-    EXPECT_EQ(found.adapters[0].name, L"Found through the export");
-    EXPECT_EQ(found.error, L"");
     expectReleased(adapter.refs, "the adapter");
     expectReleased(factory.refs, "the factory");
 }

@@ -17,6 +17,7 @@
 #include "report/value_text.h"
 #include "scan/adapter_addresses.h"
 #include "scan/host_file.h"
+#include "support/fake_library_loader.h"
 
 namespace {
 
@@ -350,6 +351,26 @@ TEST(ScanNetworkAdaptersWith, NoDataIsAnEmptyListOtherFailuresCountOne)
         EXPECT_EQ(callLog.calls, 1) << "result " << c.result;
         EXPECT_TRUE(scan.adapters.empty()) << "result " << c.result;
         EXPECT_EQ(scan.notExamined, c.notExamined) << "result " << c.result;
+    }
+}
+
+TEST(ScanNetworkAdaptersIn, IphlpapiFromTheSystemFolderOrTheListCountsAsUnread)
+{
+    const struct {
+        const char* what;
+        FakeLibraryLoader::Answer answer;
+    } cases[] = {
+        {"no such DLL", {nullptr, ERROR_MOD_NOT_FOUND}},
+        {"a DLL without GetAdaptersAddresses", {L"kernel32.dll"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeLibraryLoader loader({c.answer});
+        const NetworkScan scan = scanNetworkAdaptersIn(FakeLibraryLoader::calls());
+        EXPECT_EQ(loader.made(), (std::vector<FakeLibraryLoader::Call>{{L"iphlpapi.dll", LOAD_LIBRARY_SEARCH_SYSTEM32}}))
+            << "iphlpapi.dll is not asked for once, in the system folder";
+        EXPECT_TRUE(scan.adapters.empty());
+        EXPECT_EQ(scan.notExamined, 1);
     }
 }
 
