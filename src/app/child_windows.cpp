@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/group_view_decision.h"
 #include "app/main_window.h"
 #include "report/report_rows.h"
 
@@ -46,6 +47,27 @@ void insertColumn(HWND list, int index, const wchar_t* text, int width)
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
+// Group view with one group per section, in order. While group view is on,
+// the list shows no item without a valid group, so a list that cannot have
+// all seven (Wine's answers every group message with 0, and common controls
+// before version 6 have no groups) goes back to plain rows: the report is
+// never blank.
+bool showSectionGroups(HWND list)
+{
+    GroupViewAnswers answers;
+    answers.enableResult = SendMessageW(list, LVM_ENABLEGROUPVIEW, TRUE, 0);
+    answers.reportedOn = SendMessageW(list, LVM_ISGROUPVIEWENABLED, 0, 0) != FALSE;
+    for (int id = 0; id < kSectionCount; ++id) {
+        const wchar_t* header = sectionName(static_cast<Section>(id));
+        answers.insertResults[static_cast<size_t>(id)] = addReportGroup(list, id, header);
+    }
+    if (keepGroupView(answers)) {
+        return true;
+    }
+    SendMessageW(list, LVM_ENABLEGROUPVIEW, FALSE, 0);
+    return false;
+}
+
 }  // namespace
 
 bool createChildWindows(MainWindow& app)
@@ -66,22 +88,19 @@ bool createChildWindows(MainWindow& app)
                  LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
     insertColumn(list, 0, L"Item", app.scaled(kItemColumnWidth96));
     insertColumn(list, 1, L"Value", app.scaled(kValueColumnWidth96));
-    SendMessageW(list, LVM_ENABLEGROUPVIEW, TRUE, 0);
-    for (int id = 0; id <= 6; ++id) {
-        addReportGroup(list, id, sectionName(static_cast<Section>(id)));
-    }
+    app.reportView.grouped_ = showSectionGroups(list);
     createUiFont(app);
     return true;
 }
 
-void addReportGroup(HWND list, int id, const wchar_t* header)
+LRESULT addReportGroup(HWND list, int id, const wchar_t* header)
 {
     LVGROUP group{};
     group.cbSize = sizeof(group);
     group.mask = LVGF_HEADER | LVGF_GROUPID;
     group.pszHeader = const_cast<wchar_t*>(header);
     group.iGroupId = id;
-    SendMessageW(list, LVM_INSERTGROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&group));
+    return SendMessageW(list, LVM_INSERTGROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&group));
 }
 
 void createUiFont(MainWindow& app)

@@ -27,4 +27,5 @@ void createUiFont(MainWindow& app);
 void layoutWindow(MainWindow& app);
 // The same for a client area of this size.
 void layoutChildren(MainWindow& app, int width, int height);
-void addReportGroup(HWND list, int id, const wchar_t* header);
+// Appends one group; LVM_INSERTGROUP's answer, the group's index or -1.
+LRESULT addReportGroup(HWND list, int id, const wchar_t* header);

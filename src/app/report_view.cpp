@@ -23,10 +23,13 @@ void fillReportView(MainWindow& app, const ReportPage& page)
         for (const ReportRow& row : buildReportRows(page)) {
             const auto section = static_cast<int32_t>(row.section);
             LVITEMW item{};
-            item.mask = LVIF_TEXT | LVIF_GROUPID;
+            item.mask = LVIF_TEXT;
             item.iItem = static_cast<int>(view.shownRows.size());
             item.pszText = const_cast<wchar_t*>(row.item.c_str());
-            item.iGroupId = (section >= 0 && section <= 6) ? section : 0;
+            if (view.grouped_) {
+                item.mask |= LVIF_GROUPID;
+                item.iGroupId = (section >= 0 && section < kSectionCount) ? section : 0;
+            }
             const auto index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
             if (index < 0) {
                 continue;  // the list refused the row: it is left out
@@ -43,7 +46,11 @@ void fillReportView(MainWindow& app, const ReportPage& page)
         }
     }
     // A new report opens at its top. Not every list view resets its scroll
-    // position when it is emptied with redraw off (Wine's keeps it).
+    // position when it is emptied with redraw off (Wine's keeps it). SB_TOP
+    // reaches the very top, above the first group's header, which bringing
+    // row 0 into view may leave out; Wine's list ignores SB_TOP, and row 0
+    // in view is its top.
+    SendMessageW(list, WM_VSCROLL, SB_TOP, 0);
     SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
 }
 

@@ -7,14 +7,21 @@
 
 #include "report/snapshot.h"
 
+class MainWindow;
+
 // What the list shows beside the control: the two texts of every item, and
 // where each of the seven live rows is (-1 while it is not in the list).
 struct ReportViewState {
     std::vector<std::pair<std::wstring, std::wstring>> shownRows;
     std::array<int, 7> liveRowIndex{-1, -1, -1, -1, -1, -1, -1};
-};
 
-class MainWindow;
+private:
+    // Whether the list shows the section groups, decided when the list is
+    // made; rows carry group ids only then.
+    bool grouped_ = false;
+    friend bool createChildWindows(MainWindow& app);
+    friend void fillReportView(MainWindow& app, const ReportPage& page);
+};
 
 // Empties the list and fills it with the page's rows, one group per section.
 void fillReportView(MainWindow& app, const ReportPage& page);

@@ -17,6 +17,7 @@ enum class Section : int32_t {
     NetworkAdapters = 5,
     DisplayAdapters = 6,
 };
+inline constexpr int kSectionCount = 7;
 
 // One line of the report: display text for people, numeric and unit for programs.
 struct ReportRow {

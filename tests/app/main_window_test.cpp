@@ -449,13 +449,15 @@ TEST_F(KorvaneWindow, OpensAtTheDpiItWasMadeAt)
 TEST_F(KorvaneWindow, MinimumSizeAndDpiChangesScaleEverything)
 {
     start(gatedScan);
-    ASSERT_EQ(app().shell.windowDpi, 96) << "the test display is expected at 96 DPI";
+    // The tests carry the program's DPI awareness, so a screen above 96 DPI
+    // gives the window its own DPI.
+    const int dpi = app().shell.windowDpi;
 
     MINMAXINFO info{};
     info.ptMaxSize = {1234, 567};
     SendMessageW(window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    EXPECT_EQ(info.ptMinTrackSize.x, 560);
-    EXPECT_EQ(info.ptMinTrackSize.y, 360);
+    EXPECT_EQ(info.ptMinTrackSize.x, MulDiv(560, dpi, 96));
+    EXPECT_EQ(info.ptMinTrackSize.y, MulDiv(360, dpi, 96));
     EXPECT_EQ(info.ptMaxSize.x, 1234) << "nothing else of the record changes";
 
     const HFONT fontBefore = app().shell.uiFont.get();
@@ -503,6 +505,7 @@ TEST_F(KorvaneWindow, MinimumSizeAndDpiChangesScaleEverything)
 TEST_F(KorvaneWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
 {
     start(gatedScan);
+    const auto scaled = [this](int size96) { return MulDiv(size96, app().shell.windowDpi, 96); };
     // The main window itself cannot be made this small, so lay the children out
     // as for a client area of that size.
     for (const SIZE size : {SIZE{40, 600}, SIZE{900, 30}, SIZE{10, 10}}) {
@@ -514,11 +517,11 @@ TEST_F(KorvaneWindow, TinyWindowsKeepTheirMinimumsAndNoNegativeHeight)
         RECT client{};
         GetClientRect(stand, &client);
         layoutChildren(app(), client.right, client.bottom);
-        EXPECT_GE(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 1, 0), 200);
-        EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 0, 0), 215);
+        EXPECT_GE(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 1, 0), scaled(200));
+        EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_GETCOLUMNWIDTH, 0, 0), scaled(215));
         int edges[2] = {};
         ASSERT_EQ(SendMessageW(app().shell.statusBar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
-        EXPECT_GE(edges[0], 120);
+        EXPECT_GE(edges[0], scaled(120));
         RECT list{};
         GetWindowRect(app().shell.reportList, &list);
         EXPECT_GE(list.bottom - list.top, 0);
