@@ -165,12 +165,10 @@ BOOL WINAPI fakeSystemTimes(PFILETIME idle, PFILETIME kernel, PFILETIME user)
 
 ProcessorTimesCalls groupedCalls()
 {
-    ProcessorTimesCalls calls;
-    calls.activeProcessorGroupCount = fakeGroupCount;
-    calls.activeProcessorCount = fakeProcessorCount;
-    calls.setThreadGroupAffinity = fakeSetAffinity;
-    calls.systemTimes = fakeSystemTimes;
-    return calls;
+    return {.activeProcessorGroupCount = fakeGroupCount,
+            .activeProcessorCount = fakeProcessorCount,
+            .setThreadGroupAffinity = fakeSetAffinity,
+            .systemTimes = fakeSystemTimes};
 }
 
 bool sameAffinity(const GROUP_AFFINITY& a, const GROUP_AFFINITY& b)

@@ -288,11 +288,9 @@ DWORD WINAPI fakeActiveProcessorCount(WORD group)
 
 ArchitectureCalls fakeArchitectureCalls(bool haveIsWow64Process2)
 {
-    ArchitectureCalls calls;
-    calls.nativeSystemInfo = fakeNativeSystemInfo;
-    calls.isWow64Process2 = haveIsWow64Process2 ? fakeIsWow64Process2 : nullptr;
-    calls.activeProcessorCount = fakeActiveProcessorCount;
-    return calls;
+    return {.nativeSystemInfo = fakeNativeSystemInfo,
+            .isWow64Process2 = haveIsWow64Process2 ? fakeIsWow64Process2 : nullptr,
+            .activeProcessorCount = fakeActiveProcessorCount};
 }
 
 }  // namespace
