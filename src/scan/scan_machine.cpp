@@ -139,8 +139,8 @@ void readArchitecture(ScanSnapshot& snapshot, const ArchitectureCalls& calls)
 {
     SYSTEM_INFO info{};
     calls.nativeSystemInfo(&info);
-    // An x64 program emulated on an ARM64 PC is told by GetNativeSystemInfo
-    // that the machine is x64; IsWow64Process2 names the real machine.
+    // GetNativeSystemInfo tells an x64 program emulated on an ARM64 PC that
+    // the machine is x64; IsWow64Process2 names the real one.
     USHORT processMachine = 0;
     USHORT nativeMachine = 0;
     if (calls.isWow64Process2 == nullptr ||

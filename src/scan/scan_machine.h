@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "report/reading.h"
 #include "common/system_function.h"
+#include "report/reading.h"
 #include "report/snapshot.h"
 #include "scan/firmware_table.h"
 
@@ -29,7 +29,7 @@ struct FirmwareResult {
 // Copies the firmware readings into the snapshot, or the fallback into each.
 void spreadFirmware(ScanSnapshot& snapshot, const FirmwareResult& firmware);
 
-// Windows 10 1511 and later; not in the import libraries of a Windows 7 build.
+// IsWow64Process2 came with Windows 10 1511, so the scan looks it up.
 using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE process, USHORT* processMachine, USHORT* nativeMachine);
 
 // The Windows calls behind the architecture and the logical processors; tests
