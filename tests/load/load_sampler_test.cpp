@@ -106,7 +106,7 @@ struct GroupedMachine {
     WORD groups = 2;
     DWORD processors[2] = {64, 8};
     ProcessorTimes times[2];
-    GROUP_AFFINITY affinity{};                 // the calling thread's
+    GROUP_AFFINITY affinity{};  // the calling thread's
     std::vector<GROUP_AFFINITY> affinitiesSet;
     int systemTimesCalls = 0;
     int moveCalls = 0;
@@ -191,7 +191,7 @@ TEST(ProcessorTimesOfGroups, LoadIsThatOfEveryGroupAndTheThreadGoesBack)
     EXPECT_EQ(earlier.kernel, 43'000u);
     EXPECT_EQ(earlier.user, 600u);
 
-    // Group 0 busy all the time, group 1 idle all the time, as long.
+    // Then 1,000 units of group 0 all busy and 1,000 of group 1 all idle: half the machine busy.
     grouped().times[0] = readTimes(1'000, 2'300, 1'200);
     grouped().times[1] = readTimes(41'000, 42'000, 100);
     const ProcessorTimes later = sampleProcessorTimes(groupedCalls());
