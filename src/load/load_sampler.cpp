@@ -15,24 +15,78 @@ uint64_t fileTimeValue(const FILETIME& time)
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-}  // namespace
-
-ProcessorTimes sampleProcessorTimes()
+ProcessorTimes failedTimes(DWORD error)
 {
     ProcessorTimes times;
+    times.reason = windowsFailureText(error);
+    return times;
+}
+
+// One GetSystemTimes: the group the calling thread runs in.
+ProcessorTimes readSystemTimes(const ProcessorTimesCalls& calls)
+{
     FILETIME idle{};
     FILETIME kernel{};
     FILETIME user{};
-    if (!GetSystemTimes(&idle, &kernel, &user)) {
-        const DWORD error = GetLastError();
-        times.reason = windowsFailureText(error);
-        return times;
+    if (!calls.systemTimes(&idle, &kernel, &user)) {
+        return failedTimes(GetLastError());
     }
+    ProcessorTimes times;
     times.read = true;
     times.idle = fileTimeValue(idle);
     times.kernel = fileTimeValue(kernel);
     times.user = fileTimeValue(user);
     return times;
+}
+
+// Every active processor of the group; a group holds at most 64.
+GROUP_AFFINITY wholeGroup(WORD group, DWORD processors)
+{
+    GROUP_AFFINITY affinity{};
+    affinity.Group = group;
+    affinity.Mask = processors >= 64 ? ~KAFFINITY{0} : (KAFFINITY{1} << processors) - 1;
+    return affinity;
+}
+
+}  // namespace
+
+ProcessorTimes sampleProcessorTimes(const ProcessorTimesCalls& calls)
+{
+    const WORD groups = calls.activeProcessorGroupCount();
+    if (groups <= 1) {
+        return readSystemTimes(calls);
+    }
+    const HANDLE thread = GetCurrentThread();
+    GROUP_AFFINITY original{};
+    bool moved = false;
+    ProcessorTimes sum;
+    sum.read = true;
+    for (WORD group = 0; group < groups; ++group) {
+        const GROUP_AFFINITY target = wholeGroup(group, calls.activeProcessorCount(group));
+        if (!calls.setThreadGroupAffinity(thread, &target, moved ? nullptr : &original)) {
+            sum = failedTimes(GetLastError());
+            break;
+        }
+        moved = true;
+        const ProcessorTimes times = readSystemTimes(calls);
+        if (!times.read) {
+            sum = times;
+            break;
+        }
+        sum.idle += times.idle;
+        sum.kernel += times.kernel;
+        sum.user += times.user;
+    }
+    // A thread left in another group would stay there for good.
+    if (moved && !calls.setThreadGroupAffinity(thread, &original, nullptr) && sum.read) {
+        sum = failedTimes(GetLastError());
+    }
+    return sum;
+}
+
+ProcessorTimes sampleProcessorTimes()
+{
+    return sampleProcessorTimes(ProcessorTimesCalls{});
 }
 
 void takeFirstSamples(LiveState& live, ProcessorTimesSampler sampleTimes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 
 // The outcome of one read. Stored as a signed 32-bit number so that a value
@@ -36,3 +37,9 @@ struct Reading {
 
 // "ok", "none", "failed", "unsupported", "not-measured"; "unknown" otherwise.
 [[nodiscard]] const wchar_t* stateWord(ReadingState state);
+
+// {ok, value "x64", reason ""}: the state word and both texts, anything but
+// printable ASCII escaped as \uXXXX; for the messages of failed comparisons
+// in tests. Defined in reading_stream.cpp, so that the program, which never
+// streams a reading, does not link the stream library.
+std::ostream& operator<<(std::ostream& out, const Reading& reading);

@@ -135,16 +135,24 @@ void readWindowsRelease(ScanSnapshot& snapshot)
     snapshot.registeredOrganisation = readCurrentVersionValue(L"RegisteredOrganization", L"registered organization");
 }
 
-void readArchitecture(ScanSnapshot& snapshot)
+void readArchitecture(ScanSnapshot& snapshot, const ArchitectureCalls& calls)
 {
     SYSTEM_INFO info{};
-    GetNativeSystemInfo(&info);
-    snapshot.architecture = architectureReading(info.wProcessorArchitecture);
+    calls.nativeSystemInfo(&info);
+    // GetNativeSystemInfo tells an x64 program emulated on an ARM64 PC that
+    // the machine is x64; IsWow64Process2 names the real one.
+    USHORT processMachine = 0;
+    USHORT nativeMachine = 0;
+    if (calls.isWow64Process2 == nullptr ||
+        !calls.isWow64Process2(GetCurrentProcess(), &processMachine, &nativeMachine)) {
+        nativeMachine = 0;
+    }
+    snapshot.architecture = architectureReading(nativeMachine, info.wProcessorArchitecture);
     snapshot.processorArchitecture = snapshot.architecture;
     // dwNumberOfProcessors counts only the calling thread's processor group
     // (at most 64), so a larger machine would show fewer logical processors
     // than it has cores.
-    DWORD processors = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+    DWORD processors = calls.activeProcessorCount(ALL_PROCESSOR_GROUPS);
     if (processors == 0) {
         processors = info.dwNumberOfProcessors;
     }

@@ -9,6 +9,11 @@ namespace {
 
 constexpr uint32_t kErrorFileNotFound = 2;
 
+// IMAGE_FILE_MACHINE_* values.
+constexpr uint16_t kMachineI386 = 0x014C;
+constexpr uint16_t kMachineAmd64 = 0x8664;
+constexpr uint16_t kMachineArm64 = 0xAA64;
+
 }  // namespace
 
 std::wstring durationText(uint64_t milliseconds)
@@ -60,8 +65,18 @@ Reading windowsProductReading(Reading productName, uint32_t major, uint32_t buil
     return productName;
 }
 
-Reading architectureReading(uint16_t processorArchitecture)
+Reading architectureReading(uint16_t nativeMachine, uint16_t processorArchitecture)
 {
+    switch (nativeMachine) {
+    case kMachineArm64:
+        return readingOk(L"ARM64");
+    case kMachineAmd64:
+        return readingOk(L"x64");
+    case kMachineI386:
+        return readingOk(L"x86");
+    default:
+        break;
+    }
     switch (processorArchitecture) {
     case 0:
         return readingOk(L"x86");

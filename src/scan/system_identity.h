@@ -24,8 +24,11 @@
 // (above 21999) is what tells them apart.
 [[nodiscard]] Reading windowsProductReading(Reading productName, uint32_t major, uint32_t build);
 
-// From the native processor architecture number.
-[[nodiscard]] Reading architectureReading(uint16_t processorArchitecture);
+// The machine IsWow64Process2 names as native (0, IMAGE_FILE_MACHINE_UNKNOWN,
+// when it gave no answer) when it is ARM64, x64 or x86; else the processor
+// architecture number of GetNativeSystemInfo, which answers for the emulated
+// machine when an x64 program runs on an ARM64 PC.
+[[nodiscard]] Reading architectureReading(uint16_t nativeMachine, uint16_t processorArchitecture);
 
 // The value of a DNS name that Windows returned successfully; empty means the
 // machine has none. Format 1 is the host name, anything else the domain.

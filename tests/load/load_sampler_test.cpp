@@ -100,6 +100,158 @@ TEST(DeriveLoad, PercentOfBusyTimeNotRounded)
     EXPECT_NE(deriveLoad(readTimes(0, 0, 0), readTimes(1, 3, 0)).percent, 66.7) << "not rounded to a decimal";
 }
 
+// A machine of two processor groups as GetSystemTimes shows it: the counters
+// of the group the calling thread is in.
+struct GroupedMachine {
+    WORD groups = 2;
+    DWORD processors[2] = {64, 8};
+    ProcessorTimes times[2];
+    GROUP_AFFINITY affinity{};  // the calling thread's
+    std::vector<GROUP_AFFINITY> affinitiesSet;
+    int systemTimesCalls = 0;
+    int moveCalls = 0;
+    int failingMove = -1;  // the affinity move that fails (0 the first), -1 none
+    int failingRead = -1;  // the group whose read fails, -1 none
+};
+
+GroupedMachine& grouped()
+{
+    static GroupedMachine machine;
+    return machine;
+}
+
+WORD WINAPI fakeGroupCount()
+{
+    return grouped().groups;
+}
+
+DWORD WINAPI fakeProcessorCount(WORD group)
+{
+    return group < 2 ? grouped().processors[group] : 0;
+}
+
+BOOL WINAPI fakeSetAffinity(HANDLE, const GROUP_AFFINITY* affinity, PGROUP_AFFINITY previous)
+{
+    GroupedMachine& machine = grouped();
+    if (machine.moveCalls++ == machine.failingMove) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    machine.affinitiesSet.push_back(*affinity);
+    if (previous != nullptr) {
+        *previous = machine.affinity;
+    }
+    machine.affinity = *affinity;
+    return TRUE;
+}
+
+BOOL WINAPI fakeSystemTimes(PFILETIME idle, PFILETIME kernel, PFILETIME user)
+{
+    GroupedMachine& machine = grouped();
+    ++machine.systemTimesCalls;
+    if (machine.affinity.Group == machine.failingRead) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    const ProcessorTimes& times = machine.times[machine.affinity.Group];
+    const auto put = [](PFILETIME time, uint64_t value) {
+        *time = FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+    };
+    put(idle, times.idle);
+    put(kernel, times.kernel);
+    put(user, times.user);
+    return TRUE;
+}
+
+ProcessorTimesCalls groupedCalls()
+{
+    return {.activeProcessorGroupCount = fakeGroupCount,
+            .activeProcessorCount = fakeProcessorCount,
+            .setThreadGroupAffinity = fakeSetAffinity,
+            .systemTimes = fakeSystemTimes};
+}
+
+bool sameAffinity(const GROUP_AFFINITY& a, const GROUP_AFFINITY& b)
+{
+    return a.Group == b.Group && a.Mask == b.Mask;
+}
+
+// The thread starts in group 1, on two of its processors.
+constexpr GROUP_AFFINITY kStartAffinity{0b0110, 1, {0, 0, 0}};
+
+TEST(ProcessorTimesOfGroups, LoadIsThatOfEveryGroupAndTheThreadGoesBack)
+{
+    grouped() = GroupedMachine{};
+    grouped().affinity = kStartAffinity;
+    grouped().times[0] = readTimes(1'000, 2'000, 500);
+    grouped().times[1] = readTimes(40'000, 41'000, 100);
+    const ProcessorTimes earlier = sampleProcessorTimes(groupedCalls());
+    ASSERT_TRUE(earlier.read) << testing::PrintToString(earlier.reason);
+    EXPECT_EQ(earlier.idle, 41'000u);
+    EXPECT_EQ(earlier.kernel, 43'000u);
+    EXPECT_EQ(earlier.user, 600u);
+
+    // Then 1,000 units of group 0 all busy and 1,000 of group 1 all idle: half the machine busy.
+    grouped().times[0] = readTimes(1'000, 2'300, 1'200);
+    grouped().times[1] = readTimes(41'000, 42'000, 100);
+    const ProcessorTimes later = sampleProcessorTimes(groupedCalls());
+    ASSERT_TRUE(later.read) << testing::PrintToString(later.reason);
+    const LoadSample load = deriveLoad(earlier, later);
+    ASSERT_TRUE(load.measured) << testing::PrintToString(load.reason);
+    EXPECT_EQ(load.percent, 50.0);
+
+    const GROUP_AFFINITY expectedMoves[] = {{~KAFFINITY{0}, 0, {0, 0, 0}}, {0xFF, 1, {0, 0, 0}}, kStartAffinity};
+    const std::vector<GROUP_AFFINITY>& moves = grouped().affinitiesSet;
+    ASSERT_EQ(moves.size(), 6u) << "each reading visits both groups, then goes back";
+    for (size_t i = 0; i < moves.size(); ++i) {
+        EXPECT_TRUE(sameAffinity(moves[i], expectedMoves[i % 3])) << "move " << i;
+    }
+    EXPECT_TRUE(sameAffinity(grouped().affinity, kStartAffinity));
+
+    // One group: the one call as ever, the thread left where it is.
+    grouped() = GroupedMachine{};
+    grouped().groups = 1;
+    grouped().affinity = kStartAffinity;
+    grouped().times[1] = readTimes(7, 9, 11);
+    const ProcessorTimes single = sampleProcessorTimes(groupedCalls());
+    EXPECT_TRUE(single.read);
+    EXPECT_EQ(single.kernel, 9u);
+    EXPECT_EQ(grouped().systemTimesCalls, 1);
+    EXPECT_TRUE(grouped().affinitiesSet.empty());
+}
+
+TEST(ProcessorTimesOfGroups, AFailedReadOrMoveFailsTheWholeReading)
+{
+    struct Case {
+        const char* name;
+        int failingMove;
+        int failingRead;
+        DWORD error;
+        bool threadBack;
+    };
+    const Case cases[] = {
+        {"group 1 cannot be read", -1, 1, ERROR_ACCESS_DENIED, true},
+        {"group 0 cannot be read", -1, 0, ERROR_ACCESS_DENIED, true},
+        {"the thread cannot move to group 1", 1, -1, ERROR_INVALID_PARAMETER, true},
+        {"the thread cannot move at all", 0, -1, ERROR_INVALID_PARAMETER, true},
+        {"the thread cannot go back", 2, -1, ERROR_INVALID_PARAMETER, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        grouped() = GroupedMachine{};
+        grouped().affinity = kStartAffinity;
+        grouped().times[0] = readTimes(1, 2, 3);
+        grouped().times[1] = readTimes(4, 5, 6);
+        grouped().failingMove = c.failingMove;
+        grouped().failingRead = c.failingRead;
+        const ProcessorTimes times = sampleProcessorTimes(groupedCalls());
+        EXPECT_FALSE(times.read);
+        EXPECT_EQ(times.reason, windowsFailureText(c.error));
+        EXPECT_EQ(times.idle + times.kernel + times.user, 0u);
+        EXPECT_EQ(sameAffinity(grouped().affinity, kStartAffinity), c.threadBack);
+    }
+}
+
 void keepBusy(DWORD milliseconds)
 {
     const ULONGLONG end = GetTickCount64() + milliseconds;

@@ -148,3 +148,12 @@ TEST(ReportPage, MergedTallyTakesMemoryAndLoadFromTheLiveSamples)
     EXPECT_EQ(later.tally.processorLoadReason, L"") << "no load derived yet: no reason";
     EXPECT_EQ(mergeTally(scan, live, load).processorLoadReason, L"the counters did not move");
 }
+
+TEST(Reading, FailedComparisonsShowStateValueAndReason)
+{
+    EXPECT_EQ(testing::PrintToString(readingOk(L"x64")), R"({ok, value "x64", reason ""})");
+    EXPECT_EQ(testing::PrintToString(readingFailed(L"reading \"C:\\\": Caf\u00E9\n")),
+              R"({failed, value "", reason "reading \"C:\\\": Caf\u00E9\u000A"})");
+    EXPECT_EQ(testing::PrintToString(makeReading(static_cast<ReadingState>(7), L"a", L"b")),
+              R"({unknown 7, value "a", reason "b"})");
+}

@@ -246,6 +246,103 @@ TEST(SpreadFirmware, UsableTableFillsSevenReadingsElseAllCarryTheFallback)
     EXPECT_EQ(firmwareFallback(L"").reason, L"the firmware table could not be read: reason unknown");
 }
 
+namespace {
+
+// What the faked Windows answers to readArchitecture.
+struct MachineAnswers {
+    WORD processorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
+    DWORD groupProcessors = 0;  // dwNumberOfProcessors: the calling thread's group only
+    BOOL wow64Succeeds = TRUE;
+    USHORT nativeMachine = IMAGE_FILE_MACHINE_AMD64;
+    DWORD allGroupsProcessors = 0;
+};
+
+MachineAnswers& machine()
+{
+    static MachineAnswers answers;
+    return answers;
+}
+
+void WINAPI fakeNativeSystemInfo(LPSYSTEM_INFO info)
+{
+    *info = SYSTEM_INFO{};
+    info->wProcessorArchitecture = machine().processorArchitecture;
+    info->dwNumberOfProcessors = machine().groupProcessors;
+}
+
+BOOL WINAPI fakeIsWow64Process2(HANDLE, USHORT* processMachine, USHORT* nativeMachine)
+{
+    if (!machine().wow64Succeeds) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    *processMachine = IMAGE_FILE_MACHINE_UNKNOWN;  // an x64 program, emulated or not, is no WOW64 process
+    *nativeMachine = machine().nativeMachine;
+    return TRUE;
+}
+
+DWORD WINAPI fakeActiveProcessorCount(WORD group)
+{
+    return group == ALL_PROCESSOR_GROUPS ? machine().allGroupsProcessors : 0;
+}
+
+ArchitectureCalls fakeArchitectureCalls(bool haveIsWow64Process2)
+{
+    return {.nativeSystemInfo = fakeNativeSystemInfo,
+            .isWow64Process2 = haveIsWow64Process2 ? fakeIsWow64Process2 : nullptr,
+            .activeProcessorCount = fakeActiveProcessorCount};
+}
+
+}  // namespace
+
+TEST(ReadArchitecture, NamesTheNativeMachineEvenUnderEmulation)
+{
+    const Reading unnamed = readingNone(L"Windows reports an architecture this program does not have a name for");
+    struct Case {
+        const char* name;
+        bool haveIsWow64Process2;
+        BOOL succeeds;
+        USHORT nativeMachine;
+        WORD processorArchitecture;
+        Reading expected;
+    };
+    const Case cases[] = {
+        {"x64 program emulated on an ARM64 PC", true, TRUE, IMAGE_FILE_MACHINE_ARM64, PROCESSOR_ARCHITECTURE_AMD64,
+         readingOk(L"ARM64")},
+        {"x64 PC", true, TRUE, IMAGE_FILE_MACHINE_AMD64, PROCESSOR_ARCHITECTURE_AMD64, readingOk(L"x64")},
+        {"x86 PC", true, TRUE, IMAGE_FILE_MACHINE_I386, PROCESSOR_ARCHITECTURE_INTEL, readingOk(L"x86")},
+        {"before Windows 10 1511", false, TRUE, IMAGE_FILE_MACHINE_ARM64, PROCESSOR_ARCHITECTURE_AMD64,
+         readingOk(L"x64")},
+        {"IsWow64Process2 failed", true, FALSE, IMAGE_FILE_MACHINE_ARM64, PROCESSOR_ARCHITECTURE_AMD64,
+         readingOk(L"x64")},
+        {"other machine, named architecture", true, TRUE, IMAGE_FILE_MACHINE_ARMNT, PROCESSOR_ARCHITECTURE_ARM,
+         readingOk(L"ARM")},
+        {"other machine, unnamed architecture", true, TRUE, IMAGE_FILE_MACHINE_ARMNT, PROCESSOR_ARCHITECTURE_UNKNOWN,
+         unnamed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        machine() = MachineAnswers{c.processorArchitecture, 8, c.succeeds, c.nativeMachine, 8};
+        ScanSnapshot snapshot;
+        readArchitecture(snapshot, fakeArchitectureCalls(c.haveIsWow64Process2));
+        EXPECT_EQ(snapshot.architecture, c.expected);
+        EXPECT_EQ(snapshot.processorArchitecture, c.expected);
+    }
+}
+
+TEST(ReadArchitecture, CountsTheLogicalProcessorsOfEveryGroup)
+{
+    // Two groups, of 64 and 8: dwNumberOfProcessors tells only the calling thread's group.
+    machine() = MachineAnswers{PROCESSOR_ARCHITECTURE_AMD64, 64, TRUE, IMAGE_FILE_MACHINE_AMD64, 72};
+    ScanSnapshot snapshot;
+    readArchitecture(snapshot, fakeArchitectureCalls(true));
+    EXPECT_EQ(snapshot.logicalProcessors, readingOk(L"72"));
+
+    machine().allGroupsProcessors = 0;  // GetActiveProcessorCount failed
+    readArchitecture(snapshot, fakeArchitectureCalls(true));
+    EXPECT_EQ(snapshot.logicalProcessors, readingOk(L"64"));
+}
+
 // A machine started in one season and read in the other shows its start in
 // the rule of the start's own season. ctest runs this once more with TZ set to
 // a zone with daylight saving (korvane_start_time_dst); wine follows TZ.

@@ -79,13 +79,14 @@ TEST(WindowsProductReading, RenamesWindows10OnlyAboveBuild21999)
 
 TEST(ArchitectureReading, NamesTheKnownArchitectures)
 {
-    EXPECT_EQ(architectureReading(0), readingOk(L"x86"));
-    EXPECT_EQ(architectureReading(5), readingOk(L"ARM"));
-    EXPECT_EQ(architectureReading(6), readingOk(L"Itanium"));
-    EXPECT_EQ(architectureReading(9), readingOk(L"x64"));
-    EXPECT_EQ(architectureReading(12), readingOk(L"ARM64"));
+    // Without an answer from IsWow64Process2 (machine 0) the processor architecture decides.
+    EXPECT_EQ(architectureReading(0, 0), readingOk(L"x86"));
+    EXPECT_EQ(architectureReading(0, 5), readingOk(L"ARM"));
+    EXPECT_EQ(architectureReading(0, 6), readingOk(L"Itanium"));
+    EXPECT_EQ(architectureReading(0, 9), readingOk(L"x64"));
+    EXPECT_EQ(architectureReading(0, 12), readingOk(L"ARM64"));
     for (const uint16_t unknown : {uint16_t{1}, uint16_t{10}, uint16_t{14}, uint16_t{0xFFFF}}) {
-        EXPECT_EQ(architectureReading(unknown),
+        EXPECT_EQ(architectureReading(0, unknown),
                   readingNone(L"Windows reports an architecture this program does not have a name for"))
             << unknown;
     }
