@@ -100,6 +100,7 @@ bytes 05 00 10 00 00 00 20 00 00 02 00 01 00 78 01 40 00 ff >"$texts/graph"
 bytes 06 25 22 00 01 02 05 05 05 06 1b 1c 1d 1e 00 00 00 01 0e >"$texts/temporary-name"
 bytes 07 00 00 30 02 >"$texts/dialog-error"
 bytes 07 00 00 12 34 >"$texts/dialog-error-unknown"
+bytes 08 01 00 00 00 00 00 10 00 00 00 01 00 00 0e 10 05 3f 4e 66 66 66 66 66 66 01 >"$texts/value-texts"
 
 # ---- runs ------------------------------------------------------------------
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:symbolize=1

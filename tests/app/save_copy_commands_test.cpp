@@ -454,43 +454,165 @@ TEST_F(SaveAndCopy, AClipboardHeldForAMomentIsTriedAgain)
 
 namespace {
 
-// The real Save As dialog, driven from a timer that runs inside its modal loop.
-std::wstring realDialogAnswer;
-bool realDialogFound = false;
-int realDialogLooks = 0;
+// The real Save As dialog, driven from a timer that runs inside its modal
+// loop. The path is typed into the box that has the keyboard focus when the
+// dialog opens, the file name box: on the Explorer-style dialog Wine shows it
+// is a direct child of the dialog, on the dialog of Windows Vista and later
+// it sits deeper under other ids. Save is pressed only when that box held the
+// default name and then reads back the typed path, so the test never saves
+// outside its own folder; a window the dialog shows after Save (an overwrite
+// prompt, a warning) is answered No or Cancel and reported.
+constexpr wchar_t kDialogTitle[] = L"Save this page as CSV";
+constexpr int kDialogTicks = 100;  // ten seconds at 100 ms
 
-BOOL CALLBACK closeDialog(HWND window, LPARAM)
+struct RealDialogDriver {
+    std::wstring answer;  // empty: cancel the dialog
+    UINT_PTR timer = 0;
+    int ticks = 0;
+    int answeredAt = 0;
+    bool found = false;
+    bool answered = false;
+    std::wstring problem;  // why the dialog was not answered as asked
+};
+RealDialogDriver driver;
+
+std::wstring windowText(HWND window)
 {
-    wchar_t className[16]{};
-    GetClassNameW(window, className, 16);
-    if (wcscmp(className, L"#32770") == 0) {
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
-    return TRUE;
+    wchar_t text[512]{};
+    GetWindowTextW(window, text, 512);
+    return text;
 }
 
-void CALLBACK answerRealDialog(HWND, UINT, UINT_PTR timer, DWORD)
+std::wstring className(HWND window)
 {
-    const HWND dialogWindow = FindWindowW(L"#32770", L"Save this page as CSV");
-    if (dialogWindow == nullptr) {
-        // A dialog under another title would hold the test for ever: after
-        // ten seconds every dialog of this thread is cancelled.
-        if (++realDialogLooks > 100) {
-            KillTimer(nullptr, timer);
-            EnumThreadWindows(GetCurrentThreadId(), closeDialog, 0);
+    wchar_t name[64]{};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// The dialog boxes of this thread: the Save As dialog and any message box it shows.
+std::vector<HWND> threadDialogs()
+{
+    std::vector<HWND> found;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM list) {
+            if (IsWindowVisible(window) && className(window) == L"#32770") {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// No where there is a No button (the overwrite prompt), else Cancel.
+void dismiss(HWND dialogWindow)
+{
+    const int button = GetDlgItem(dialogWindow, IDNO) != nullptr ? IDNO : IDCANCEL;
+    PostMessageW(dialogWindow, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialogWindow, button)));
+}
+
+void giveUp(const std::wstring& problem)
+{
+    if (driver.problem.empty()) {
+        driver.problem = problem;
+    }
+    for (const HWND open : threadDialogs()) {
+        dismiss(open);
+    }
+}
+
+// The focused window when it is the file name box of `dialogWindow`, holding the default name.
+HWND fileNameBox(HWND dialogWindow, std::wstring& seen)
+{
+    const HWND focus = GetFocus();
+    seen = focus == nullptr ? L"nothing" : className(focus) + L" \"" + windowText(focus) + L"\"";
+    if (focus == nullptr || !IsChild(dialogWindow, focus) || className(focus) != L"Edit") {
+        return nullptr;
+    }
+    // Windows may hide the known extension of the default "Korvane.csv".
+    return CompareStringOrdinal(windowText(focus).substr(0, 7).c_str(), -1, L"Korvane", -1, TRUE) == CSTR_EQUAL
+               ? focus
+               : nullptr;
+}
+
+void answerDialog(HWND dialogWindow)
+{
+    std::wstring seen;
+    const HWND box = fileNameBox(dialogWindow, seen);
+    if (box == nullptr) {
+        if (driver.ticks >= kDialogTicks) {
+            driver.answered = true;
+            giveUp(L"the focus never reached the file name box; it is on " + seen);
         }
         return;
     }
-    KillTimer(nullptr, timer);
-    realDialogFound = true;
-    if (realDialogAnswer.empty()) {
-        PostMessageW(dialogWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    // Typed as a user would: the default name selected, then the path key by key.
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    for (const wchar_t c : driver.answer) {
+        SendMessageW(box, WM_CHAR, c, 1);
+    }
+    driver.answered = true;
+    driver.answeredAt = driver.ticks;
+    if (windowText(box) != driver.answer) {
+        giveUp(L"the file name box reads \"" + windowText(box) + L"\" after typing");
         return;
     }
-    // The file name box of the Explorer-style dialog.
-    constexpr int kFileNameBox = 0x47c;
-    SetDlgItemTextW(dialogWindow, kFileNameBox, realDialogAnswer.c_str());
-    PostMessageW(dialogWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const HWND save = GetDlgItem(dialogWindow, IDOK);
+    PostMessageW(dialogWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(save));
+}
+
+void CALLBACK driveRealDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    ++driver.ticks;
+    const std::vector<HWND> open = threadDialogs();
+    if (driver.answered) {
+        // Save or Cancel closes the dialog within a moment; anything still open asks something.
+        if (!open.empty() && driver.ticks - driver.answeredAt > 20) {
+            const HWND asking = open.front();
+            wchar_t text[512]{};
+            GetDlgItemTextW(asking, 0xFFFF, text, 512);  // a message box's text
+            giveUp(L"the dialog asked \"" + windowText(asking) + L"\": " + text);
+            driver.answeredAt = driver.ticks;
+        }
+        return;
+    }
+    HWND dialogWindow = nullptr;
+    for (const HWND candidate : open) {
+        if (windowText(candidate) == kDialogTitle) {
+            dialogWindow = candidate;
+        }
+    }
+    if (dialogWindow == nullptr) {
+        if (driver.ticks >= kDialogTicks) {
+            driver.answered = true;
+            giveUp(L"no dialog titled \"" + std::wstring(kDialogTitle) + L"\" appeared");
+        }
+        return;
+    }
+    driver.found = true;
+    if (driver.answer.empty()) {
+        driver.answered = true;
+        driver.answeredAt = driver.ticks;
+        dismiss(dialogWindow);
+        return;
+    }
+    answerDialog(dialogWindow);
+}
+
+// Runs Save as CSV with the real dialog, answered with `answer` (empty: Cancel).
+void saveThroughRealDialog(MainWindow& app, const std::wstring& answer)
+{
+    driver = RealDialogDriver{};
+    driver.answer = answer;
+    driver.timer = SetTimer(nullptr, 0, 100, driveRealDialog);
+    ASSERT_NE(driver.timer, 0u);
+    SendMessageW(app.handle(), WM_COMMAND, MAKEWPARAM(IDM_SAVE_CSV, 0), 0);
+    KillTimer(nullptr, driver.timer);
+    EXPECT_TRUE(driver.found);
+    EXPECT_TRUE(driver.problem.empty()) << std::string(driver.problem.begin(), driver.problem.end());
 }
 
 TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
@@ -499,22 +621,12 @@ TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
     app().calls.saveDialog = SaveDialogCalls{};
 
     const std::wstring statusBefore = statusPart(app(), 1);
-    realDialogFound = false;
-    realDialogLooks = 0;
-    realDialogAnswer.clear();
-    SetTimer(nullptr, 0, 100, answerRealDialog);
-    command(IDM_SAVE_CSV);
-    EXPECT_TRUE(realDialogFound);
+    saveThroughRealDialog(app(), L"");
     EXPECT_TRUE(shownMessages.empty());
     EXPECT_EQ(statusPart(app(), 1), statusBefore);
 
     // A name typed without an extension gets ".csv" from the dialog.
-    realDialogFound = false;
-    realDialogLooks = 0;
-    realDialogAnswer = folder_ + L"\\typed";
-    SetTimer(nullptr, 0, 100, answerRealDialog);
-    command(IDM_SAVE_CSV);
-    EXPECT_TRUE(realDialogFound);
+    saveThroughRealDialog(app(), folder_ + L"\\typed");
     EXPECT_TRUE(shownMessages.empty()) << (shownMessages.empty() ? std::string() : "a message was shown");
     const std::wstring saved = folder_ + L"\\typed.csv";
     EXPECT_EQ(statusPart(app(), 1), L"Saved " + saved);

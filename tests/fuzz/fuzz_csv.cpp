@@ -2,7 +2,8 @@
 // lone surrogates included) and states come from the fuzzer. The file must
 // start with the byte-order mark, be strictly valid UTF-8, and read back with
 // a strict RFC 4180 reader into one record of seven fields per line, each
-// field the UTF-8 form of its own text.
+// field the UTF-8 form of its own text, quoted exactly when it holds a comma,
+// a double quote, CR or LF.
 
 #include <algorithm>
 #include <array>
@@ -18,7 +19,11 @@
 
 namespace {
 
-using Record = std::vector<std::string>;
+struct Field {
+    std::string bytes;
+    bool quoted = false;
+};
+using Record = std::vector<Field>;
 
 // The code points a UTF-16 text stands for: a surrogate pair is one, a lone
 // surrogate is U+FFFD.
@@ -85,8 +90,9 @@ bool readCsv(std::string_view bytes, std::vector<Record>& records, std::string& 
     while (at < bytes.size()) {
         Record record;
         for (;;) {
-            std::string field;
-            if (at < bytes.size() && bytes[at] == '"') {
+            Field field;
+            field.quoted = at < bytes.size() && bytes[at] == '"';
+            if (field.quoted) {
                 for (++at;; ++at) {
                     if (at == bytes.size()) {
                         error = "a quoted field is not closed";
@@ -99,7 +105,7 @@ bool readCsv(std::string_view bytes, std::vector<Record>& records, std::string& 
                         }
                         ++at;
                     }
-                    field += bytes[at];
+                    field.bytes += bytes[at];
                 }
             } else {
                 for (; at < bytes.size() && bytes[at] != ',' && bytes[at] != '\r' && bytes[at] != '\n'; ++at) {
@@ -107,7 +113,7 @@ bool readCsv(std::string_view bytes, std::vector<Record>& records, std::string& 
                         error = "a quote inside an unquoted field";
                         return false;
                     }
-                    field += bytes[at];
+                    field.bytes += bytes[at];
                 }
             }
             record.push_back(std::move(field));
@@ -269,10 +275,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                                   std::to_string(records[line].size()) + " fields");
         for (size_t column = 0; column < 7; ++column) {
             const std::wstring& text = expected[line][column];
+            const Field& field = records[line][column];
+            const auto place = [&] { return "line " + std::to_string(line) + " field " + std::to_string(column); };
             std::u32string read;
-            FUZZ_CHECK(decodeUtf8(records[line][column], read) && read == codePoints(text),
-                       "line " + std::to_string(line) + " field " + std::to_string(column) + " reads \"" +
-                           fuzz::shown(records[line][column]) + "\" for the text \"" + fuzz::shown(text) + "\"");
+            FUZZ_CHECK(decodeUtf8(field.bytes, read) && read == codePoints(text),
+                       place() + " reads \"" + fuzz::shown(field.bytes) + "\" for the text \"" + fuzz::shown(text) + "\"");
+            // No other byte (blanks, tabs, semicolons, bytes of 80 and above) starts quotes.
+            FUZZ_CHECK(field.quoted == (field.bytes.find_first_of(",\"\r\n") != std::string::npos),
+                       place() + (field.quoted ? " is quoted: \"" : " is not quoted: \"") + fuzz::shown(field.bytes) +
+                           "\"");
         }
     }
     return 0;

@@ -1,6 +1,7 @@
 // Fuzz target: the small pure rules, one per value of the first input byte
-// (taken modulo 8): address texts against the C library, the firmware text and
-// date rules, the graph mapping, temporary names and dialog error texts.
+// (taken modulo 9): address texts against the C library, the firmware text and
+// date rules, the graph mapping, temporary names, dialog error texts, and the
+// size, frequency and percentage texts read back as numbers.
 
 #include <arpa/inet.h>
 
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <limits>
 #include <string>
 #include <vector>
@@ -300,6 +302,94 @@ void checkDialogError(FuzzedDataProvider& input)
                fuzz::shown(text) + " for code " + std::to_string(code));
 }
 
+// A plain decimal number ("-" and digits, then "." and digits or nothing):
+// its value and how many decimals it has.
+bool readDecimal(std::wstring_view text, double& value, size_t& decimals)
+{
+    const size_t digitsFrom = !text.empty() && text.front() == L'-' ? 1 : 0;
+    const size_t point = text.find(L'.');
+    const size_t whole = (point == std::wstring_view::npos ? text.size() : point) - digitsFrom;
+    decimals = point == std::wstring_view::npos ? 0 : text.size() - point - 1;
+    if (whole == 0 || (point != std::wstring_view::npos && decimals == 0)) {
+        return false;
+    }
+    for (size_t i = digitsFrom; i < text.size(); ++i) {
+        if (i != point && (text[i] < L'0' || text[i] > L'9')) {
+            return false;
+        }
+    }
+    value = std::wcstod(std::wstring(text).c_str(), nullptr);
+    return true;
+}
+
+// `text` is `expected` with `decimals` decimals, then `unit`: the number
+// read back lies within half of its last decimal place of `expected`.
+bool showsNumber(std::wstring_view text, double expected, size_t decimals, std::wstring_view unit)
+{
+    if (!text.ends_with(unit)) {
+        return false;
+    }
+    double value = 0;
+    size_t shown = 0;
+    return readDecimal(text.substr(0, text.size() - unit.size()), value, shown) && shown == decimals &&
+           std::fabs(value - expected) <= 0.5 * std::pow(10.0, -static_cast<double>(decimals)) +
+                                              std::fabs(expected) * 1e-15;
+}
+
+// A 64-bit count: any, or one next to a power of 1024, where the units change.
+uint64_t fuzzCount(FuzzedDataProvider& input)
+{
+    if (input.ConsumeBool()) {
+        return input.ConsumeIntegral<uint64_t>() >> input.ConsumeIntegralInRange<unsigned>(0, 63);
+    }
+    const uint64_t power = uint64_t{1} << (10 * input.ConsumeIntegralInRange<unsigned>(1, 6));
+    return power + static_cast<uint64_t>(input.ConsumeIntegralInRange<int64_t>(-2, 2));
+}
+
+void checkValueTexts(FuzzedDataProvider& input)
+{
+    // Sizes: binary units chosen on the exact count, two decimals for KB, TB
+    // and PB, one for MB and GB.
+    const uint64_t bytes = fuzzCount(input);
+    const std::wstring size = byteSizeText(bytes);
+    static constexpr struct {
+        const wchar_t* unit;
+        size_t decimals;
+    } kUnits[] = {{L" KB", 2}, {L" MB", 1}, {L" GB", 1}, {L" TB", 2}, {L" PB", 2}};
+    size_t step = 0;
+    while (step < std::size(kUnits) && bytes >> (10 * (step + 1)) != 0) {
+        ++step;
+    }
+    if (step == 0) {
+        FUZZ_CHECK(size == std::to_wstring(bytes) + (bytes == 1 ? L" byte" : L" bytes"),
+                   fuzz::shown(size) + " for " + std::to_string(bytes) + " bytes");
+    } else {
+        const double scaled = static_cast<double>(bytes) / std::ldexp(1.0, static_cast<int>(10 * step));
+        FUZZ_CHECK(showsNumber(size, scaled, kUnits[step - 1].decimals, kUnits[step - 1].unit),
+                   fuzz::shown(size) + " for " + std::to_string(bytes) + " bytes");
+    }
+    FUZZ_CHECK(countText(bytes) == std::to_wstring(bytes), fuzz::shown(countText(bytes)));
+
+    // Frequencies: MHz below 1000, GHz with two decimals from there on.
+    const uint32_t megahertz = input.ConsumeBool()
+                                   ? input.ConsumeIntegral<uint32_t>() >> input.ConsumeIntegralInRange<unsigned>(0, 31)
+                                   : input.ConsumeIntegralInRange<uint32_t>(998, 1002);
+    const std::wstring frequency = frequencyText(megahertz);
+    FUZZ_CHECK(megahertz == 0       ? frequency.empty()
+               : megahertz < 1000 ? frequency == std::to_wstring(megahertz) + L" MHz"
+                                  : showsNumber(frequency, megahertz / 1000.0, 2, L" GHz"),
+               fuzz::shown(frequency) + " for " + std::to_string(megahertz) + " MHz");
+
+    // Percentages: at most six decimals.
+    const double percent = input.ConsumeBool() ? input.ConsumeFloatingPointInRange<double>(0.0, 100.0)
+                                               : input.ConsumeFloatingPointInRange<double>(-1e9, 1e9);
+    const unsigned decimals = input.ConsumeIntegralInRange<unsigned>(0, 9);
+    const std::wstring percentage = percentText(percent, decimals);
+    FUZZ_CHECK(showsNumber(percentage, percent, std::min(decimals, 6u), L"%"),
+               fuzz::shown(percentage) + " for " + std::to_string(percent) + " with " + std::to_string(decimals) +
+                   " decimals");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -308,7 +398,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     FuzzedDataProvider input(data + 1, size - 1);
-    switch (data[0] % 8) {
+    switch (data[0] % 9) {
     case 0:
         checkIpv4(input);
         break;
@@ -332,8 +422,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 6:
         checkTemporaryName(input);
         break;
-    default:
+    case 7:
         checkDialogError(input);
+        break;
+    default:
+        checkValueTexts(input);
         break;
     }
     return 0;
