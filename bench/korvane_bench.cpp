@@ -13,10 +13,9 @@
 #include "app/main_window.h"
 #include "export/csv_report.h"
 #include "export/safe_file_replace.h"
-#include "load/load_sampler.h"
-#include "report/completeness.h"
 #include "scan/scan_machine.h"
 
+#include "../tests/support/temporary_folder.h"
 #include "bench_support.h"
 
 namespace {
@@ -44,21 +43,15 @@ int main()
         std::printf("the window could not be made\n");
         return 1;
     }
-    pumpUntilScanEnds(app);
+    pumpUntilScanEnds(app, INFINITE);
     std::printf("process start to \"Scanned at\": %.3f s\n", secondsSinceProcessStart());
-    if (app.scan.currentSnapshot) {
-        const LiveState& live = app.live;
-        std::printf("completeness: %ls\n",
-                    completenessSummary(mergeTally(app.scan.currentSnapshot->tally, live.liveMemory, live.liveLoad))
-                        .c_str());
-    }
+    std::printf("completeness: %ls\n", statusPart(app, 0).c_str());
 
     constexpr int kTicks = 1000;
     LARGE_INTEGER start{};
     QueryPerformanceCounter(&start);
     for (int i = 0; i < kTicks; ++i) {
-        SendMessageW(app.handle(), WM_TIMER, IDT_SAMPLE, 0);
-        UpdateWindow(app.shell.panelWindow);
+        tick(app);
     }
     std::printf("one timer tick with its panel repaint: %.1f us (mean of %d)\n",
                 secondsSince(start) * 1e6 / kTicks, kTicks);
@@ -74,12 +67,10 @@ int main()
     std::printf("scanMachine: median %.1f ms, fastest %.1f ms, slowest %.1f ms (15 scans)\n", scans[7] * 1e3,
                 scans.front() * 1e3, scans.back() * 1e3);
 
-    if (app.scan.currentSnapshot) {
+    if (app.currentPage()) {
         // What Save as CSV does once the user has chosen the file.
-        wchar_t folder[MAX_PATH + 1]{};
-        GetTempPathW(MAX_PATH + 1, folder);
-        const std::wstring target = std::wstring(folder) + L"korvane-bench.csv";
-        const LiveState& live = app.live;
+        const TemporaryFolder folder(L"korvane-bench-");
+        const std::wstring target = folder.file(L"Korvane.csv");
         constexpr int kSaves = 50;
         double building = 0;
         double writing = 0;
@@ -87,9 +78,7 @@ int main()
         bool saved = true;
         for (int i = 0; i < kSaves && saved; ++i) {
             QueryPerformanceCounter(&start);
-            const std::string csv = buildCsvReport(buildReportPage(*app.scan.currentSnapshot, live.liveMemory,
-                                                                   live.liveLoad, app.scan.scanTakenAt,
-                                                                   live.liveTakenAt));
+            const std::string csv = buildCsvReport(*app.currentPage());
             building += secondsSince(start);
             bytes = csv.size();
             std::wstring error;
@@ -100,7 +89,6 @@ int main()
                 std::printf("saving failed: %ls\n", error.c_str());
             }
         }
-        DeleteFileW(target.c_str());
         if (saved) {
             std::printf("save as CSV: %zu bytes, page and bytes built in %.1f us, written and renamed in %.2f ms "
                         "(mean of %d)\n",

@@ -8,20 +8,13 @@
 //   tools/wine-run --prefix build/mingw-cross/wineprefix build/mingw-cross/korvane_soak.exe
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <cstdio>
-#include <initializer_list>
 #include <string>
-#include <vector>
 
 #include "app/main_window.h"
-#include "app/report_view.h"
 #include "app/resource_counts.h"
-#include "export/csv_report.h"
-#include "export/safe_file_replace.h"
-#include "load/load_sampler.h"
 #include "support/clipboard_text.h"
+#include "support/temporary_folder.h"
 
 #include "bench_support.h"
 
@@ -32,66 +25,40 @@ constexpr int kRescans = 100;
 constexpr int kSaves = 100;
 constexpr int kCopies = 100;
 
-// Any message box would wait for a user; every one here is a failure worth
-// seeing in the output instead.
-std::vector<std::wstring> shownMessages;
+// The file every Save as CSV is answered with, as a user would pick it.
+std::wstring saveTarget;
 
-int WINAPI recordMessage(HWND, LPCWSTR text, LPCWSTR, UINT)
+BOOL WINAPI answerSaveDialog(LPOPENFILENAMEW settings)
 {
-    shownMessages.emplace_back(text);
-    return IDOK;
-}
-
-// WM_TIMER with the sample timer's id runs the whole tick; the panel then
-// paints through its off-screen bitmap at once.
-void tick(MainWindow& app)
-{
-    SendMessageW(app.handle(), WM_TIMER, IDT_SAMPLE, 0);
-    UpdateWindow(app.shell.panelWindow);
+    lstrcpynW(settings->lpstrFile, saveTarget.c_str(), static_cast<int>(settings->nMaxFile));
+    return TRUE;
 }
 
 bool rescan(MainWindow& app)
 {
-    SendMessageW(app.handle(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
-    pumpUntilScanEnds(app);
-    return app.scan.currentSnapshot != nullptr;
+    command(app, IDM_REFRESH);
+    pumpUntilScanEnds(app, INFINITE);
+    return app.currentPage().has_value();
 }
 
-// What Save as CSV does once the user has chosen the file: the page and its
-// bytes as they stand now, then the safe replacement.
-bool save(MainWindow& app, const std::wstring& target)
+// File > Save as CSV, answered at once: the page and its bytes as they stand
+// now, then the safe replacement.
+bool save(MainWindow& app)
 {
-    const ScanState& scan = app.scan;
-    const LiveState& live = app.live;
-    const std::string bytes = buildCsvReport(
-        buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt, live.liveTakenAt));
-    std::wstring error;
-    if (!replaceFileSafely(target, bytes, error)) {
-        std::printf("saving failed: %ls\n", error.c_str());
-        return false;
-    }
-    setStatusText(app, 1, L"Saved " + target);
-    return true;
+    command(app, IDM_SAVE_CSV);
+    return statusPart(app, 1) == L"Saved " + saveTarget;
 }
 
 void copy(MainWindow& app)
 {
-    SendMessageW(app.handle(), WM_COMMAND, MAKEWPARAM(IDM_COPY_ROWS, 0), 0);
+    command(app, IDM_COPY_ROWS);
 }
 
-void selectRows(MainWindow& app, std::initializer_list<int> rows)
+void selectRows(MainWindow& app)
 {
-    for (const int row : rows) {
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        SendMessageW(app.shell.reportList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    for (const int row : {2, 5, 7}) {
+        selectRow(reportList(app), row, true);
     }
-}
-
-std::wstring clipboardText(MainWindow& app)
-{
-    return readClipboardText(app.handle()).value_or(std::wstring());
 }
 
 void printGrowth(const char* what, const ResourceCounts& before, const ResourceCounts& after)
@@ -107,37 +74,36 @@ void printGrowth(const char* what, const ResourceCounts& before, const ResourceC
 
 int main()
 {
+    const TemporaryFolder folder(L"korvane-soak-");
+    saveTarget = folder.file(L"Korvane.csv");
     MainWindowCalls calls;
-    calls.messageBox = recordMessage;
+    // Any message box would wait for a user; every one here is a failure
+    // worth seeing in the output instead.
+    calls.messageBox = recordMessageBox;
+    calls.saveDialog.getSaveFileName = answerSaveDialog;
     MainWindow app(calls);
     int exitCode = 0;
     if (!app.start(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode)) {
         std::printf("the window could not be made\n");
         return 1;
     }
-    pumpUntilScanEnds(app);
-    if (!app.scan.currentSnapshot) {
+    pumpUntilScanEnds(app, INFINITE);
+    if (!app.currentPage()) {
         std::printf("the first scan delivered nothing\n");
         return 1;
     }
 
-    wchar_t temp[MAX_PATH + 1]{};
-    GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring folder = std::wstring(temp) + L"korvane-soak-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring target = folder + L"\\Korvane.csv";
-
     // Warm-up: more ticks than the graphs hold, so their histories are full,
     // and a few of everything else.
-    selectRows(app, {2, 5, 7});
+    selectRows(app);
     for (int i = 0; i < 200; ++i) {
         tick(app);
     }
     bool scanned = true;
     for (int i = 0; i < 3; ++i) {
         scanned = rescan(app) && scanned;
-        selectRows(app, {2, 5, 7});
-        save(app, target);
+        selectRows(app);
+        save(app);
         copy(app);
     }
 
@@ -161,20 +127,20 @@ int main()
     int saved = 0;
     QueryPerformanceCounter(&clock);
     for (int i = 0; i < kSaves; ++i) {
-        saved += save(app, target) ? 1 : 0;
+        saved += save(app) ? 1 : 0;
     }
     const double saveSeconds = secondsSince(clock);
     const ResourceCounts afterSaves = measureResources();
 
     // A rescan rebuilds the list, so the rows are selected again.
-    selectRows(app, {2, 5, 7});
+    selectRows(app);
     QueryPerformanceCounter(&clock);
     for (int i = 0; i < kCopies; ++i) {
         copy(app);
     }
     const double copySeconds = secondsSince(clock);
     const ResourceCounts afterCopies = measureResources();
-    const std::wstring copied = clipboardText(app);
+    const std::wstring copied = readClipboardText(app.handle()).value_or(std::wstring());
 
     std::printf("%d ticks in %.1f s, %d rescans in %.1f s, %d of %d saves in %.2f s, %d copies in %.2f s\n", kTicks,
                 tickSeconds, kRescans, rescanSeconds, saved, kSaves, saveSeconds, kCopies, copySeconds);
@@ -190,11 +156,8 @@ int main()
     printGrowth("saves:", afterRescans, afterSaves);
     printGrowth("copies:", afterSaves, afterCopies);
     printGrowth("whole soak:", start, afterCopies);
-    for (const std::wstring& message : shownMessages) {
-        std::printf("message shown: %ls\n", message.c_str());
+    for (const ShownBox& box : shownBoxes) {
+        std::printf("message shown: %ls\n", box.text.c_str());
     }
-
-    DeleteFileW(target.c_str());
-    RemoveDirectoryW(folder.c_str());
     return 0;
 }

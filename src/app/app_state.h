@@ -2,11 +2,7 @@
 
 #include <windows.h>
 
-#include <array>
-#include <string>
-
 #include "app/resource.h"
-#include "common/unique_resource.h"
 
 // Identifiers shared by the window, its menu and its children (the icon's
 // is in app/resource.h, which the resource compiler reads too).
@@ -24,20 +20,6 @@ inline constexpr WORD IDM_RESTART = 1007;
 inline constexpr WORD IDM_SHUT_DOWN = 1008;
 inline constexpr WORD IDM_WEB_PAGE = 1009;
 
-// The shell's part of the main window's state: the window, its children, DPI
-// and fonts. Only the window thread touches it; the scan thread is handed the
-// window handle it posts to when it starts.
-struct ShellState {
-    HINSTANCE instance = nullptr;
-    HWND mainWindow = nullptr;
-    HWND panelWindow = nullptr;
-    HWND reportList = nullptr;
-    HWND statusBar = nullptr;
-    int systemDpi = 96;
-    int windowDpi = 96;
-    LOGFONTW baseFont{};
-    UniqueHFont uiFont;
-    UniqueHAccel accelerators;
-    bool alwaysOnTop = false;
-    std::array<std::wstring, 2> statusText;
-};
+// The two window classes; tests find the panel by its class.
+inline constexpr wchar_t kMainClass[] = L"KORVANE_MAIN";
+inline constexpr wchar_t kPanelClass[] = L"KORVANE_PANEL";

@@ -4,7 +4,12 @@
 
 #include "common/system_function.h"
 
-class MainWindow;
+class ReportView;
+class StatusBar;
+
+// The report's columns: Item keeps its width, Value takes the rest.
+inline constexpr int kItemColumnWidth96 = 215;
+inline constexpr int kValueColumnWidth96 = 560;
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND window);
 using GetSystemMetricsForDpiFunction = int(WINAPI*)(int index, UINT dpi);
@@ -18,14 +23,11 @@ struct DpiCalls {
         findSystemFunction<GetSystemMetricsForDpiFunction>(L"user32.dll", "GetSystemMetricsForDpi");
 };
 
-// The panel, the report list and the status bar, with the list prepared.
-[[nodiscard]] bool createChildWindows(MainWindow& app);
-// A new UI font for the window's DPI, handed to the panel, the list and the
-// status bar.
-void createUiFont(MainWindow& app);
-// Places the children; one layout for create, WM_SIZE and WM_DPICHANGED.
-void layoutWindow(MainWindow& app);
-// The same for a client area of this size.
-void layoutChildren(MainWindow& app, int width, int height);
-// Appends one group; LVM_INSERTGROUP's answer, the group's index or -1.
-LRESULT addReportGroup(HWND list, int id, const wchar_t* header);
+// The vertical scroll bar's width at `dpi`; where Windows has no
+// GetSystemMetricsForDpi, only the system DPI's is known.
+[[nodiscard]] int scrollBarWidth(const DpiCalls& calls, int dpi);
+
+// Places the graph panel, the report list and the status bar in a client
+// area of this size at `dpi`: one layout for create, WM_SIZE and
+// WM_DPICHANGED. Does nothing unless all three exist.
+void layoutChildren(HWND panel, ReportView& report, StatusBar& status, SIZE client, int dpi, int scrollBar);

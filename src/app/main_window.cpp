@@ -7,13 +7,13 @@
 #include <string>
 #include <utility>
 
-#include "app/child_windows.h"
 #include "common/dpi_scale.h"
+#include "common/windows_failure.h"
+#include "load/local_time.h"
+#include "report/completeness.h"
 
 namespace {
 
-constexpr wchar_t kMainClass[] = L"KORVANE_MAIN";
-constexpr wchar_t kPanelClass[] = L"KORVANE_PANEL";
 constexpr wchar_t kCaption[] = L"Korvane";
 constexpr int kWindowWidth96 = 940;
 constexpr int kWindowHeight96 = 680;
@@ -25,6 +25,13 @@ constexpr UINT kSampleMilliseconds = 1000;
 constexpr UINT_PTR IDT_SCAN_WATCH = 2;
 constexpr UINT kScanWatchMilliseconds = 500;
 constexpr UINT kNonClientMetricsSize = 504;
+
+HWND createChild(HWND parent, HINSTANCE instance, const wchar_t* className, DWORD exStyle, DWORD style, int id,
+                 void* parameter = nullptr)
+{
+    return CreateWindowExW(exStyle, className, L"", style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, parameter);
+}
 
 // The menu bar, or null when any of its five menus could not be made.
 HMENU buildMenu()
@@ -56,7 +63,6 @@ HMENU buildMenu()
     return bar.release();
 }
 
-
 MainWindow* windowObject(HWND window)
 {
     return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -64,23 +70,34 @@ MainWindow* windowObject(HWND window)
 
 }  // namespace
 
-MainWindow::MainWindow(MainWindowCalls windowsCalls) : calls(std::move(windowsCalls)) {}
+MainWindow::MainWindow(MainWindowCalls windowsCalls)
+    : calls_(std::move(windowsCalls)), scans_(calls_.scan, calls_.postScanResult)
+{
+}
 
 MainWindow::~MainWindow()
 {
-    if (shell.mainWindow != nullptr && IsWindow(shell.mainWindow)) {
-        DestroyWindow(shell.mainWindow);
+    if (window_ != nullptr && IsWindow(window_)) {
+        DestroyWindow(window_);
     }
-    waitForScanThread(scan);
+    scans_.wait();
     if (classesRegistered_) {
-        UnregisterClassW(kMainClass, shell.instance);
-        UnregisterClassW(kPanelClass, shell.instance);
+        UnregisterClassW(kMainClass, instance_);
+        UnregisterClassW(kPanelClass, instance_);
     }
 }
 
 int MainWindow::scaled(int size96) const
 {
-    return scaledAt(size96, shell.windowDpi);
+    return scaledAt(size96, windowDpi_);
+}
+
+std::optional<ReportPage> MainWindow::currentPage() const
+{
+    if (!currentSnapshot_) {
+        return std::nullopt;
+    }
+    return buildReportPage(*currentSnapshot_, live_.liveMemory, live_.liveLoad, scanTakenAt_, live_.liveTakenAt);
 }
 
 void MainWindow::readScreenDpi()
@@ -89,22 +106,16 @@ void MainWindow::readScreenDpi()
     if (screen.get() != nullptr) {
         const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
         if (dpi > 0) {
-            shell.systemDpi = dpi;
+            systemDpi_ = dpi;
         }
     }
-    setWindowDpi(shell.systemDpi);
+    setWindowDpi(systemDpi_);
 }
 
 void MainWindow::setWindowDpi(int dpi)
 {
-    shell.windowDpi = dpi;
-    graphs.dpi = dpi;  // the panel paints with it
-}
-
-void MainWindow::refreshGraphs()
-{
-    updateGraphs(graphs, live);
-    showGraphs(shell.panelWindow, graphs);
+    windowDpi_ = dpi;
+    graphs_.setDpi(dpi);  // the panel paints with it
 }
 
 void MainWindow::readBaseFont()
@@ -113,19 +124,19 @@ void MainWindow::readBaseFont()
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = kNonClientMetricsSize;
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-        shell.baseFont = metrics.lfMessageFont;
+        baseFont_ = metrics.lfMessageFont;
         return;
     }
-    shell.baseFont = LOGFONTW{};
-    shell.baseFont.lfHeight = -MulDiv(9, shell.systemDpi, 72);
-    shell.baseFont.lfWeight = FW_NORMAL;
-    shell.baseFont.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(shell.baseFont.lfFaceName, L"Segoe UI", LF_FACESIZE);
+    baseFont_ = LOGFONTW{};
+    baseFont_.lfHeight = -MulDiv(9, systemDpi_, 72);
+    baseFont_.lfWeight = FW_NORMAL;
+    baseFont_.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(baseFont_.lfFaceName, L"Segoe UI", LF_FACESIZE);
 }
 
 bool MainWindow::registerClasses()
 {
-    const HINSTANCE instance = shell.instance;
+    const HINSTANCE instance = instance_;
     WNDCLASSEXW mainClass{};
     mainClass.cbSize = sizeof(mainClass);
     mainClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -140,7 +151,7 @@ bool MainWindow::registerClasses()
     WNDCLASSEXW panelClass{};
     panelClass.cbSize = sizeof(panelClass);
     panelClass.style = CS_HREDRAW | CS_VREDRAW;
-    panelClass.lpfnWndProc = panelWindowProc;
+    panelClass.lpfnWndProc = LoadGraphs::windowProc;
     panelClass.hInstance = instance;
     panelClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     panelClass.lpszClassName = kPanelClass;
@@ -156,8 +167,8 @@ bool MainWindow::registerClasses()
 
 void MainWindow::toggleAlwaysOnTop()
 {
-    shell.alwaysOnTop = !shell.alwaysOnTop;
-    SetWindowPos(shell.mainWindow, shell.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+    alwaysOnTop_ = !alwaysOnTop_;
+    SetWindowPos(window_, alwaysOnTop_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     updateMenuState();
 }
@@ -165,69 +176,166 @@ void MainWindow::toggleAlwaysOnTop()
 void MainWindow::openWebPage()
 {
     const auto result = reinterpret_cast<INT_PTR>(
-        calls.shellExecute(shell.mainWindow, L"open", kWebPageAddress, nullptr, nullptr, SW_SHOWNORMAL));
+        calls_.shellExecute(window_, L"open", kWebPageAddress, nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32) {
-        showMessage(calls.messageBox, shell.mainWindow,
+        showMessage(calls_.messageBox, window_,
                     std::wstring(L"The page could not be opened.\r\n\r\n") + kWebPageAddress, MB_ICONERROR);
     }
 }
 
 CommandSite MainWindow::commandSite()
 {
-    return CommandSite{shell.mainWindow, calls.messageBox,
-                       [this](const std::wstring& text) { setStatusText(*this, 1, text); }};
+    return CommandSite{window_, calls_.messageBox, [this](const std::wstring& text) { status_.set(1, text); }};
 }
 
 void MainWindow::saveAsCsv()
 {
-    std::optional<ReportPage> page;
-    if (scan.currentSnapshot) {
-        page = buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt,
-                               live.liveTakenAt);
-    }
-    ::saveAsCsv(commandSite(), calls.saveDialog, page ? &*page : nullptr);
+    const std::optional<ReportPage> page = currentPage();
+    ::saveAsCsv(commandSite(), calls_.saveDialog, page ? &*page : nullptr);
 }
 
 void MainWindow::copySelectedRows()
 {
-    ::copySelectedRows(commandSite(), shell.reportList, reportView.shownRows);
+    ::copySelectedRows(commandSite(), report_.handle(), report_.shownRows());
 }
 
 void MainWindow::powerAction(UINT flags, const wchar_t* confirmation, bool needsPrivilege)
 {
-    ::powerAction(calls.power, calls.messageBox, shell.mainWindow, flags, confirmation, needsPrivilege);
+    ::powerAction(calls_.power, calls_.messageBox, window_, flags, confirmation, needsPrivilege);
+}
+
+bool MainWindow::createChildWindows()
+{
+    // The panel draws the graphs it is handed here.
+    const HWND panel = createChild(window_, instance_, kPanelClass, 0, WS_CHILD | WS_VISIBLE, 0, &graphs_);
+    report_.attach(createChild(window_, instance_, WC_LISTVIEWW, WS_EX_CLIENTEDGE,
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, IDC_REPORT_LIST));
+    status_.attach(createChild(window_, instance_, STATUSCLASSNAMEW, 0, WS_CHILD | WS_VISIBLE, 0));
+    if (panel == nullptr || report_.handle() == nullptr || status_.handle() == nullptr) {
+        return false;
+    }
+    report_.prepare(scaled(kItemColumnWidth96), scaled(kValueColumnWidth96));
+    createUiFont();
+    return true;
+}
+
+void MainWindow::createUiFont()
+{
+    LOGFONTW font = baseFont_;
+    font.lfHeight = MulDiv(baseFont_.lfHeight, windowDpi_, systemDpi_);
+    UniqueHFont created(CreateFontIndirectW(&font));
+    if (!created) {
+        return;  // the controls keep the font they have
+    }
+    for (const HWND control : {graphs_.handle(), report_.handle(), status_.handle()}) {
+        if (control != nullptr) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(created.get()), TRUE);
+        }
+    }
+    // Only now may the previous font go: every control has its successor.
+    uiFont_ = std::move(created);
+}
+
+void MainWindow::layoutWindow()
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    layoutChildren(graphs_.handle(), report_, status_, SIZE{client.right, client.bottom}, windowDpi_,
+                   scrollBarWidth(calls_.dpi, windowDpi_));
+}
+
+void MainWindow::startScan()
+{
+    DWORD error = 0;
+    switch (scans_.start(window_, error)) {
+    case ScanCoordinator::Start::AlreadyRunning:
+        return;
+    case ScanCoordinator::Start::Failed:
+        status_.set(1, L"The scan could not be started: " + windowsErrorMessage(error));
+        return;
+    case ScanCoordinator::Start::Started:
+        status_.set(1, L"Scanning...");
+        updateMenuState();
+        return;
+    }
+}
+
+void MainWindow::onScanDone(WPARAM wParam, LPARAM lParam)
+{
+    std::unique_ptr<ScanSnapshot> result;
+    if (scans_.take(wParam, lParam, result)) {
+        installScanResult(std::move(result));
+    }
+}
+
+void MainWindow::checkForLostScan()
+{
+    if (scans_.lost(window_)) {
+        installScanResult(nullptr);
+    }
+}
+
+void MainWindow::installScanResult(std::unique_ptr<ScanSnapshot> snapshot)
+{
+    if (closePending_) {
+        snapshot.reset();
+        DestroyWindow(window_);
+        return;
+    }
+
+    if (!snapshot) {
+        status_.set(1, L"The scan could not be completed.");
+        if (!currentSnapshot_) {
+            status_.set(0, L"Nothing has been read from this machine yet.");
+        }
+    } else {
+        currentSnapshot_ = std::move(snapshot);
+        scanTakenAt_ = localTimestampText();
+        report_.fill(*currentPage());
+        report_.updateLive(live_.liveMemory, live_.liveLoad);
+        showCompleteness();
+        status_.set(1, L"Scanned at " + scanTakenAt_);
+    }
+    updateMenuState();
+}
+
+void MainWindow::showCompleteness()
+{
+    if (currentSnapshot_) {
+        status_.set(0, completenessSummary(mergeTally(currentSnapshot_->tally, live_.liveMemory, live_.liveLoad)));
+    }
 }
 
 LRESULT MainWindow::onCreate()
 {
-    if (!createChildWindows(*this)) {
+    if (!createChildWindows()) {
         return -1;
     }
-    setStatusText(*this, 0, L"Reading this machine...");
-    setStatusText(*this, 1, L"");
+    status_.set(0, L"Reading this machine...");
+    status_.set(1, L"");
     return 0;
 }
 
 void MainWindow::onDestroy()
 {
-    KillTimer(shell.mainWindow, IDT_SAMPLE);
-    KillTimer(shell.mainWindow, IDT_SCAN_WATCH);
-    waitForScanThread(scan);
-    scan.currentSnapshot.reset();
+    KillTimer(window_, IDT_SAMPLE);
+    KillTimer(window_, IDT_SCAN_WATCH);
+    scans_.wait();
+    currentSnapshot_.reset();
     PostQuitMessage(0);
 }
 
 void MainWindow::onClose()
 {
-    if (!scan.scanThread) {
-        DestroyWindow(shell.mainWindow);
+    if (!scans_.running()) {
+        DestroyWindow(window_);
         return;
     }
-    scan.closePending = true;
-    KillTimer(shell.mainWindow, IDT_SAMPLE);
-    ShowWindow(shell.mainWindow, SW_HIDE);
-    setStatusText(*this, 1, L"Finishing the scan before closing...");
-    SetTimer(shell.mainWindow, IDT_SCAN_WATCH, kScanWatchMilliseconds, nullptr);
+    closePending_ = true;
+    KillTimer(window_, IDT_SAMPLE);
+    ShowWindow(window_, SW_HIDE);
+    status_.set(1, L"Finishing the scan before closing...");
+    SetTimer(window_, IDT_SCAN_WATCH, kScanWatchMilliseconds, nullptr);
 }
 
 void MainWindow::onGetMinMaxInfo(LPARAM lParam) const
@@ -241,7 +349,7 @@ bool MainWindow::onCommand(WORD id)
 {
     switch (id) {
     case IDM_REFRESH:
-        startScan(*this);
+        startScan();
         return true;
     case IDM_COPY_ROWS:
         copySelectedRows();
@@ -250,7 +358,7 @@ bool MainWindow::onCommand(WORD id)
         saveAsCsv();
         return true;
     case IDM_EXIT:
-        PostMessageW(shell.mainWindow, WM_CLOSE, 0, 0);
+        PostMessageW(window_, WM_CLOSE, 0, 0);
         return true;
     case IDM_ALWAYS_ON_TOP:
         toggleAlwaysOnTop();
@@ -280,19 +388,19 @@ bool MainWindow::onCommand(WORD id)
 // The one-second tick: sample, then the live rows, the graphs and the status.
 void MainWindow::onTick()
 {
-    takeLiveSamples(live, calls.sampleProcessorTimes);
-    updateLiveRows(*this);
-    refreshGraphs();
-    showCompleteness(*this);
+    takeLiveSamples(live_, calls_.sampleProcessorTimes);
+    report_.updateLive(live_.liveMemory, live_.liveLoad);
+    graphs_.update(live_);
+    showCompleteness();
 }
 
 void MainWindow::onTimer(WPARAM id)
 {
     if (id == IDT_SAMPLE) {
         onTick();
-        checkForLostScan(*this);
+        checkForLostScan();
     } else if (id == IDT_SCAN_WATCH) {
-        checkForLostScan(*this);
+        checkForLostScan();
     }
 }
 
@@ -305,13 +413,13 @@ void MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam)
 void MainWindow::applyDpi(int dpi, const RECT* bounds)
 {
     setWindowDpi(dpi);
-    createUiFont(*this);
+    createUiFont();
     if (bounds != nullptr) {
-        SetWindowPos(shell.mainWindow, nullptr, bounds->left, bounds->top, bounds->right - bounds->left,
+        SetWindowPos(window_, nullptr, bounds->left, bounds->top, bounds->right - bounds->left,
                      bounds->bottom - bounds->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    layoutWindow(*this);
-    InvalidateRect(shell.panelWindow, nullptr, TRUE);
+    layoutWindow();
+    InvalidateRect(graphs_.handle(), nullptr, TRUE);
 }
 
 // A per-monitor aware window is made at the DPI of the monitor it lands on,
@@ -320,16 +428,16 @@ void MainWindow::applyDpi(int dpi, const RECT* bounds)
 // until the window moves to another monitor.
 void MainWindow::adoptCreatedWindowDpi()
 {
-    if (calls.dpi.getDpiForWindow == nullptr) {
+    if (calls_.dpi.getDpiForWindow == nullptr) {
         return;  // before Windows 10 1607: every window has the system DPI
     }
-    const int dpi = static_cast<int>(calls.dpi.getDpiForWindow(shell.mainWindow));
-    const int made = shell.windowDpi;
+    const int dpi = static_cast<int>(calls_.dpi.getDpiForWindow(window_));
+    const int made = windowDpi_;
     if (dpi <= 0 || dpi == made) {
         return;
     }
     RECT bounds{};
-    GetWindowRect(shell.mainWindow, &bounds);
+    GetWindowRect(window_, &bounds);
     bounds.right = bounds.left + MulDiv(bounds.right - bounds.left, dpi, made);
     bounds.bottom = bounds.top + MulDiv(bounds.bottom - bounds.top, dpi, made);
     applyDpi(dpi, &bounds);
@@ -338,7 +446,7 @@ void MainWindow::adoptCreatedWindowDpi()
 bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
 {
     exitCode = 0;
-    shell.instance = instance;
+    instance_ = instance;
 
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
@@ -349,7 +457,7 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
     readBaseFont();
 
     if (!registerClasses()) {
-        showMessage(calls.messageBox, nullptr, L"The window could not be registered.", MB_ICONERROR);
+        showMessage(calls_.messageBox, nullptr, L"The window could not be registered.", MB_ICONERROR);
         exitCode = 1;
         return false;
     }
@@ -367,7 +475,7 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
         // message box below before anyone could read it.
         MSG quit{};
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        showMessage(calls.messageBox, nullptr, L"The window could not be created.", MB_ICONERROR);
+        showMessage(calls_.messageBox, nullptr, L"The window could not be created.", MB_ICONERROR);
         exitCode = 1;
         return false;
     }
@@ -378,14 +486,14 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
         {FVIRTKEY, VK_F5, IDM_REFRESH},
         {FVIRTKEY | FCONTROL, 'C', IDM_COPY_ROWS},
     };
-    shell.accelerators.reset(CreateAcceleratorTableW(keys, 2));
+    accelerators_.reset(CreateAcceleratorTableW(keys, 2));
 
     ShowWindow(window, showCommand);
     UpdateWindow(window);
 
-    takeFirstSamples(live, calls.sampleProcessorTimes);
-    refreshGraphs();
-    startScan(*this);
+    takeFirstSamples(live_, calls_.sampleProcessorTimes);
+    graphs_.update(live_);
+    startScan();
     SetTimer(window, IDT_SAMPLE, kSampleMilliseconds, nullptr);
     return true;
 }
@@ -401,8 +509,7 @@ int MainWindow::runMessageLoop()
 
 void MainWindow::dispatchMessage(MSG& message)
 {
-    if (shell.accelerators && shell.mainWindow != nullptr &&
-        TranslateAcceleratorW(shell.mainWindow, shell.accelerators.get(), &message)) {
+    if (accelerators_ && window_ != nullptr && TranslateAcceleratorW(window_, accelerators_.get(), &message)) {
         return;
     }
     TranslateMessage(&message);
@@ -411,20 +518,20 @@ void MainWindow::dispatchMessage(MSG& message)
 
 void MainWindow::updateMenuState()
 {
-    const HMENU menu = GetMenu(shell.mainWindow);
+    const HMENU menu = GetMenu(window_);
     if (menu == nullptr) {
         return;
     }
-    EnableMenuItem(menu, IDM_REFRESH, MF_BYCOMMAND | (scan.scanThread ? MF_GRAYED : MF_ENABLED));
-    CheckMenuItem(menu, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND | (shell.alwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
-    DrawMenuBar(shell.mainWindow);
+    EnableMenuItem(menu, IDM_REFRESH, MF_BYCOMMAND | (scans_.running() ? MF_GRAYED : MF_ENABLED));
+    CheckMenuItem(menu, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND | (alwaysOnTop_ ? MF_CHECKED : MF_UNCHECKED));
+    DrawMenuBar(window_);
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
         auto* self = static_cast<MainWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->shell.mainWindow = window;
+        self->window_ = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     MainWindow* self = windowObject(window);
@@ -434,7 +541,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
     if (message == WM_NCDESTROY) {
         // The object outlives its window; from here nothing reaches it.
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->shell.mainWindow = nullptr;
+        self->window_ = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
     }
     return self->handleMessage(message, wParam, lParam);
@@ -442,7 +549,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const HWND window = shell.mainWindow;
+    const HWND window = window_;
     switch (message) {
     case WM_CREATE:
         return onCreate();
@@ -450,11 +557,11 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         onDestroy();
         return 0;
     case WM_SIZE:
-        layoutWindow(*this);
+        layoutWindow();
         return 0;
     case WM_SETFOCUS:
-        if (shell.reportList != nullptr) {
-            SetFocus(shell.reportList);
+        if (report_.handle() != nullptr) {
+            SetFocus(report_.handle());
         }
         return 0;
     case WM_CLOSE:
@@ -475,7 +582,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         onDpiChanged(wParam, lParam);
         return 0;
     case WM_SCAN_DONE:
-        onScanDone(*this, wParam, lParam);
+        onScanDone(wParam, lParam);
         return 0;
     default:
         break;

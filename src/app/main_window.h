@@ -4,12 +4,18 @@
 
 #include <shellapi.h>
 
+#include <memory>
+#include <optional>
+#include <string>
+
 #include "app/app_state.h"
 #include "app/child_windows.h"
 #include "app/power_actions.h"
 #include "app/report_view.h"
 #include "app/scan_coordination.h"
+#include "app/status_bar.h"
 #include "common/message_box.h"
+#include "common/unique_resource.h"
 #include "export/save_copy_commands.h"
 #include "load/graph_panel.h"
 #include "load/load_sampler.h"
@@ -36,10 +42,12 @@ struct MainWindowCalls {
     DpiCalls dpi;
 };
 
-// Korvane's main window and everything the window thread keeps for it, one
-// member per subsystem. Made by wWinMain (or a test) and kept until the
-// message loop has ended; the window reaches it through GWLP_USERDATA, and
-// the panel reaches its graphs the same way.
+// Korvane's main window and everything the window thread keeps for it: the
+// shell's own state (handles, DPI, fonts, accelerators, the close that waits
+// for a scan, the current snapshot and the live samples) and one object per
+// subsystem, which it alone knows all of. Made by wWinMain (or a test) and
+// kept until the message loop has ended; the window reaches it through
+// GWLP_USERDATA.
 class MainWindow {
 public:
     explicit MainWindow(MainWindowCalls windowsCalls = MainWindowCalls{});
@@ -59,30 +67,37 @@ public:
     // window of the thread, then the usual translation and dispatch.
     void dispatchMessage(MSG& message);
 
-    [[nodiscard]] HWND handle() const { return shell.mainWindow; }
-    // A size given at 96 DPI, at the window's DPI now.
-    [[nodiscard]] int scaled(int size96) const;
-    // Greys Refresh while a scan runs and checks Always on Top.
-    void updateMenuState();
-
-    MainWindowCalls calls;
-    ShellState shell;
-    ScanState scan;
-    ReportViewState reportView;
-    LiveState live;
-    GraphState graphs;
+    [[nodiscard]] HWND handle() const { return window_; }
+    [[nodiscard]] bool scanRunning() const { return scans_.running(); }
+    // The page as it stands now: the current snapshot with the latest live
+    // samples, what Save as CSV writes. None while nothing has been read.
+    [[nodiscard]] std::optional<ReportPage> currentPage() const;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // A size given at 96 DPI, at the window's DPI now.
+    [[nodiscard]] int scaled(int size96) const;
     void readScreenDpi();
     // The window's DPI, for the layout and for the panel's painting.
     void setWindowDpi(int dpi);
-    // One more second in both graphs, and the panel repainted.
-    void refreshGraphs();
     void readBaseFont();
     [[nodiscard]] bool registerClasses();
+    [[nodiscard]] bool createChildWindows();
+    // A new UI font for the window's DPI, handed to the panel, the list and
+    // the status bar.
+    void createUiFont();
+    void layoutWindow();
+    // Greys Refresh while a scan runs and checks Always on Top.
+    void updateMenuState();
+    void startScan();
+    // Takes ownership of the snapshot (null when the scan made none).
+    void installScanResult(std::unique_ptr<ScanSnapshot> snapshot);
+    // A scan whose result was lost counts as a scan that made none.
+    void checkForLostScan();
+    // The completeness sentence of the current page in status part 0.
+    void showCompleteness();
     LRESULT onCreate();
     void onDestroy();
     void onClose();
@@ -91,6 +106,7 @@ private:
     void onTimer(WPARAM id);
     void onTick();
     void onDpiChanged(WPARAM wParam, LPARAM lParam);
+    void onScanDone(WPARAM wParam, LPARAM lParam);
     // What a DPI change does: font, layout and the panel at the new DPI, and
     // the window moved to `bounds` when there are any.
     void applyDpi(int dpi, const RECT* bounds);
@@ -103,5 +119,23 @@ private:
     void powerAction(UINT flags, const wchar_t* confirmation, bool needsPrivilege);
     [[nodiscard]] CommandSite commandSite();
 
+    MainWindowCalls calls_;
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    int systemDpi_ = 96;
+    int windowDpi_ = 96;
+    LOGFONTW baseFont_{};
+    UniqueHFont uiFont_;
+    UniqueHAccel accelerators_;
+    bool alwaysOnTop_ = false;
+    // The user closed the window while a scan ran; it waits hidden for the result.
+    bool closePending_ = false;
+    std::unique_ptr<ScanSnapshot> currentSnapshot_;
+    std::wstring scanTakenAt_;
+    LiveState live_;
+    ScanCoordinator scans_;
+    ReportView report_;
+    StatusBar status_;
+    LoadGraphs graphs_;
     bool classesRegistered_ = false;
 };

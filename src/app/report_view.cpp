@@ -1,47 +1,103 @@
 #include "app/report_view.h"
 
-#include <windows.h>
-
 #include <commctrl.h>
 
-#include "app/main_window.h"
+#include "app/group_view_decision.h"
 #include "common/unique_resource.h"
-#include "report/completeness.h"
 #include "report/report_rows.h"
 #include "report/value_text.h"
 
-void fillReportView(MainWindow& app, const ReportPage& page)
+namespace {
+
+void insertColumn(HWND list, int index, const wchar_t* text, int width)
 {
-    const HWND list = app.shell.reportList;
-    ReportViewState& view = app.reportView;
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t*>(text);
+    column.iSubItem = index;
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+// Group view with one group per section, in order. While group view is on,
+// the list shows no item without a valid group, so a list that cannot have
+// all seven (Wine's answers every group message with 0, and common controls
+// before version 6 have no groups) goes back to plain rows: the report is
+// never blank.
+bool showSectionGroups(HWND list)
+{
+    GroupViewAnswers answers;
+    answers.enableResult = SendMessageW(list, LVM_ENABLEGROUPVIEW, TRUE, 0);
+    answers.reportedOn = SendMessageW(list, LVM_ISGROUPVIEWENABLED, 0, 0) != FALSE;
+    for (int id = 0; id < kSectionCount; ++id) {
+        const wchar_t* header = sectionName(static_cast<Section>(id));
+        answers.insertResults[static_cast<size_t>(id)] = addReportGroup(list, id, header);
+    }
+    if (keepGroupView(answers)) {
+        return true;
+    }
+    SendMessageW(list, LVM_ENABLEGROUPVIEW, FALSE, 0);
+    return false;
+}
+
+}  // namespace
+
+LRESULT addReportGroup(HWND list, int id, const wchar_t* header)
+{
+    LVGROUP group{};
+    group.cbSize = sizeof(group);
+    group.mask = LVGF_HEADER | LVGF_GROUPID;
+    group.pszHeader = const_cast<wchar_t*>(header);
+    group.iGroupId = id;
+    return SendMessageW(list, LVM_INSERTGROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&group));
+}
+
+void ReportView::prepare(int itemWidth, int valueWidth)
+{
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    insertColumn(list_, 0, L"Item", itemWidth);
+    insertColumn(list_, 1, L"Value", valueWidth);
+    grouped_ = showSectionGroups(list_);
+}
+
+void ReportView::setColumnWidths(int itemWidth, int valueWidth)
+{
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(itemWidth, 0));
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(valueWidth, 0));
+}
+
+void ReportView::fill(const ReportPage& page)
+{
     {
-        const RedrawDisabler quiet(list);
-        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-        view.shownRows.clear();
-        view.liveRowIndex.fill(-1);
+        const RedrawDisabler quiet(list_);
+        SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+        shownRows_.clear();
+        liveRowIndex_.fill(-1);
 
         for (const ReportRow& row : buildReportRows(page)) {
             const auto section = static_cast<int32_t>(row.section);
             LVITEMW item{};
             item.mask = LVIF_TEXT;
-            item.iItem = static_cast<int>(view.shownRows.size());
+            item.iItem = static_cast<int>(shownRows_.size());
             item.pszText = const_cast<wchar_t*>(row.item.c_str());
-            if (view.grouped_) {
+            if (grouped_) {
                 item.mask |= LVIF_GROUPID;
                 item.iGroupId = (section >= 0 && section < kSectionCount) ? section : 0;
             }
-            const auto index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+            const auto index =
+                static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
             if (index < 0) {
                 continue;  // the list refused the row: it is left out
             }
             LVITEMW value{};
             value.iSubItem = 1;
             value.pszText = const_cast<wchar_t*>(row.value.c_str());
-            SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
-            view.shownRows.emplace_back(row.item, row.value);
+            SendMessageW(list_, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
+            shownRows_.emplace_back(row.item, row.value);
             const auto kind = static_cast<uint32_t>(row.liveKind);
             if (kind >= 1 && kind <= 7) {
-                view.liveRowIndex[kind - 1] = index;
+                liveRowIndex_[kind - 1] = index;
             }
         }
     }
@@ -50,17 +106,16 @@ void fillReportView(MainWindow& app, const ReportPage& page)
     // reaches the very top, above the first group's header, which bringing
     // row 0 into view may leave out; Wine's list ignores SB_TOP, and row 0
     // in view is its top.
-    SendMessageW(list, WM_VSCROLL, SB_TOP, 0);
-    SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    SendMessageW(list_, WM_VSCROLL, SB_TOP, 0);
+    SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
 }
 
-void setLiveRowValue(MainWindow& app, int index, const std::wstring& text)
+void ReportView::setLiveRowValue(int index, const std::wstring& text)
 {
-    ReportViewState& view = app.reportView;
-    if (index < 0 || static_cast<size_t>(index) >= view.shownRows.size()) {
+    if (index < 0 || static_cast<size_t>(index) >= shownRows_.size()) {
         return;
     }
-    std::wstring& shown = view.shownRows[static_cast<size_t>(index)].second;
+    std::wstring& shown = shownRows_[static_cast<size_t>(index)].second;
     if (shown == text) {
         return;  // unchanged: no message, no redraw
     }
@@ -68,41 +123,16 @@ void setLiveRowValue(MainWindow& app, int index, const std::wstring& text)
     LVITEMW value{};
     value.iSubItem = 1;
     value.pszText = const_cast<wchar_t*>(shown.c_str());
-    SendMessageW(app.shell.reportList, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
+    SendMessageW(list_, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
 }
 
-void updateLiveRows(MainWindow& app)
+void ReportView::updateLive(const MemorySample& memory, const LoadSample& load)
 {
-    const ReportViewState& view = app.reportView;
-    const LiveState& live = app.live;
     for (uint32_t kind = 1; kind <= 7; ++kind) {
-        const int index = view.liveRowIndex[kind - 1];
+        const int index = liveRowIndex_[kind - 1];
         if (index < 0) {
             continue;
         }
-        setLiveRowValue(app, index, liveValueText(static_cast<LiveKind>(kind), live.liveMemory, live.liveLoad));
+        setLiveRowValue(index, liveValueText(static_cast<LiveKind>(kind), memory, load));
     }
-}
-
-void setStatusText(MainWindow& app, int part, const std::wstring& text)
-{
-    if (part != 0 && part != 1) {
-        return;
-    }
-    ShellState& state = app.shell;
-    state.statusText[static_cast<size_t>(part)] = text;
-    if (state.statusBar != nullptr) {
-        SendMessageW(state.statusBar, SB_SETTEXTW, static_cast<WPARAM>(part),
-                     reinterpret_cast<LPARAM>(state.statusText[static_cast<size_t>(part)].c_str()));
-    }
-}
-
-void showCompleteness(MainWindow& app)
-{
-    const ScanState& scan = app.scan;
-    if (!scan.currentSnapshot) {
-        return;
-    }
-    const LiveState& live = app.live;
-    setStatusText(app, 0, completenessSummary(mergeTally(scan.currentSnapshot->tally, live.liveMemory, live.liveLoad)));
 }

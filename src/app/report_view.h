@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <array>
 #include <string>
 #include <utility>
@@ -7,29 +9,38 @@
 
 #include "report/snapshot.h"
 
-class MainWindow;
+// The report list and what it shows, kept beside the control: the two texts
+// of every item, and where each of the seven live rows is (-1 while it is
+// not in the list).
+class ReportView {
+public:
+    using Rows = std::vector<std::pair<std::wstring, std::wstring>>;
 
-// What the list shows beside the control: the two texts of every item, and
-// where each of the seven live rows is (-1 while it is not in the list).
-struct ReportViewState {
-    std::vector<std::pair<std::wstring, std::wstring>> shownRows;
-    std::array<int, 7> liveRowIndex{-1, -1, -1, -1, -1, -1, -1};
+    // The list view the main window made for it.
+    void attach(HWND list) { list_ = list; }
+    [[nodiscard]] HWND handle() const { return list_; }
+    // Extended styles, the two columns and, where the list has them, one
+    // group per section.
+    void prepare(int itemWidth, int valueWidth);
+    void setColumnWidths(int itemWidth, int valueWidth);
+
+    // Empties the list and fills it with the page's rows, one group per section.
+    void fill(const ReportPage& page);
+    // Rewrites the value of every live row from the latest live samples.
+    void updateLive(const MemorySample& memory, const LoadSample& load);
+    // Sets one row's value unless it is unchanged.
+    void setLiveRowValue(int index, const std::wstring& text);
+    // The item and value texts of every row, as the list shows them.
+    [[nodiscard]] const Rows& shownRows() const { return shownRows_; }
 
 private:
-    // Whether the list shows the section groups, decided when the list is
-    // made; rows carry group ids only then.
+    HWND list_ = nullptr;
+    Rows shownRows_;
+    std::array<int, 7> liveRowIndex_{-1, -1, -1, -1, -1, -1, -1};
+    // Whether the list shows the section groups, decided when it is
+    // prepared; rows carry group ids only then.
     bool grouped_ = false;
-    friend bool createChildWindows(MainWindow& app);
-    friend void fillReportView(MainWindow& app, const ReportPage& page);
 };
 
-// Empties the list and fills it with the page's rows, one group per section.
-void fillReportView(MainWindow& app, const ReportPage& page);
-// Rewrites the value of every live row from the latest live samples.
-void updateLiveRows(MainWindow& app);
-// Sets one row's value unless it is unchanged.
-void setLiveRowValue(MainWindow& app, int index, const std::wstring& text);
-// Remembers and shows the text of status-bar part 0 or 1.
-void setStatusText(MainWindow& app, int part, const std::wstring& text);
-// The completeness sentence of the current page in status part 0.
-void showCompleteness(MainWindow& app);
+// Appends one group; LVM_INSERTGROUP's answer, the group's index or -1.
+LRESULT addReportGroup(HWND list, int id, const wchar_t* header);

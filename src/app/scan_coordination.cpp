@@ -3,42 +3,26 @@
 #include <new>
 #include <utility>
 
-#include "app/main_window.h"
-#include "app/report_view.h"
-#include "common/windows_failure.h"
-#include "load/local_time.h"
+#include "app/app_state.h"
 
-namespace {
-
-// A value no other program will happen to post: never 0, different for every
-// scan of this window and from one process start to the next.
-WPARAM nextScanCookie(ScanState& scan)
+ScanCoordinator::Start ScanCoordinator::start(HWND window, DWORD& error)
 {
+    if (thread_) {
+        return Start::AlreadyRunning;
+    }
+    // A value no other program will happen to post: never 0, different for
+    // every scan and from one process start to the next.
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
-    return (static_cast<WPARAM>(now.QuadPart) * 0x9E3779B97F4A7C15ull + ++scan.scansStarted) | 1u;
-}
-
-}  // namespace
-
-void startScan(MainWindow& app)
-{
-    ScanState& scan = app.scan;
-    if (scan.scanThread) {
-        return;
+    cookie_ = (static_cast<WPARAM>(now.QuadPart) * 0x9E3779B97F4A7C15ull + ++started_) | 1u;
+    auto parameter = std::make_unique<ScanThreadStart>(ScanThreadStart{window, cookie_, scan_, post_});
+    thread_.reset(CreateThread(nullptr, 0, scanThreadProc, parameter.get(), 0, nullptr));
+    if (!thread_) {
+        error = GetLastError();
+        return Start::Failed;
     }
-    scan.scanCookie = nextScanCookie(scan);
-    auto start = std::make_unique<ScanThreadStart>(
-        ScanThreadStart{app.shell.mainWindow, scan.scanCookie, app.calls.scan, app.calls.postScanResult});
-    scan.scanThread.reset(CreateThread(nullptr, 0, scanThreadProc, start.get(), 0, nullptr));
-    if (!scan.scanThread) {
-        const DWORD error = GetLastError();
-        setStatusText(app, 1, L"The scan could not be started: " + windowsErrorMessage(error));
-        return;
-    }
-    static_cast<void>(start.release());  // the thread owns it now
-    setStatusText(app, 1, L"Scanning...");
-    app.updateMenuState();
+    static_cast<void>(parameter.release());  // the thread owns it now
+    return Start::Started;
 }
 
 DWORD WINAPI scanThreadProc(LPVOID parameter)
@@ -57,67 +41,37 @@ DWORD WINAPI scanThreadProc(LPVOID parameter)
         static_cast<void>(snapshot.release());  // the window thread owns it now
     }
     // A failed post frees the snapshot here; the window notices the ended
-    // thread without a result (checkForLostScan).
+    // thread without a result (ScanCoordinator::lost).
     return 0;
 }
 
-bool checkForLostScan(MainWindow& app)
+bool ScanCoordinator::take(WPARAM cookie, LPARAM lParam, std::unique_ptr<ScanSnapshot>& result)
 {
-    const ScanState& scan = app.scan;
-    if (!scan.scanThread || WaitForSingleObject(scan.scanThread.get(), 0) != WAIT_OBJECT_0) {
+    if (!thread_ || cookie != cookie_) {
         return false;
     }
-    MSG pending{};
-    if (PeekMessageW(&pending, app.shell.mainWindow, WM_SCAN_DONE, WM_SCAN_DONE, PM_NOREMOVE)) {
-        return false;  // the result is on its way
-    }
-    installScanResult(app, nullptr);
+    result.reset(reinterpret_cast<ScanSnapshot*>(lParam));
+    wait();
     return true;
 }
 
-void onScanDone(MainWindow& app, WPARAM wParam, LPARAM lParam)
+bool ScanCoordinator::lost(HWND window)
 {
-    const ScanState& scan = app.scan;
-    if (!scan.scanThread || wParam != scan.scanCookie) {
-        return;
+    if (!thread_ || WaitForSingleObject(thread_.get(), 0) != WAIT_OBJECT_0) {
+        return false;
     }
-    installScanResult(app, reinterpret_cast<ScanSnapshot*>(lParam));
+    MSG pending{};
+    if (PeekMessageW(&pending, window, WM_SCAN_DONE, WM_SCAN_DONE, PM_NOREMOVE)) {
+        return false;  // the result is on its way
+    }
+    wait();
+    return true;
 }
 
-void installScanResult(MainWindow& app, ScanSnapshot* result)
+void ScanCoordinator::wait()
 {
-    std::unique_ptr<ScanSnapshot> snapshot(result);
-    ScanState& scan = app.scan;
-    waitForScanThread(scan);
-
-    if (scan.closePending) {
-        snapshot.reset();
-        DestroyWindow(app.shell.mainWindow);
-        return;
-    }
-
-    if (!snapshot) {
-        setStatusText(app, 1, L"The scan could not be completed.");
-        if (!scan.currentSnapshot) {
-            setStatusText(app, 0, L"Nothing has been read from this machine yet.");
-        }
-    } else {
-        scan.currentSnapshot = std::move(snapshot);
-        scan.scanTakenAt = localTimestampText();
-        const LiveState& live = app.live;
-        fillReportView(app, buildReportPage(*scan.currentSnapshot, live.liveMemory, live.liveLoad, scan.scanTakenAt,
-                                            live.liveTakenAt));
-        updateLiveRows(app);
-        showCompleteness(app);
-        setStatusText(app, 1, L"Scanned at " + scan.scanTakenAt);
-    }
-    app.updateMenuState();
-}
-
-void waitForScanThread(ScanState& scan)
-{
-    if (scan.scanThread) {
-        WaitForSingleObject(scan.scanThread.get(), INFINITE);
-        scan.scanThread.reset();
+    if (thread_) {
+        WaitForSingleObject(thread_.get(), INFINITE);
+        thread_.reset();
     }
 }

@@ -3,12 +3,9 @@
 #include <windows.h>
 
 #include <memory>
-#include <string>
 
 #include "common/unique_resource.h"
 #include "report/snapshot.h"
-
-class MainWindow;
 
 // What the scan thread runs: scanMachine, or in tests a scan held open or one
 // that ends at once.
@@ -16,21 +13,6 @@ using ScanFunction = ScanSnapshot& (*)(ScanSnapshot&);
 // How the scan thread hands its result over: PostMessageW, or in tests a post
 // that fails.
 using ScanResultPoster = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
-
-// The window thread's side of scanning: at most one scan thread, and the
-// snapshot the report is built from.
-struct ScanState {
-    UniqueHandle scanThread;
-    // Handed to the running scan's thread, which sends it back as the wParam
-    // of its WM_SCAN_DONE: a WM_APP + 1 that another program posts or
-    // broadcasts carries no pointer of ours and must not be freed.
-    WPARAM scanCookie = 0;
-    // Scans started by this window; part of every cookie.
-    WPARAM scansStarted = 0;
-    bool closePending = false;
-    std::unique_ptr<ScanSnapshot> currentSnapshot;
-    std::wstring scanTakenAt;
-};
 
 // Everything the scan thread gets, as its thread parameter, and owns: it
 // touches nothing else of the window's.
@@ -41,18 +23,43 @@ struct ScanThreadStart {
     ScanResultPoster post = nullptr;
 };
 
-// Starts a scan on its own thread unless one runs.
-void startScan(MainWindow& app);
-// The scan thread; its parameter is a ScanThreadStart made with new.
+// The scan thread; its parameter is a ScanThreadStart made with new. It posts
+// WM_SCAN_DONE with its cookie and the snapshot (null when it made none).
 DWORD WINAPI scanThreadProc(LPVOID parameter);
-// WM_SCAN_DONE: the result of the running scan, if the message is its own
-// (otherwise it is ignored and lParam is left alone).
-void onScanDone(MainWindow& app, WPARAM wParam, LPARAM lParam);
-// Takes ownership of the snapshot (null when the scan made none).
-void installScanResult(MainWindow& app, ScanSnapshot* snapshot);
-// Waits for a running scan thread and forgets it.
-void waitForScanThread(ScanState& scan);
 
-// A scan thread that ended without its result reaching the window (the post
-// failed) is handled like a scan that produced none. True when it did that.
-bool checkForLostScan(MainWindow& app);
+// The window thread's side of scanning: at most one scan thread, and which
+// WM_SCAN_DONE is its own.
+class ScanCoordinator {
+public:
+    enum class Start { Started, AlreadyRunning, Failed };
+
+    ScanCoordinator(ScanFunction scan, ScanResultPoster post) : scan_(scan), post_(post) {}
+    ~ScanCoordinator() { wait(); }
+    ScanCoordinator(const ScanCoordinator&) = delete;
+    ScanCoordinator& operator=(const ScanCoordinator&) = delete;
+
+    // Starts a scan whose result goes to `window`, unless one runs. Failed
+    // leaves the CreateThread error in `error`.
+    [[nodiscard]] Start start(HWND window, DWORD& error);
+    [[nodiscard]] bool running() const { return static_cast<bool>(thread_); }
+    // WM_SCAN_DONE: true when the message is the running scan's own; then the
+    // thread has ended and `result` owns its snapshot (null when it made
+    // none). Anything else is ignored and its lParam left alone.
+    [[nodiscard]] bool take(WPARAM cookie, LPARAM lParam, std::unique_ptr<ScanSnapshot>& result);
+    // True when the scan thread ended without its result on the way to
+    // `window` (the post failed); the thread is then forgotten.
+    [[nodiscard]] bool lost(HWND window);
+    // Waits for a running scan thread and forgets it.
+    void wait();
+
+private:
+    ScanFunction scan_;
+    ScanResultPoster post_;
+    UniqueHandle thread_;
+    // Handed to the running scan's thread, which sends it back as the wParam
+    // of its WM_SCAN_DONE: a WM_APP + 1 that another program posts or
+    // broadcasts carries no pointer of ours and must not be freed.
+    WPARAM cookie_ = 0;
+    // Scans started here; part of every cookie.
+    WPARAM started_ = 0;
+};

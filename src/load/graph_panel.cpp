@@ -21,84 +21,8 @@ RECT toRect(const PixelBox& box)
     return RECT{box.left, box.top, box.right, box.bottom};
 }
 
-}  // namespace
-
-GraphState::GraphState()
-{
-    processorGraph.label = L"Processor";
-    processorGraph.colour = kProcessorColour;
-    memoryGraph.label = L"Memory";
-    memoryGraph.colour = kMemoryColour;
-}
-
-void updateGraphs(GraphState& graphs, const LiveState& live)
-{
-    appendGraphPoint(graphs.processorGraph.history, loadGraphPoint(live.liveLoad));
-    graphs.processorGraph.valueText = loadText(live.liveLoad);
-    graphs.processorGraph.hasValue = live.liveLoad.measured;
-
-    appendGraphPoint(graphs.memoryGraph.history, memoryGraphPoint(live.liveMemory));
-    graphs.memoryGraph.valueText = memoryGraphText(live.liveMemory);
-    graphs.memoryGraph.hasValue = live.liveMemory.read;
-
-    graphs.panelName = graphPanelName(live.liveLoad, live.liveMemory);
-}
-
-void showGraphs(HWND panel, const GraphState& graphs, const PanelNameCalls& calls)
-{
-    if (panel == nullptr) {
-        return;
-    }
-    // No erase: the paint covers every pixel, so the panel does not flicker.
-    InvalidateRect(panel, nullptr, FALSE);
-
-    // The panel paints itself and never draws its window text, so the text
-    // is free to carry the name. Said again only when it changed: a screen
-    // reader would otherwise repeat the same figures every second.
-    const int length = GetWindowTextLengthW(panel);
-    std::wstring current(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    current.resize(static_cast<size_t>(GetWindowTextW(panel, current.data(), static_cast<int>(current.size()))));
-    if (current == graphs.panelName) {
-        return;
-    }
-    if (calls.setWindowText(panel, graphs.panelName.c_str())) {
-        calls.notifyWinEvent(EVENT_OBJECT_NAMECHANGE, panel, OBJID_WINDOW, CHILDID_SELF);
-    }
-}
-
-LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* graphs = reinterpret_cast<GraphState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (graphs == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    switch (message) {
-    case WM_PAINT:
-        paintPanel(window, *graphs);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;  // the paint covers every pixel
-    case WM_SETFONT:
-        graphs->font = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam) != 0) {
-            InvalidateRect(window, nullptr, FALSE);
-        }
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(graphs->font);
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        return DefWindowProcW(window, message, wParam, lParam);
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-}
-
-void paintPanel(HWND panel, const GraphState& graphs)
+// The panel's WM_PAINT: one off-screen bitmap per paint.
+void paintPanel(HWND panel, const GraphPicture& picture)
 {
     const PaintDc paint(panel);
     if (paint.get() == nullptr) {
@@ -113,16 +37,106 @@ void paintPanel(HWND panel, const GraphState& graphs)
     }
 
     const PaintBuffer buffer(paint.get(), width, height);
-    paintPanelInto(buffer.dc(), width, height, graphs);
+    paintPanelInto(buffer.dc(), width, height, picture);
     buffer.present();
 }
 
-void paintPanelInto(HDC dc, int width, int height, const GraphState& graphs)
+}  // namespace
+
+LoadGraphs::LoadGraphs(PanelNameCalls calls) : calls_(calls)
+{
+    picture_.processorGraph.label = L"Processor";
+    picture_.processorGraph.colour = kProcessorColour;
+    picture_.memoryGraph.label = L"Memory";
+    picture_.memoryGraph.colour = kMemoryColour;
+}
+
+void LoadGraphs::update(const LiveState& live)
+{
+    LoadGraph& processor = picture_.processorGraph;
+    appendGraphPoint(processor.history, loadGraphPoint(live.liveLoad));
+    processor.valueText = loadText(live.liveLoad);
+    processor.hasValue = live.liveLoad.measured;
+
+    LoadGraph& memory = picture_.memoryGraph;
+    appendGraphPoint(memory.history, memoryGraphPoint(live.liveMemory));
+    memory.valueText = memoryGraphText(live.liveMemory);
+    memory.hasValue = live.liveMemory.read;
+
+    name_ = graphPanelName(live.liveLoad, live.liveMemory);
+    show();
+}
+
+void LoadGraphs::show()
+{
+    if (panel_ == nullptr) {
+        return;
+    }
+    // No erase: the paint covers every pixel, so the panel does not flicker.
+    InvalidateRect(panel_, nullptr, FALSE);
+
+    // The panel paints itself and never draws its window text, so the text
+    // is free to carry the name. Said again only when it changed: a screen
+    // reader would otherwise repeat the same figures every second.
+    const int length = GetWindowTextLengthW(panel_);
+    std::wstring current(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    current.resize(static_cast<size_t>(GetWindowTextW(panel_, current.data(), static_cast<int>(current.size()))));
+    if (current == name_) {
+        return;
+    }
+    if (calls_.setWindowText(panel_, name_.c_str())) {
+        calls_.notifyWinEvent(EVENT_OBJECT_NAMECHANGE, panel_, OBJID_WINDOW, CHILDID_SELF);
+    }
+}
+
+LRESULT CALLBACK LoadGraphs::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<LoadGraphs*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (self != nullptr) {
+            self->panel_ = window;
+        }
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<LoadGraphs*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->panel_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handleMessage(message, wParam, lParam);
+}
+
+LRESULT LoadGraphs::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        paintPanel(panel_, picture_);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
+    case WM_SETFONT:
+        picture_.font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam) != 0) {
+            InvalidateRect(panel_, nullptr, FALSE);
+        }
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(picture_.font);
+    default:
+        return DefWindowProcW(panel_, message, wParam, lParam);
+    }
+}
+
+void paintPanelInto(HDC dc, int width, int height, const GraphPicture& picture)
 {
     if (width <= 0 || height <= 0) {
         return;
     }
-    const HFONT font = graphs.font;
+    const HFONT font = picture.font;
     // Without a font of our own the DC keeps its current one.
     const SelectGuard fontGuard(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetCurrentObject(dc, OBJ_FONT));
     SetBkMode(dc, TRANSPARENT);
@@ -131,8 +145,8 @@ void paintPanelInto(HDC dc, int width, int height, const GraphState& graphs)
     const RECT whole{0, 0, width, height};
     FillRect(dc, &whole, GetSysColorBrush(COLOR_WINDOW));
 
-    drawGraph(dc, RECT{0, 0, width, height / 2}, graphs.processorGraph, graphs.dpi);
-    drawGraph(dc, RECT{0, height / 2, width, height}, graphs.memoryGraph, graphs.dpi);
+    drawGraph(dc, RECT{0, 0, width, height / 2}, picture.processorGraph, picture.dpi);
+    drawGraph(dc, RECT{0, height / 2, width, height}, picture.memoryGraph, picture.dpi);
 
     // The line between the panel and the list, one pixel at every DPI.
     const RECT bottomRow{0, height - 1, width, height};

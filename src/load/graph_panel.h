@@ -18,22 +18,15 @@ struct LoadGraph {
     bool hasValue = false;
 };
 
-// The two graphs, with the labels and colours they start with, and what the
-// panel draws them with: the font its parent gave it (WM_SETFONT; none keeps
-// the DC's own) and the DPI of the window.
-struct GraphState {
-    GraphState();
+// What the panel draws: the two graphs, the font its parent gave it (none
+// keeps the DC's own) and the DPI of the window. Plain values, so a picture
+// can be painted into any device context.
+struct GraphPicture {
     LoadGraph processorGraph;
     LoadGraph memoryGraph;
     HFONT font = nullptr;
     int dpi = 96;
-    // The latest figures in words, for screen readers (graphPanelName).
-    std::wstring panelName;
 };
-
-// Appends the latest live samples to both graphs; the caller shows them with
-// showGraphs.
-void updateGraphs(GraphState& graphs, const LiveState& live);
 
 // How the panel tells screen readers its figures: the real calls unless
 // given others.
@@ -42,16 +35,41 @@ struct PanelNameCalls {
     decltype(&NotifyWinEvent) notifyWinEvent = NotifyWinEvent;
 };
 
-// Repaints the panel with the graphs and, when the figures in words changed,
-// makes them its window text (the name screen readers read) and announces it.
-void showGraphs(HWND panel, const GraphState& graphs, const PanelNameCalls& calls = PanelNameCalls{});
+// The load-graph panel: the two graphs with the labels and colours they
+// start with, and the panel window that shows them. The window is made with
+// its LoadGraphs as the CreateWindowExW parameter and reaches it through
+// GWLP_USERDATA for its life.
+class LoadGraphs {
+public:
+    explicit LoadGraphs(PanelNameCalls calls = PanelNameCalls{});
+    LoadGraphs(const LoadGraphs&) = delete;
+    LoadGraphs& operator=(const LoadGraphs&) = delete;
 
-// The panel window's procedure. The window is made with its GraphState as the
-// CreateWindowExW parameter, which it keeps for its life.
-LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void paintPanel(HWND panel, const GraphState& graphs);
-// The whole panel, width by height, into any device context: what paintPanel
+    // The procedure of the panel's window class.
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    [[nodiscard]] HWND handle() const { return panel_; }
+    // The DPI the graphs are drawn at.
+    void setDpi(int dpi) { picture_.dpi = dpi; }
+    // Appends the latest live samples to both graphs and repaints the panel;
+    // when the figures in words changed, they become the panel's window text
+    // (the name screen readers read) and are announced.
+    void update(const LiveState& live);
+    [[nodiscard]] const LoadGraph& processorGraph() const { return picture_.processorGraph; }
+    [[nodiscard]] const LoadGraph& memoryGraph() const { return picture_.memoryGraph; }
+
+private:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void show();
+
+    PanelNameCalls calls_;
+    GraphPicture picture_;
+    // The latest figures in words, for screen readers (graphPanelName).
+    std::wstring name_;
+    HWND panel_ = nullptr;
+};
+
+// The whole panel, width by height, into any device context: what the panel
 // draws into its off-screen bitmap.
-void paintPanelInto(HDC dc, int width, int height, const GraphState& graphs);
+void paintPanelInto(HDC dc, int width, int height, const GraphPicture& picture);
 void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph, int dpi);
 void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi);

@@ -11,9 +11,9 @@
 
 #include "app/main_window.h"
 #include "app/power_decision.h"
-#include "app/window_harness.h"
 #include "common/unique_resource.h"
 #include "common/windows_failure.h"
+#include "support/window_harness.h"
 
 namespace {
 
@@ -26,13 +26,6 @@ constexpr wchar_t kNothingStarted[] = L".\r\n\r\nNothing was started.";
 // MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, and MB_ICONERROR with OK.
 constexpr UINT kConfirmFlags = 0x4 | 0x30 | 0x100;
 constexpr UINT kErrorFlags = 0x10;
-
-struct ShownBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
 
 struct ExitCall {
     UINT flags;
@@ -167,6 +160,7 @@ class PowerActions : public WindowTest {
 protected:
     void SetUp() override
     {
+        WindowTest::SetUp();
         fake = &fakes_;
         ASSERT_NE(calls_.exitWindows, windowsPowerCalls().exitWindows);
     }
@@ -487,14 +481,9 @@ protected:
             return;
         }
         MainWindowCalls calls;
-        calls.scan = instantScan;
         calls.power = calls_;
         calls.messageBox = fakeMessageBox;
-        startWindow(calls);
-        if (HasFatalFailure()) {
-            return;
-        }
-        ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); })) << "the scan did not finish";
+        ASSERT_NO_FATAL_FAILURE(startWindow(instantScan, calls));
     }
 };
 

@@ -15,6 +15,7 @@
 #include "common/unique_resource.h"
 #include "driver/outside_driver.h"
 #include "support/clipboard_text.h"
+#include "support/temporary_folder.h"
 
 namespace {
 
@@ -113,35 +114,6 @@ std::vector<std::vector<std::wstring>> csvRecords(const std::string& bytes)
     return records;
 }
 
-class TemporaryFolder {
-public:
-    TemporaryFolder()
-    {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp) + L"korvane-program-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(path_.c_str(), nullptr);
-    }
-    ~TemporaryFolder()
-    {
-        for (const std::wstring& name : files_) {
-            DeleteFileW((path_ + L"\\" + name).c_str());
-        }
-        RemoveDirectoryW(path_.c_str());
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    std::wstring file(const std::wstring& name)
-    {
-        files_.push_back(name);
-        return path_ + L"\\" + name;
-    }
-
-private:
-    std::wstring path_;
-    std::vector<std::wstring> files_;
-};
-
 // Removes a key only when it holds neither values nor keys: settings that
 // were there before stay.
 void deleteKeyIfEmpty(HKEY root, const wchar_t* path)
@@ -227,7 +199,7 @@ TEST(Program, DrivenFromOutsideItScansCopiesSavesAndCloses)
     EXPECT_EQ(at, copied.size()) << "more than the three rows were copied: " << copied;
 
     // File > Save as CSV through the real Save As dialog.
-    TemporaryFolder folder;
+    const TemporaryFolder folder(L"korvane-program-");
     const std::wstring path = folder.file(L"report.csv");
     const std::vector<ShownRow> beforeSave = korvane.rows();
     ASSERT_TRUE(korvane.saveAs(path, kStartMs, error)) << error;
@@ -267,7 +239,7 @@ TEST(Program, LoadsNoDllPlantedBesideIt)
     static constexpr wchar_t kWineProgramKey[] = L"Software\\Wine\\AppDefaults\\korvane.exe";
     static constexpr wchar_t kWineOverridesKey[] = L"Software\\Wine\\AppDefaults\\korvane.exe\\DllOverrides";
     static constexpr wchar_t kNativeFirst[] = L"native,builtin";
-    TemporaryFolder folder;
+    const TemporaryFolder folder(L"korvane-program-");
     const std::wstring recorder = besideThisProgram(L"korvane_planted_dll.dll");
 
     // The recorder leaves its marker when it is loaded, or this test proves nothing.

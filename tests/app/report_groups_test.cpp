@@ -5,15 +5,14 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <atomic>
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/window_harness.h"
+#include "app/report_view.h"
 #include "app/window_subclass.h"
-#include "common/scope_exit.h"
 #include "report/report_rows.h"
+#include "support/window_support.h"
 
 namespace {
 
@@ -51,6 +50,35 @@ TEST(GroupViewDecision, KeepsGroupsOnlyWhenTheListHasAllSeven)
     }
 }
 
+// The report view on a list of the test's own, filled with the page of an
+// instant scan.
+class ReportViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        parent_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 500, 400, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(parent_, nullptr);
+        view_.attach(CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 500, 400,
+                                     parent_, nullptr, GetModuleHandleW(nullptr), nullptr));
+        ASSERT_NE(view_.handle(), nullptr);
+    }
+    void TearDown() override { DestroyWindow(parent_); }
+
+    void fill()
+    {
+        ScanSnapshot snapshot;
+        page_ = buildReportPage(instantScan(snapshot), MemorySample{}, LoadSample{}, L"then", L"now");
+        view_.fill(page_);
+        rows_ = buildReportRows(page_);
+    }
+
+    HWND parent_ = nullptr;
+    ReportView view_;
+    ReportPage page_;
+    std::vector<ReportRow> rows_;
+};
+
 // A list view that has group view (it follows LVM_ENABLEGROUPVIEW and answers
 // LVM_ISGROUPVIEWENABLED as Windows documents, whatever the real control
 // does) but refuses every group, and counts the rows sent with a group id.
@@ -87,35 +115,16 @@ LRESULT CALLBACK refuseGroupsProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-// The groups are set up while the main window is created, so the subclass
-// goes onto the report list as it is made.
-GroupRefusingList refusingList;
-std::unique_ptr<WindowSubclass> refusingSubclass;
+// Counts the value rewrites the list receives.
+std::atomic<int> setItemTextCount{0};
 
-LRESULT CALLBACK subclassNewListView(int code, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK countingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
-    if (code == HCBT_CREATEWND && !refusingSubclass) {
-        const auto window = reinterpret_cast<HWND>(wParam);
-        wchar_t className[64]{};
-        GetClassNameW(window, className, 64);
-        if (lstrcmpiW(className, WC_LISTVIEWW) == 0) {
-            refusingSubclass = std::make_unique<WindowSubclass>(window, refuseGroupsProc, 1,
-                                                                reinterpret_cast<DWORD_PTR>(&refusingList));
-        }
+    if (message == LVM_SETITEMTEXTW) {
+        ++setItemTextCount;
     }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    return DefSubclassProc(window, message, wParam, lParam);
 }
-
-class ReportGroups : public WindowTest {
-protected:
-    // The rows of the installed scan's page, as the list should show them.
-    std::vector<ReportRow> expectedRows()
-    {
-        const LiveState& live = app().live;
-        return buildReportRows(buildReportPage(*app().scan.currentSnapshot, live.liveMemory, live.liveLoad,
-                                               app().scan.scanTakenAt, live.liveTakenAt));
-    }
-};
 
 // Whether this system's list view has groups at all, asked of a list of the
 // test's own (Wine's answers every group message with 0).
@@ -123,67 +132,46 @@ bool listViewHasGroups(HWND parent)
 {
     const HWND probe = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 100, 100, parent, nullptr,
                                        GetModuleHandleW(nullptr), nullptr);
-    if (probe == nullptr) {
-        return false;
-    }
-    const ScopeExit destroy([probe] { DestroyWindow(probe); });
     SendMessageW(probe, LVM_ENABLEGROUPVIEW, TRUE, 0);
-    LVGROUP group{};
-    group.cbSize = sizeof(group);
-    group.mask = LVGF_HEADER | LVGF_GROUPID;
-    group.pszHeader = const_cast<wchar_t*>(L"probe");
-    group.iGroupId = 0;
-    const LRESULT index =
-        SendMessageW(probe, LVM_INSERTGROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&group));
-    return SendMessageW(probe, LVM_ISGROUPVIEWENABLED, 0, 0) != FALSE && index >= 0 &&
-           SendMessageW(probe, LVM_GETGROUPCOUNT, 0, 0) == 1;
+    const LRESULT index = addReportGroup(probe, 0, L"probe");
+    const bool has = SendMessageW(probe, LVM_ISGROUPVIEWENABLED, 0, 0) != FALSE && index >= 0 &&
+                     SendMessageW(probe, LVM_GETGROUPCOUNT, 0, 0) == 1;
+    DestroyWindow(probe);
+    return has;
 }
 
 }  // namespace
 
 // A list view that refuses the groups still shows the whole report: group view
 // goes off again and no row carries a group id, which would hide it.
-TEST_F(ReportGroups, AListThatRefusesTheGroupsShowsEveryRowWithoutGroups)
+TEST_F(ReportViewTest, AListThatRefusesTheGroupsShowsEveryRowWithoutGroups)
 {
-    refusingList = GroupRefusingList{};
-    // The subclass goes before the window, whose list it is on.
-    const ScopeExit removeSubclass([] { refusingSubclass.reset(); });
-    {
-        const HHOOK hook = SetWindowsHookExW(WH_CBT, subclassNewListView, nullptr, GetCurrentThreadId());
-        ASSERT_NE(hook, nullptr);
-        const ScopeExit unhook([hook] { UnhookWindowsHookEx(hook); });
-        MainWindowCalls calls;
-        calls.scan = instantScan;
-        startWindow(calls);
-    }
-    ASSERT_TRUE(refusingSubclass && refusingSubclass->installed());
-    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
-    ASSERT_TRUE(app().scan.currentSnapshot);
+    GroupRefusingList refusing;
+    const WindowSubclass subclass(view_.handle(), refuseGroupsProc, 1, reinterpret_cast<DWORD_PTR>(&refusing));
+    ASSERT_TRUE(subclass.installed());
+    view_.prepare(100, 200);
+    fill();
 
-    EXPECT_GT(refusingList.groupsRefused, 0);
-    EXPECT_FALSE(refusingList.groupViewOn) << "group view was left on";
-    EXPECT_EQ(SendMessageW(app().shell.reportList, LVM_ISGROUPVIEWENABLED, 0, 0), FALSE);
-    EXPECT_EQ(refusingList.rowsWithGroupId, 0) << "rows were given groups the list does not have";
-    const std::vector<ReportRow> rows = expectedRows();
-    const auto shown = listRows(app());
-    ASSERT_EQ(shown.size(), rows.size());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(shown[i].first, rows[i].item);
+    EXPECT_GT(refusing.groupsRefused, 0);
+    EXPECT_FALSE(refusing.groupViewOn) << "group view was left on";
+    EXPECT_EQ(refusing.rowsWithGroupId, 0) << "rows were given groups the list does not have";
+    const auto shown = listRows(view_.handle());
+    ASSERT_EQ(shown.size(), rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        EXPECT_EQ(shown[i].first, rows_[i].item);
     }
 }
 
 // Only a list view with groups can show them: common controls version 6 on
 // Windows. Wine's has none, and there this test skips.
-TEST_F(ReportGroups, TheSevenSectionsAreGroupsWhereTheListHasThem)
+TEST_F(ReportViewTest, TheSevenSectionsAreGroupsWhereTheListHasThem)
 {
-    MainWindowCalls calls;
-    calls.scan = instantScan;
-    startWindow(calls);
-    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
-    if (!listViewHasGroups(app().handle())) {
+    if (!listViewHasGroups(parent_)) {
         GTEST_SKIP() << "this system's list view has no group view (Wine's answers every group message with 0)";
     }
-    const HWND list = app().shell.reportList;
+    view_.prepare(100, 200);
+    fill();
+    const HWND list = view_.handle();
     EXPECT_NE(SendMessageW(list, LVM_ISGROUPVIEWENABLED, 0, 0), FALSE);
     ASSERT_EQ(SendMessageW(list, LVM_GETGROUPCOUNT, 0, 0), kSectionCount);
     for (int index = 0; index < kSectionCount; ++index) {
@@ -201,29 +189,26 @@ TEST_F(ReportGroups, TheSevenSectionsAreGroupsWhereTheListHasThem)
         EXPECT_EQ(std::wstring(header), sectionName(static_cast<Section>(index)));
     }
 
-    const std::vector<ReportRow> rows = expectedRows();
-    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i) {
-        SCOPED_TRACE(rows[i].item);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(rows_.size()));
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        SCOPED_TRACE(rows_[i].item);
         LVITEMW item{};
         item.mask = LVIF_GROUPID;
         item.iItem = static_cast<int>(i);
         ASSERT_NE(SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)), FALSE);
-        EXPECT_EQ(item.iGroupId, static_cast<int>(rows[i].section));
+        EXPECT_EQ(item.iGroupId, static_cast<int>(rows_[i].section));
     }
-    for (const size_t index : {size_t{0}, rows.size() - 1}) {
-        SCOPED_TRACE(rows[index].item);
+    for (const size_t index : {size_t{0}, rows_.size() - 1}) {
+        SCOPED_TRACE(rows_[index].item);
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
         ASSERT_NE(SendMessageW(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&bounds)), FALSE);
         EXPECT_FALSE(IsRectEmpty(&bounds)) << "the row is not shown";
     }
 
-    // A rescan from the bottom opens at the very top, the first header included.
-    ASSERT_TRUE(SetWindowPos(app().handle(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER));
-    SendMessageW(list, LVM_ENSUREVISIBLE, rows.size() - 1, FALSE);
-    SendMessageW(app().handle(), WM_COMMAND, MAKEWPARAM(IDM_REFRESH, 0), 0);
-    ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
+    // A new fill from the bottom opens at the very top, the first header included.
+    SendMessageW(list, LVM_ENSUREVISIBLE, rows_.size() - 1, FALSE);
+    fill();
     RECT header{};
     header.top = LVGGR_HEADER;
     ASSERT_NE(SendMessageW(list, LVM_GETGROUPRECT, 0, reinterpret_cast<LPARAM>(&header)), FALSE);
@@ -235,4 +220,27 @@ TEST_F(ReportGroups, TheSevenSectionsAreGroupsWhereTheListHasThem)
     EXPECT_GE(header.top, headings.bottom - headings.top) << "the first group's header is above the view";
     EXPECT_GT(header.bottom, header.top);
     EXPECT_LE(header.bottom, client.bottom);
+}
+
+// One message for a value that changed, none for one that did not or for a
+// row that is not there.
+TEST_F(ReportViewTest, RewritesARowOnlyWhenItsTextChanged)
+{
+    view_.prepare(100, 200);
+    fill();
+    ASSERT_EQ(listRows(view_.handle()), view_.shownRows());
+    ASSERT_GT(view_.shownRows().size(), 2u);
+
+    const WindowSubclass counting(view_.handle(), countingListProc, 1);
+    ASSERT_TRUE(counting.installed());
+    setItemTextCount = 0;
+    view_.setLiveRowValue(1, view_.shownRows()[1].second);
+    EXPECT_EQ(setItemTextCount, 0);
+    view_.setLiveRowValue(1, L"changed");
+    EXPECT_EQ(setItemTextCount, 1);
+    EXPECT_EQ(listText(view_.handle(), 1, 1), L"changed");
+    EXPECT_EQ(view_.shownRows()[1].second, L"changed");
+    view_.setLiveRowValue(-1, L"x");
+    view_.setLiveRowValue(static_cast<int>(view_.shownRows().size()), L"x");
+    EXPECT_EQ(setItemTextCount, 1) << "an index outside the list is ignored";
 }

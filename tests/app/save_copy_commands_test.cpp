@@ -10,35 +10,20 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/window_harness.h"
+#include "common/scope_exit.h"
 #include "common/windows_failure.h"
 #include "export/csv_report.h"
 #include "support/clipboard_text.h"
+#include "support/temporary_folder.h"
+#include "support/window_harness.h"
 
 namespace {
 
-// --- Seams: message boxes and the Save As dialog are answered by the test.
-
-struct ShownMessage {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
-std::vector<ShownMessage> shownMessages;
-
-int WINAPI recordingMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags)
-{
-    shownMessages.push_back({owner, text, caption, flags});
-    return IDOK;
-}
-
-// What the fake dialog saw and how it answers.
+// What the fake Save As dialog saw and how it answers.
 struct DialogScript {
     int calls = 0;
     OPENFILENAMEW seen{};
@@ -47,7 +32,7 @@ struct DialogScript {
     std::wstring title;
     std::wstring defaultExtension;
     bool accept = false;
-    std::wstring answer;       // written into the buffer when accepting
+    std::wstring answer;           // written into the buffer when accepting
     bool fillWholeBuffer = false;  // write nMaxFile characters without a terminator
     DWORD extendedError = 0;
     std::function<void()> whileOpen;  // runs while the "dialog" is open
@@ -73,9 +58,7 @@ BOOL WINAPI scriptedSaveDialog(LPOPENFILENAMEW settings)
         return FALSE;
     }
     if (dialog.fillWholeBuffer) {
-        for (DWORD i = 0; i < settings->nMaxFile; ++i) {
-            settings->lpstrFile[i] = L'x';
-        }
+        std::fill_n(settings->lpstrFile, settings->nMaxFile, L'x');
     } else {
         lstrcpynW(settings->lpstrFile, dialog.answer.c_str(), static_cast<int>(settings->nMaxFile));
     }
@@ -87,13 +70,14 @@ DWORD WINAPI scriptedExtendedError()
     return dialog.extendedError;
 }
 
-// A scan that returns at once with a recognisable snapshot, or waits for the gate.
-HANDLE scanGate = nullptr;
-
-ScanSnapshot& gatedScan(ScanSnapshot& snapshot)
+// The first scan is INSTANT-SCAN, every later one ARRIVED-LATER.
+ScanSnapshot& scanThenLater(ScanSnapshot& snapshot)
 {
-    WaitForSingleObject(scanGate, 30000);
-    return instantScan(snapshot);
+    instantScan(snapshot);
+    if (++scansStarted > 1) {
+        snapshot.computerName = readingOk(L"ARRIVED-LATER");
+    }
+    return snapshot;
 }
 
 std::string fileBytes(const std::wstring& path)
@@ -119,87 +103,62 @@ void putOnClipboard(const std::wstring& text)
     CloseClipboard();
 }
 
-void selectItem(HWND list, int index, bool selected)
+// The one box a command showed.
+void expectOneBox(const std::wstring& text, UINT flags, HWND owner)
 {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = selected ? LVIS_SELECTED : 0;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    EXPECT_EQ(shownBoxes[0].text, text);
+    EXPECT_EQ(shownBoxes[0].caption, L"Korvane");
+    EXPECT_EQ(shownBoxes[0].flags, flags);
+    EXPECT_EQ(shownBoxes[0].owner, owner);
 }
 
 class SaveAndCopy : public WindowTest {
 protected:
     void SetUp() override
     {
-        shownMessages.clear();
+        WindowTest::SetUp();
         dialog = DialogScript{};
-        scanGate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-
-        wchar_t temp[MAX_PATH]{};
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"korvane-save-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder_.c_str(), nullptr);
-    }
-
-    void TearDown() override
-    {
-        SetEvent(scanGate);
-        WindowTest::TearDown();
-        CloseHandle(scanGate);
-
-        WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((folder_ + L"\\" + found.cFileName).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder_.c_str());
     }
 
     void start(ScanFunction scan)
     {
         MainWindowCalls calls;
-        calls.scan = scan;
-        calls.messageBox = recordingMessageBox;
         calls.saveDialog = SaveDialogCalls{scriptedSaveDialog, scriptedExtendedError};
-        startWindow(calls);
-        if (HasFatalFailure()) {
-            return;
+        ASSERT_NO_FATAL_FAILURE(startWindow(scan, calls));
+        if (scan != gatedScan) {
+            ASSERT_TRUE(app().currentPage());
         }
-        if (scan == instantScan) {
-            ASSERT_TRUE(pumpUntil(app(), [this] { return scanIdle(); }));
-            ASSERT_TRUE(app().scan.currentSnapshot);
+    }
+    // Selects exactly these rows.
+    void select(std::initializer_list<int> rows)
+    {
+        selectRow(reportList(app()), -1, false);
+        for (const int row : rows) {
+            selectRow(reportList(app()), row, true);
         }
     }
 
-    void command(WORD id) { SendMessageW(app().handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-
-    std::wstring folder_;
+    TemporaryFolder folder_{L"korvane-save-"};
 };
 
 TEST_F(SaveAndCopy, SaveBeforeAnyScanResultOpensNoDialog)
 {
-    start(gatedScan);
+    ASSERT_NO_FATAL_FAILURE(start(gatedScan));
     command(IDM_SAVE_CSV);
     EXPECT_EQ(dialog.calls, 0);
-    ASSERT_EQ(shownMessages.size(), 1u);
-    EXPECT_EQ(shownMessages[0].text, L"Nothing has been read from this machine yet.");
-    EXPECT_EQ(shownMessages[0].caption, L"Korvane");
-    EXPECT_EQ(shownMessages[0].owner, app().handle());
-    EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
+    expectOneBox(L"Nothing has been read from this machine yet.", MB_ICONINFORMATION | MB_OK, window());
 }
 
 TEST_F(SaveAndCopy, TheDialogIsSetUpAndACancelChangesNothing)
 {
-    start(instantScan);
+    ASSERT_NO_FATAL_FAILURE(start(instantScan));
     const std::wstring statusBefore = statusPart(app(), 1);
     command(IDM_SAVE_CSV);
 
     ASSERT_EQ(dialog.calls, 1);
     EXPECT_EQ(dialog.seen.lStructSize, sizeof(OPENFILENAMEW));
-    EXPECT_EQ(dialog.seen.hwndOwner, app().handle());
+    EXPECT_EQ(dialog.seen.hwndOwner, window());
     EXPECT_EQ(dialog.seen.nMaxFile, 520u);
     EXPECT_EQ(dialog.seen.Flags, 0x8080Au);
     EXPECT_EQ(dialog.seen.lpstrInitialDir, nullptr);
@@ -210,187 +169,110 @@ TEST_F(SaveAndCopy, TheDialogIsSetUpAndACancelChangesNothing)
     EXPECT_EQ(dialog.defaultExtension, L"csv");
 
     // Cancelled (extended error 0): nothing shown, nothing written, status as it was.
-    EXPECT_TRUE(shownMessages.empty());
+    EXPECT_TRUE(shownBoxes.empty());
     EXPECT_EQ(statusPart(app(), 1), statusBefore);
-    EXPECT_EQ(GetFileAttributesW((folder_ + L"\\Korvane.csv").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(folder_.holds(L"*.csv"));
 }
 
-TEST_F(SaveAndCopy, DialogFailuresAreReported)
+// Failures of the dialog or of the write are told in a box; the status stays.
+TEST_F(SaveAndCopy, DialogAndWriteFailuresAreReported)
 {
-    start(instantScan);
+    ASSERT_NO_FATAL_FAILURE(start(instantScan));
     const std::wstring statusBefore = statusPart(app(), 1);
+    const std::wstring dialogFailed = L"The Save As dialog failed, so nothing was saved.\r\n\r\n";
     const struct {
-        DWORD code;
-        const wchar_t* words;
+        DWORD dialogError;
+        std::wstring box;
     } cases[] = {
-        {0x1234, L"The dialog reported error 0x1234."},
-        {0x3002, L"The file name is not valid (FNERR_INVALIDFILENAME)."},
+        {0x1234, dialogFailed + L"The dialog reported error 0x1234."},
+        {0x3002, dialogFailed + L"The file name is not valid (FNERR_INVALIDFILENAME)."},
+        {0, L"The file could not be written.\r\n\r\n" + windowsErrorMessage(ERROR_PATH_NOT_FOUND)},
     };
     for (const auto& c : cases) {
-        shownMessages.clear();
-        dialog.extendedError = c.code;
+        SCOPED_TRACE(c.dialogError);
+        shownBoxes.clear();
+        dialog.extendedError = c.dialogError;
+        dialog.accept = c.dialogError == 0;
+        dialog.answer = folder_.file(L"no such folder\\Korvane.csv");
         command(IDM_SAVE_CSV);
-        ASSERT_EQ(shownMessages.size(), 1u) << c.code;
-        EXPECT_EQ(shownMessages[0].text,
-                  std::wstring(L"The Save As dialog failed, so nothing was saved.\r\n\r\n") + c.words);
-        EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
-        EXPECT_EQ(shownMessages[0].caption, L"Korvane");
+        expectOneBox(c.box, MB_ICONERROR | MB_OK, window());
     }
     EXPECT_EQ(statusPart(app(), 1), statusBefore);
 }
 
 TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
 {
-    start(instantScan);
-    const LiveState& live = app().live;
-    const std::string expected = buildCsvReport(buildReportPage(
-        *app().scan.currentSnapshot, live.liveMemory, live.liveLoad, app().scan.scanTakenAt, live.liveTakenAt));
+    ASSERT_NO_FATAL_FAILURE(start(scanThenLater));
+    const std::string expected = buildCsvReport(*app().currentPage());
 
     // A target that exists already is replaced.
-    const std::wstring path = folder_ + L"\\Report file.csv";
-    {
-        std::ofstream old(std::filesystem::path(path), std::ios::binary);
-        old << "old content that is longer than nothing";
-    }
+    const std::wstring path = folder_.file(L"Report file.csv");
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << "old content that is longer than nothing";
     dialog.accept = true;
     dialog.answer = path;
     // A scan result that arrives while the dialog is open must not change what is saved.
     dialog.whileOpen = [this] {
-        auto other = std::make_unique<ScanSnapshot>();
-        other->computerName = readingOk(L"ARRIVED-LATER");
-        app().scan.currentSnapshot = std::move(other);
+        command(IDM_REFRESH);
+        ASSERT_TRUE(pumpUntilScanEnds(app()));
+        ASSERT_EQ(app().currentPage()->snapshot.computerName.value, L"ARRIVED-LATER");
     };
     command(IDM_SAVE_CSV);
 
-    EXPECT_TRUE(shownMessages.empty()) << (shownMessages.empty() ? "" : "shown: ") << shownMessages.size();
+    EXPECT_TRUE(shownBoxes.empty());
     const std::string written = fileBytes(path);
     EXPECT_EQ(written, expected);
     EXPECT_NE(written.find("INSTANT-SCAN"), std::string::npos);
     EXPECT_EQ(written.find("ARRIVED-LATER"), std::string::npos);
     EXPECT_EQ(statusPart(app(), 1), L"Saved " + path);
-    // No temporary file is left beside it.
-    EXPECT_EQ(GetFileAttributesW((folder_ + L"\\~KV0000.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(SaveAndCopy, AFailedWriteIsReportedAndLeavesTheStatusAlone)
-{
-    start(instantScan);
-    const std::wstring statusBefore = statusPart(app(), 1);
-    dialog.accept = true;
-    dialog.answer = folder_ + L"\\no such folder\\Korvane.csv";
-    command(IDM_SAVE_CSV);
-    ASSERT_EQ(shownMessages.size(), 1u);
-    EXPECT_EQ(shownMessages[0].text,
-              L"The file could not be written.\r\n\r\n" + windowsErrorMessage(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
-    EXPECT_EQ(statusPart(app(), 1), statusBefore);
+    EXPECT_FALSE(folder_.holds(L"*.tmp")) << "a temporary file was left beside it";
 }
 
 TEST_F(SaveAndCopy, APathThatFillsTheWholeBufferIsCutAtItsEnd)
 {
-    start(instantScan);
     dialog.accept = true;
     dialog.fillWholeBuffer = true;
     std::wstring path;
-    ASSERT_TRUE(askSavePath(CommandSite{app().handle(), recordingMessageBox, {}},
+    ASSERT_TRUE(askSavePath(CommandSite{nullptr, recordMessageBox, {}},
                             SaveDialogCalls{scriptedSaveDialog, scriptedExtendedError}, path));
     EXPECT_EQ(path, std::wstring(519, L'x'));
 }
 
 TEST_F(SaveAndCopy, CopyPutsTheSelectedRowsInListOrder)
 {
-    start(instantScan);
+    ASSERT_NO_FATAL_FAILURE(start(instantScan));
     const auto rows = listRows(app());
     ASSERT_GT(rows.size(), 8u);
+    const auto line = [&rows](size_t i) { return rows[i].first + L"\t" + rows[i].second + L"\r\n"; };
 
     // Selected as 7, 2, 5: copied as 2, 5, 7, each ended by CR LF.
-    selectItem(app().shell.reportList, -1, false);
-    selectItem(app().shell.reportList, 7, true);
-    selectItem(app().shell.reportList, 2, true);
-    selectItem(app().shell.reportList, 5, true);
+    select({7, 2, 5});
     command(IDM_COPY_ROWS);
-    EXPECT_TRUE(shownMessages.empty());
-    const std::wstring expected = rows[2].first + L"\t" + rows[2].second + L"\r\n" + rows[5].first + L"\t" +
-                                  rows[5].second + L"\r\n" + rows[7].first + L"\t" + rows[7].second + L"\r\n";
-    EXPECT_EQ(clipboardText(), expected);
+    EXPECT_TRUE(shownBoxes.empty());
+    EXPECT_EQ(clipboardText(), line(2) + line(5) + line(7));
 
     // Ctrl+C reaches the command through the accelerators while the list has the focus.
-    selectItem(app().shell.reportList, -1, false);
-    selectItem(app().shell.reportList, 0, true);
+    select({0});
     BYTE keys[256]{};
     ASSERT_TRUE(GetKeyboardState(keys));
     BYTE withControl[256];
     memcpy(withControl, keys, sizeof(keys));
     withControl[VK_CONTROL] = 0x80;
     SetKeyboardState(withControl);
-    MSG key{app().shell.reportList, WM_KEYDOWN, 'C', 0, 0, {}};
+    MSG key{reportList(app()), WM_KEYDOWN, 'C', 0, 0, {}};
     app().dispatchMessage(key);
     SetKeyboardState(keys);
-    EXPECT_EQ(clipboardText(), rows[0].first + L"\t" + rows[0].second + L"\r\n");
-}
+    EXPECT_EQ(clipboardText(), line(0));
 
-TEST_F(SaveAndCopy, CopyWithNothingSelectedLeavesTheClipboardAlone)
-{
-    start(instantScan);
-    putOnClipboard(L"left alone");
-    selectItem(app().shell.reportList, -1, false);
+    // Nothing selected: a word to the user, and the clipboard is left alone.
+    ASSERT_NO_FATAL_FAILURE(putOnClipboard(L"left alone"));
+    select({});
     command(IDM_COPY_ROWS);
-    ASSERT_EQ(shownMessages.size(), 1u);
-    EXPECT_EQ(shownMessages[0].text, L"Select one or more rows first.");
-    EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
+    expectOneBox(L"Select one or more rows first.", MB_ICONINFORMATION | MB_OK, window());
     EXPECT_EQ(clipboardText(), L"left alone");
 }
 
-// Holds the clipboard open from another thread until told to let go.
-struct ClipboardHolder {
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<bool> held{false};
-};
-
-DWORD WINAPI holdClipboard(LPVOID parameter)
-{
-    auto* holder = static_cast<ClipboardHolder*>(parameter);
-    holder->held = OpenClipboard(nullptr) != FALSE;
-    SetEvent(holder->opened);
-    WaitForSingleObject(holder->release, 30000);
-    if (holder->held) {
-        CloseClipboard();
-    }
-    return 0;
-}
-
-TEST_F(SaveAndCopy, AClipboardHeldElsewhereIsReported)
-{
-    start(instantScan);
-    putOnClipboard(L"still here");
-    selectItem(app().shell.reportList, -1, false);
-    selectItem(app().shell.reportList, 1, true);
-
-    ClipboardHolder holder;
-    const HANDLE thread = CreateThread(nullptr, 0, holdClipboard, &holder, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    WaitForSingleObject(holder.opened, 10000);
-    ASSERT_TRUE(holder.held);
-    command(IDM_COPY_ROWS);
-    SetEvent(holder.release);
-    WaitForSingleObject(thread, 10000);
-    CloseHandle(thread);
-    CloseHandle(holder.opened);
-    CloseHandle(holder.release);
-
-    ASSERT_EQ(shownMessages.size(), 1u);
-    const std::wstring& text = shownMessages[0].text;
-    const std::wstring lead = L"The clipboard could not be opened: ";
-    ASSERT_GT(text.size(), lead.size() + 1) << text.size();
-    EXPECT_EQ(text.substr(0, lead.size()), lead);
-    EXPECT_EQ(text.back(), L'.');
-    EXPECT_EQ(shownMessages[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
-    EXPECT_EQ(clipboardText(), L"still here");
-}
-
-// Another program holds the clipboard for a moment: the copy opens it on a
-// later try, 50 ms apart, and speaks up only after the fifth.
+// Another program holds the clipboard: the copy tries again, 50 ms apart,
+// and speaks up only after the fifth try.
 struct ClipboardScript {
     int failures = 0;  // -1: every attempt fails
     size_t opens = 0;
@@ -414,15 +296,34 @@ VOID WINAPI recordedSleep(DWORD milliseconds)
     clipboardScript.sleeps.push_back(milliseconds);
 }
 
-TEST_F(SaveAndCopy, AClipboardHeldForAMomentIsTriedAgain)
+// Holds the real clipboard open from another thread until told to let go.
+struct ClipboardHolder {
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> held{false};
+};
+
+DWORD WINAPI holdClipboard(LPVOID parameter)
 {
-    start(instantScan);
+    auto* holder = static_cast<ClipboardHolder*>(parameter);
+    holder->held = OpenClipboard(nullptr) != FALSE;
+    SetEvent(holder->opened);
+    WaitForSingleObject(holder->release, 30000);
+    if (holder->held) {
+        CloseClipboard();
+    }
+    return 0;
+}
+
+TEST_F(SaveAndCopy, AClipboardHeldElsewhereIsTriedAgainThenReported)
+{
+    ASSERT_NO_FATAL_FAILURE(start(instantScan));
     const auto rows = listRows(app());
     ASSERT_GT(rows.size(), 1u);
-    selectItem(app().shell.reportList, -1, false);
-    selectItem(app().shell.reportList, 1, true);
-    const CommandSite site{app().handle(), recordingMessageBox, [](const std::wstring&) {}};
-    const ClipboardCalls calls{scriptedOpenClipboard, recordedSleep};
+    select({1});
+    const CommandSite site{window(), recordMessageBox, [](const std::wstring&) {}};
+    const std::wstring refused =
+        L"The clipboard could not be opened: " + windowsErrorMessage(ERROR_ACCESS_DENIED) + L".";
 
     const struct {
         int failures;
@@ -431,29 +332,44 @@ TEST_F(SaveAndCopy, AClipboardHeldForAMomentIsTriedAgain)
     } cases[] = {{4, 5, true}, {-1, 5, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failures);
-        putOnClipboard(L"before");
-        shownMessages.clear();
+        ASSERT_NO_FATAL_FAILURE(putOnClipboard(L"before"));
+        shownBoxes.clear();
         clipboardScript = ClipboardScript{};
         clipboardScript.failures = c.failures;
-        copySelectedRows(site, app().shell.reportList, rows, calls);
+        copySelectedRows(site, reportList(app()), rows, ClipboardCalls{scriptedOpenClipboard, recordedSleep});
         EXPECT_EQ(clipboardScript.opens, c.opens);
         EXPECT_EQ(clipboardScript.sleeps, std::vector<DWORD>(c.opens - 1, 50));
         if (c.copied) {
-            EXPECT_TRUE(shownMessages.empty());
+            EXPECT_TRUE(shownBoxes.empty());
             EXPECT_EQ(clipboardText(), rows[1].first + L"\t" + rows[1].second + L"\r\n");
         } else {
-            ASSERT_EQ(shownMessages.size(), 1u);
-            EXPECT_EQ(shownMessages[0].text,
-                      L"The clipboard could not be opened: " + windowsErrorMessage(ERROR_ACCESS_DENIED) + L".");
+            expectOneBox(refused, MB_ICONERROR | MB_OK, window());
             EXPECT_EQ(clipboardText(), L"before");
         }
     }
+
+    // The real clipboard, held by another thread: the real calls give up and say why.
+    shownBoxes.clear();
+    ClipboardHolder holder;
+    const HANDLE thread = CreateThread(nullptr, 0, holdClipboard, &holder, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    const ScopeExit letGo([&holder, thread] {
+        SetEvent(holder.release);
+        WaitForSingleObject(thread, 10000);
+        CloseHandle(thread);
+        CloseHandle(holder.opened);
+        CloseHandle(holder.release);
+    });
+    WaitForSingleObject(holder.opened, 10000);
+    ASSERT_TRUE(holder.held);
+    command(IDM_COPY_ROWS);
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    const std::wstring lead = L"The clipboard could not be opened: ";
+    EXPECT_EQ(shownBoxes[0].text.substr(0, lead.size()), lead);
+    EXPECT_EQ(shownBoxes[0].text.back(), L'.');
+    EXPECT_GT(shownBoxes[0].text.size(), lead.size() + 1);
+    EXPECT_EQ(shownBoxes[0].flags, static_cast<UINT>(MB_ICONERROR | MB_OK));
 }
-
-}  // namespace
-
-namespace {
-
 // The real Save As dialog, driven from a timer that runs inside its modal
 // loop. The path is typed into the box that has the keyboard focus when the
 // dialog opens, the file name box: on the Explorer-style dialog Wine shows it
@@ -462,16 +378,11 @@ namespace {
 // default name and then reads back the typed path, so the test never saves
 // outside its own folder; a window the dialog shows after Save (an overwrite
 // prompt, a warning) is answered No or Cancel and reported.
-constexpr wchar_t kDialogTitle[] = L"Save this page as CSV";
-constexpr int kDialogTicks = 100;  // ten seconds at 100 ms
-
 struct RealDialogDriver {
     std::wstring answer;  // empty: cancel the dialog
-    UINT_PTR timer = 0;
     int ticks = 0;
-    int answeredAt = 0;
+    int answeredAt = -1;  // -1: not answered yet
     bool found = false;
-    bool answered = false;
     std::wstring problem;  // why the dialog was not answered as asked
 };
 RealDialogDriver driver;
@@ -506,100 +417,67 @@ std::vector<HWND> threadDialogs()
     return found;
 }
 
-// No where there is a No button (the overwrite prompt), else Cancel.
-void dismiss(HWND dialogWindow)
+void press(HWND dialogWindow, int button)
 {
-    const int button = GetDlgItem(dialogWindow, IDNO) != nullptr ? IDNO : IDCANCEL;
     PostMessageW(dialogWindow, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialogWindow, button)));
 }
 
+// Notes the first problem and closes every dialog: No where there is a No
+// button (the overwrite prompt), else Cancel.
 void giveUp(const std::wstring& problem)
 {
     if (driver.problem.empty()) {
         driver.problem = problem;
     }
     for (const HWND open : threadDialogs()) {
-        dismiss(open);
+        press(open, GetDlgItem(open, IDNO) != nullptr ? IDNO : IDCANCEL);
     }
-}
-
-// The focused window when it is the file name box of `dialogWindow`, holding the default name.
-HWND fileNameBox(HWND dialogWindow, std::wstring& seen)
-{
-    const HWND focus = GetFocus();
-    seen = focus == nullptr ? L"nothing" : className(focus) + L" \"" + windowText(focus) + L"\"";
-    if (focus == nullptr || !IsChild(dialogWindow, focus) || className(focus) != L"Edit") {
-        return nullptr;
-    }
-    // Windows may hide the known extension of the default "Korvane.csv".
-    return CompareStringOrdinal(windowText(focus).substr(0, 7).c_str(), -1, L"Korvane", -1, TRUE) == CSTR_EQUAL
-               ? focus
-               : nullptr;
-}
-
-void answerDialog(HWND dialogWindow)
-{
-    std::wstring seen;
-    const HWND box = fileNameBox(dialogWindow, seen);
-    if (box == nullptr) {
-        if (driver.ticks >= kDialogTicks) {
-            driver.answered = true;
-            giveUp(L"the focus never reached the file name box; it is on " + seen);
-        }
-        return;
-    }
-    // Typed as a user would: the default name selected, then the path key by key.
-    SendMessageW(box, EM_SETSEL, 0, -1);
-    for (const wchar_t c : driver.answer) {
-        SendMessageW(box, WM_CHAR, c, 1);
-    }
-    driver.answered = true;
     driver.answeredAt = driver.ticks;
-    if (windowText(box) != driver.answer) {
-        giveUp(L"the file name box reads \"" + windowText(box) + L"\" after typing");
-        return;
-    }
-    const HWND save = GetDlgItem(dialogWindow, IDOK);
-    PostMessageW(dialogWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(save));
 }
 
 void CALLBACK driveRealDialog(HWND, UINT, UINT_PTR, DWORD)
 {
     ++driver.ticks;
     const std::vector<HWND> open = threadDialogs();
-    if (driver.answered) {
+    if (driver.answeredAt >= 0) {
         // Save or Cancel closes the dialog within a moment; anything still open asks something.
         if (!open.empty() && driver.ticks - driver.answeredAt > 20) {
-            const HWND asking = open.front();
             wchar_t text[512]{};
-            GetDlgItemTextW(asking, 0xFFFF, text, 512);  // a message box's text
-            giveUp(L"the dialog asked \"" + windowText(asking) + L"\": " + text);
-            driver.answeredAt = driver.ticks;
+            GetDlgItemTextW(open.front(), 0xFFFF, text, 512);  // a message box's text
+            giveUp(L"the dialog asked \"" + windowText(open.front()) + L"\": " + text);
         }
         return;
     }
-    HWND dialogWindow = nullptr;
-    for (const HWND candidate : open) {
-        if (windowText(candidate) == kDialogTitle) {
-            dialogWindow = candidate;
+    const auto dialogWindow = std::find_if(open.begin(), open.end(),
+                                           [](HWND w) { return windowText(w) == L"Save this page as CSV"; });
+    // The focused window, when it is the file name box holding the default
+    // name (Windows may hide its known extension).
+    const HWND focus = GetFocus();
+    const bool inFileNameBox = dialogWindow != open.end() && focus != nullptr && IsChild(*dialogWindow, focus) &&
+                               className(focus) == L"Edit" &&
+                               CompareStringOrdinal(windowText(focus).substr(0, 7).c_str(), -1, L"Korvane", -1,
+                                                    TRUE) == CSTR_EQUAL;
+    driver.found = driver.found || dialogWindow != open.end();
+    if (driver.found && driver.answer.empty()) {
+        giveUp(L"");
+    } else if (inFileNameBox) {
+        // Typed as a user would: the default name selected, then the path key by key.
+        SendMessageW(focus, EM_SETSEL, 0, -1);
+        for (const wchar_t c : driver.answer) {
+            SendMessageW(focus, WM_CHAR, c, 1);
         }
-    }
-    if (dialogWindow == nullptr) {
-        if (driver.ticks >= kDialogTicks) {
-            driver.answered = true;
-            giveUp(L"no dialog titled \"" + std::wstring(kDialogTitle) + L"\" appeared");
-        }
-        return;
-    }
-    driver.found = true;
-    if (driver.answer.empty()) {
-        driver.answered = true;
         driver.answeredAt = driver.ticks;
-        dismiss(dialogWindow);
-        return;
+        if (windowText(focus) != driver.answer) {
+            giveUp(L"the file name box reads \"" + windowText(focus) + L"\" after typing");
+        } else {
+            press(*dialogWindow, IDOK);
+        }
+    } else if (driver.ticks >= 100) {  // ten seconds
+        giveUp(!driver.found ? L"no Save As dialog appeared"
+                             : L"the focus never reached the file name box; it is on " +
+                                   (focus == nullptr ? L"nothing" : className(focus) + L" \"" + windowText(focus) + L"\""));
     }
-    answerDialog(dialogWindow);
 }
 
 // Runs Save as CSV with the real dialog, answered with `answer` (empty: Cancel).
@@ -607,50 +485,40 @@ void saveThroughRealDialog(MainWindow& app, const std::wstring& answer)
 {
     driver = RealDialogDriver{};
     driver.answer = answer;
-    driver.timer = SetTimer(nullptr, 0, 100, driveRealDialog);
-    ASSERT_NE(driver.timer, 0u);
-    SendMessageW(app.handle(), WM_COMMAND, MAKEWPARAM(IDM_SAVE_CSV, 0), 0);
-    KillTimer(nullptr, driver.timer);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, driveRealDialog);
+    ASSERT_NE(timer, 0u);
+    command(app, IDM_SAVE_CSV);
+    KillTimer(nullptr, timer);
     EXPECT_TRUE(driver.found);
     EXPECT_TRUE(driver.problem.empty()) << std::string(driver.problem.begin(), driver.problem.end());
 }
 
 TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
 {
-    start(instantScan);
-    app().calls.saveDialog = SaveDialogCalls{};
-
+    ASSERT_NO_FATAL_FAILURE(startWindow(instantScan));
     const std::wstring statusBefore = statusPart(app(), 1);
-    saveThroughRealDialog(app(), L"");
-    EXPECT_TRUE(shownMessages.empty());
+    ASSERT_NO_FATAL_FAILURE(saveThroughRealDialog(app(), L""));
+    EXPECT_TRUE(shownBoxes.empty());
     EXPECT_EQ(statusPart(app(), 1), statusBefore);
 
     // A name typed without an extension gets ".csv" from the dialog.
-    saveThroughRealDialog(app(), folder_ + L"\\typed");
-    EXPECT_TRUE(shownMessages.empty()) << (shownMessages.empty() ? std::string() : "a message was shown");
-    const std::wstring saved = folder_ + L"\\typed.csv";
-    EXPECT_EQ(statusPart(app(), 1), L"Saved " + saved);
-    const std::string bytes = fileBytes(saved);
-    ASSERT_GE(bytes.size(), 3u);
+    ASSERT_NO_FATAL_FAILURE(saveThroughRealDialog(app(), folder_.file(L"typed")));
+    EXPECT_TRUE(shownBoxes.empty());
+    EXPECT_EQ(statusPart(app(), 1), L"Saved " + folder_.file(L"typed.csv"));
+    const std::string bytes = fileBytes(folder_.file(L"typed.csv"));
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_NE(bytes.find("INSTANT-SCAN"), std::string::npos);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(SaveAndCopy, RepeatedSavesAndCopiesLeaveNothingBehind)
 {
-    start(instantScan);
+    ASSERT_NO_FATAL_FAILURE(start(instantScan));
     dialog.accept = true;
-    dialog.answer = folder_ + L"\\again.csv";
-    selectItem(app().shell.reportList, -1, false);
-    selectItem(app().shell.reportList, 3, true);
-    selectItem(app().shell.reportList, 4, true);
+    dialog.answer = folder_.file(L"again.csv");
+    select({3, 4});
     const auto saveAndCopy = [this] {
-        SendMessageW(app().handle(), WM_COMMAND, MAKEWPARAM(IDM_SAVE_CSV, 0), 0);
-        SendMessageW(app().handle(), WM_COMMAND, MAKEWPARAM(IDM_COPY_ROWS, 0), 0);
+        command(IDM_SAVE_CSV);
+        command(IDM_COPY_ROWS);
     };
     // Warm up: the clipboard and the file system keep a little once used.
     for (int i = 0; i < 5; ++i) {
@@ -664,17 +532,12 @@ TEST_F(SaveAndCopy, RepeatedSavesAndCopiesLeaveNothingBehind)
     printResources("before:", before);
     printResources("after 100 each:", after);
 
-    EXPECT_TRUE(shownMessages.empty());
+    EXPECT_TRUE(shownBoxes.empty());
     expectNoMoreResources(before, after);
     // A leaked clipboard block or file buffer per round would add at least
     // a hundred allocations.
     EXPECT_LT(after.heapBlocks, before.heapBlocks + 50);
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((folder_ + L"\\*.tmp").c_str(), &found);
-    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a temporary file was left behind";
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-    }
+    EXPECT_FALSE(folder_.holds(L"*.tmp")) << "a temporary file was left behind";
 }
 
 }  // namespace

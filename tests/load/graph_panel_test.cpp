@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "common/unique_resource.h"
+#include "load/graph_mapping.h"
 #include "load/load_sampler.h"
 
 namespace {
@@ -89,16 +91,35 @@ int eraseCount = 0;
 
 LRESULT CALLBACK countingPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_PAINT) {
-        ++paintCount;
-    } else if (message == WM_ERASEBKGND) {
-        ++eraseCount;
-    }
-    return panelWindowProc(window, message, wParam, lParam);
+    paintCount += message == WM_PAINT ? 1 : 0;
+    eraseCount += message == WM_ERASEBKGND ? 1 : 0;
+    return LoadGraphs::windowProc(window, message, wParam, lParam);
 }
 
-// Every test starts from the program's initial live and graph state at
-// 96 DPI with a font of its own.
+// What the panel told screen readers.
+int nameSets = 0;
+std::vector<DWORD> nameEvents;
+
+BOOL WINAPI countedSetWindowText(HWND window, LPCWSTR text)
+{
+    ++nameSets;
+    return SetWindowTextW(window, text);
+}
+
+VOID WINAPI recordedNotifyWinEvent(DWORD event, HWND window, LONG object, LONG child)
+{
+    const bool wholePanel = window != nullptr && object == OBJID_WINDOW && child == CHILDID_SELF;
+    nameEvents.push_back(wholePanel ? event : 0);
+}
+
+void setValue(LoadGraph& graph, const wchar_t* text)
+{
+    graph.valueText = text;
+    graph.hasValue = true;
+}
+
+// A picture of the two graphs, drawn with a font of the test's own into a
+// canvas (940 by 120 unless given), and the panel as a real window.
 class GraphPanel : public ::testing::Test {
 protected:
     void SetUp() override
@@ -106,8 +127,11 @@ protected:
         font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
         ASSERT_TRUE(font_) << "CreateFontW failed";
-        graphs_.font = font_.get();
-        graphs_.dpi = 96;
+        picture_.font = font_.get();
+        picture_.processorGraph.label = L"Processor";
+        picture_.processorGraph.colour = kProcessorColour;
+        picture_.memoryGraph.label = L"Memory";
+        picture_.memoryGraph.colour = kMemoryColour;
     }
 
     void TearDown() override
@@ -115,34 +139,25 @@ protected:
         if (panel_ != nullptr) {
             DestroyWindow(panel_);
         }
-        if (registered_) {
-            UnregisterClassW(kPanelClass, GetModuleHandleW(nullptr));
-        }
-    }
-
-    static void setValue(LoadGraph& graph, const wchar_t* text)
-    {
-        graph.valueText = text;
-        graph.hasValue = true;
+        UnregisterClassW(kPanelClass, GetModuleHandleW(nullptr));
     }
 
     // The panel as a real window of a test class, 400 by 120, shown and
-    // painted; TearDown destroys it.
-    [[nodiscard]] HWND showPanel()
+    // painted, drawing `graphs`; TearDown destroys it.
+    [[nodiscard]] HWND showPanel(LoadGraphs& graphs)
     {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
         windowClass.style = CS_HREDRAW | CS_VREDRAW;
         windowClass.lpfnWndProc = countingPanelProc;
         windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = kPanelClass;
-        registered_ = RegisterClassExW(&windowClass) != 0;
-        if (registered_) {
+        if (RegisterClassExW(&windowClass) != 0) {
             panel_ = CreateWindowExW(WS_EX_TOOLWINDOW, kPanelClass, L"", WS_POPUP, 0, 0, 400, 120, nullptr, nullptr,
-                                     GetModuleHandleW(nullptr), &graphs_);
+                                     GetModuleHandleW(nullptr), &graphs);
         }
         if (panel_ != nullptr) {
+            SendMessageW(panel_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
             ShowWindow(panel_, SW_SHOWNOACTIVATE);
             UpdateWindow(panel_);
         }
@@ -151,99 +166,89 @@ protected:
 
     static constexpr const wchar_t* kPanelClass = L"KORVANE_PANEL_TEST";
     UniqueHFont font_;
-    GraphState graphs_;
-    LiveState live_;
-    bool registered_ = false;
+    GraphPicture picture_;
     HWND panel_ = nullptr;
 };
 
-TEST_F(GraphPanel, StartUpLabelsAndColours)
-{
-    const GraphState& graphs = graphs_;
-    EXPECT_EQ(graphs.processorGraph.label, L"Processor");
-    EXPECT_EQ(graphs.processorGraph.colour, kProcessorColour);
-    EXPECT_EQ(graphs.memoryGraph.label, L"Memory");
-    EXPECT_EQ(graphs.memoryGraph.colour, kMemoryColour);
-    EXPECT_TRUE(graphs.processorGraph.history.empty());
-    EXPECT_FALSE(graphs.processorGraph.hasValue);
-    EXPECT_TRUE(graphs.memoryGraph.valueText.empty());
-}
-
 TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
 {
-    GraphState& graphs = graphs_;
-    LiveState& live = live_;
+    LoadGraphs graphs;
+    LiveState live;
     live.liveMemory.read = true;
     live.liveMemory.loadPercent = 37;
     live.liveMemory.inUse = 3ull << 30;
     live.liveMemory.totalPhysical = 8ull << 30;
+    const LoadGraph& processor = graphs.processorGraph();
+    const LoadGraph& memory = graphs.memoryGraph();
 
-    updateGraphs(graphs_, live_);  // as at start-up: memory read, no load derived yet
-    ASSERT_EQ(graphs.processorGraph.history.size(), 1u);
-    EXPECT_FALSE(graphs.processorGraph.history[0].valid);
-    EXPECT_EQ(graphs.processorGraph.history[0].percent, 0.0);
-    EXPECT_EQ(graphs.processorGraph.valueText, L"(not measured)");
-    EXPECT_FALSE(graphs.processorGraph.hasValue);
-    ASSERT_EQ(graphs.memoryGraph.history.size(), 1u);
-    EXPECT_TRUE(graphs.memoryGraph.history[0].valid);
-    EXPECT_EQ(graphs.memoryGraph.history[0].percent, 37.0);
-    EXPECT_EQ(graphs.memoryGraph.valueText, L"37%   3.0 GB of 8.0 GB");
-    EXPECT_TRUE(graphs.memoryGraph.hasValue);
+    graphs.update(live);  // as at start-up: memory read, no load derived yet
+    ASSERT_EQ(processor.history.size(), 1u);
+    EXPECT_FALSE(processor.history[0].valid);
+    EXPECT_EQ(processor.history[0].percent, 0.0);
+    EXPECT_EQ(processor.valueText, L"(not measured)");
+    EXPECT_FALSE(processor.hasValue);
+    ASSERT_EQ(memory.history.size(), 1u);
+    EXPECT_TRUE(memory.history[0].valid);
+    EXPECT_EQ(memory.history[0].percent, 37.0);
+    EXPECT_EQ(memory.valueText, L"37%   3.0 GB of 8.0 GB");
+    EXPECT_TRUE(memory.hasValue);
 
     live.liveLoad.measured = true;
     live.liveLoad.percent = 12.34;
     live.liveMemory = MemorySample{};
     live.liveMemory.loadPercent = 80;  // a failed sample's figures are never plotted
     live.liveMemory.reason = L"Access is denied. (error 5)";
-    updateGraphs(graphs_, live_);
-    ASSERT_EQ(graphs.processorGraph.history.size(), 2u);
-    EXPECT_TRUE(graphs.processorGraph.history[1].valid);
-    EXPECT_EQ(graphs.processorGraph.history[1].percent, 12.34) << "kept unrounded";
-    EXPECT_EQ(graphs.processorGraph.valueText, L"12.3%");
-    EXPECT_TRUE(graphs.processorGraph.hasValue);
-    ASSERT_EQ(graphs.memoryGraph.history.size(), 2u);
-    EXPECT_FALSE(graphs.memoryGraph.history[1].valid);
-    EXPECT_EQ(graphs.memoryGraph.history[1].percent, 0.0);
-    EXPECT_EQ(graphs.memoryGraph.valueText, L"(could not read: Access is denied. (error 5))");
-    EXPECT_FALSE(graphs.memoryGraph.hasValue);
+    graphs.update(live);
+    ASSERT_EQ(processor.history.size(), 2u);
+    EXPECT_TRUE(processor.history[1].valid);
+    EXPECT_EQ(processor.history[1].percent, 12.34) << "kept unrounded";
+    EXPECT_EQ(processor.valueText, L"12.3%");
+    EXPECT_TRUE(processor.hasValue);
+    ASSERT_EQ(memory.history.size(), 2u);
+    EXPECT_FALSE(memory.history[1].valid);
+    EXPECT_EQ(memory.history[1].percent, 0.0);
+    EXPECT_EQ(memory.valueText, L"(could not read: Access is denied. (error 5))");
+    EXPECT_FALSE(memory.hasValue);
 
     live.liveLoad = LoadSample{};
     live.liveLoad.reason = L"no processor time passed between the two readings";
     live.liveMemory.reason.clear();
-    updateGraphs(graphs_, live_);
-    EXPECT_EQ(graphs.processorGraph.valueText, L"(not measured: no processor time passed between the two readings)");
-    EXPECT_FALSE(graphs.processorGraph.hasValue);
-    EXPECT_EQ(graphs.memoryGraph.valueText, L"(could not read: reason unknown)");
+    graphs.update(live);
+    EXPECT_EQ(processor.valueText, L"(not measured: no processor time passed between the two readings)");
+    EXPECT_FALSE(processor.hasValue);
+    EXPECT_EQ(memory.valueText, L"(could not read: reason unknown)");
 
     for (int tick = 0; tick < 200; ++tick) {
-        updateGraphs(graphs_, live_);
+        graphs.update(live);
     }
-    EXPECT_EQ(graphs.processorGraph.history.size(), 120u);
-    EXPECT_EQ(graphs.memoryGraph.history.size(), 120u);
+    EXPECT_EQ(processor.history.size(), 120u);
+    EXPECT_EQ(memory.history.size(), 120u);
 }
 
 TEST_F(GraphPanel, ASecondSampleAddsOneMeasuredPoint)
 {
-    takeFirstSamples(live_, sampleProcessorTimes);
-    updateGraphs(graphs_, live_);
+    LoadGraphs graphs;
+    LiveState live;
+    takeFirstSamples(live, sampleProcessorTimes);
+    graphs.update(live);
     const ULONGLONG end = GetTickCount64() + 100;
     while (GetTickCount64() < end) {
     }
-    takeLiveSamples(live_, sampleProcessorTimes);
-    updateGraphs(graphs_, live_);
-    const GraphState& graphs = graphs_;
-    ASSERT_EQ(graphs.processorGraph.history.size(), 2u);
-    EXPECT_FALSE(graphs.processorGraph.history[0].valid) << "start-up derives no load";
-    EXPECT_EQ(graphs.processorGraph.history[1].valid, live_.liveLoad.measured);
-    EXPECT_TRUE(live_.liveLoad.measured) << "100 ms passed between the readings";
-    EXPECT_EQ(graphs.processorGraph.hasValue, live_.liveLoad.measured);
-    EXPECT_EQ(graphs.memoryGraph.history.size(), 2u);
-    EXPECT_TRUE(graphs.memoryGraph.hasValue);
+    takeLiveSamples(live, sampleProcessorTimes);
+    graphs.update(live);
+    const LoadGraph& processor = graphs.processorGraph();
+    ASSERT_EQ(processor.history.size(), 2u);
+    EXPECT_FALSE(processor.history[0].valid) << "start-up derives no load";
+    EXPECT_TRUE(live.liveLoad.measured) << "100 ms passed between the readings";
+    EXPECT_TRUE(processor.history[1].valid);
+    EXPECT_TRUE(processor.hasValue);
+    EXPECT_EQ(graphs.memoryGraph().history.size(), 2u);
+    EXPECT_TRUE(graphs.memoryGraph().hasValue);
 }
 
 TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
 {
-    GraphState& graphs = graphs_;
+    GraphPicture& graphs = picture_;
     // Processor: two minutes at 50 percent, one line across the whole plot box.
     graphs.processorGraph.history.assign(120, GraphPoint{true, 50.0});
     setValue(graphs.processorGraph, L"50.0%");
@@ -256,7 +261,7 @@ TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
     Canvas canvas(940, 120);
     ASSERT_TRUE(canvas.ready());
     const HGDIOBJ fontBefore = GetCurrentObject(canvas.dc(), OBJ_FONT);
-    paintPanelInto(canvas.dc(), 940, 120, graphs_);
+    paintPanelInto(canvas.dc(), 940, 120, picture_);
     EXPECT_EQ(GetCurrentObject(canvas.dc(), OBJ_FONT), fontBefore) << "the DC's font is selected back";
 
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
@@ -321,7 +326,7 @@ TEST_F(GraphPanel, PaintsSeparatorFramePointsGapsAndDots)
 // the newest column, after two a line whose last pixel is drawn too.
 TEST_F(GraphPanel, NewestPointIsDrawnInsideTheFrame)
 {
-    GraphState& graphs = graphs_;
+    GraphPicture& graphs = picture_;
     setValue(graphs.processorGraph, L"50.0%");
     // A rise to 100 percent: a pixel the line only passes by would not be (732, 6).
     const std::vector<std::vector<GraphPoint>> histories = {{{true, 100.0}}, {{true, 50.0}, {true, 100.0}}};
@@ -330,7 +335,7 @@ TEST_F(GraphPanel, NewestPointIsDrawnInsideTheFrame)
         graphs.processorGraph.history = history;
         Canvas canvas(940, 120);
         ASSERT_TRUE(canvas.ready());
-        paintPanelInto(canvas.dc(), 940, 120, graphs_);
+        paintPanelInto(canvas.dc(), 940, 120, picture_);
         // Processor plot box (82, 5) to (734, 55): the newest point is (732, 6).
         EXPECT_EQ(canvas.pixel(732, 6), kProcessorColour) << ticks << " tick(s)";
         EXPECT_EQ(canvas.count(kProcessorColour, 733, 0, 940, 60), 0) << ticks << " tick(s): nothing on or past the frame";
@@ -339,7 +344,7 @@ TEST_F(GraphPanel, NewestPointIsDrawnInsideTheFrame)
 
 TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
 {
-    GraphState& graphs = graphs_;
+    GraphPicture& graphs = picture_;
     graphs.processorGraph.history.assign(120, GraphPoint{true, 50.0});
     setValue(graphs.processorGraph, L"50.0%");
     graphs.memoryGraph.history.assign(120, GraphPoint{true, 70.0});
@@ -350,7 +355,7 @@ TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
     // Room for the value but not for a plot box.
     Canvas medium(250, 120);
     ASSERT_TRUE(medium.ready());
-    paintPanelInto(medium.dc(), 250, 120, graphs_);
+    paintPanelInto(medium.dc(), 250, 120, picture_);
     EXPECT_EQ(medium.count(kProcessorColour), 0);
     EXPECT_EQ(medium.count(kMemoryColour), 0);
     EXPECT_EQ(medium.count(shadow, 0, 0, 250, 119), 0) << "no frame";
@@ -360,7 +365,7 @@ TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
     // No plot area at all: only the labels.
     Canvas narrow(88, 120);
     ASSERT_TRUE(narrow.ready());
-    paintPanelInto(narrow.dc(), 88, 120, graphs_);
+    paintPanelInto(narrow.dc(), 88, 120, picture_);
     EXPECT_EQ(narrow.count(kProcessorColour), 0);
     EXPECT_EQ(narrow.count(kMemoryColour), 0);
     EXPECT_LT(narrow.count(window, 8, 0, 74, 60), 66 * 60) << "processor label";
@@ -370,14 +375,14 @@ TEST_F(GraphPanel, NarrowPanelsDrawNoPlot)
 
 TEST_F(GraphPanel, WithoutValueTheReasonTakesThePlotArea)
 {
-    GraphState& graphs = graphs_;
+    GraphPicture& graphs = picture_;
     graphs.processorGraph.history.assign(10, GraphPoint{false, 0.0});
     graphs.processorGraph.valueText = L"(not measured)";
     graphs.processorGraph.hasValue = false;
 
     Canvas canvas(940, 120);
     ASSERT_TRUE(canvas.ready());
-    paintPanelInto(canvas.dc(), 940, 120, graphs_);
+    paintPanelInto(canvas.dc(), 940, 120, picture_);
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     EXPECT_LT(canvas.count(window, 82, 5, 200, 25), 118 * 20) << "the reason starts at the plot area's top left";
@@ -388,10 +393,10 @@ TEST_F(GraphPanel, WithoutValueTheReasonTakesThePlotArea)
 
 TEST_F(GraphPanel, EmptyHistoryDrawsFrameAndGridOnly)
 {
-    setValue(graphs_.processorGraph, L"0.0%");
+    setValue(picture_.processorGraph, L"0.0%");
     Canvas canvas(940, 120);
     ASSERT_TRUE(canvas.ready());
-    paintPanelInto(canvas.dc(), 940, 120, graphs_);
+    paintPanelInto(canvas.dc(), 940, 120, picture_);
     EXPECT_EQ(canvas.pixel(82, 5), GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(canvas.pixel(400, 30), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(canvas.count(kProcessorColour), 0);
@@ -399,14 +404,14 @@ TEST_F(GraphPanel, EmptyHistoryDrawsFrameAndGridOnly)
 
 TEST_F(GraphPanel, ScalesWithDpi)
 {
-    graphs_.dpi = 144;
-    GraphState& graphs = graphs_;
+    picture_.dpi = 144;
+    GraphPicture& graphs = picture_;
     graphs.memoryGraph.history = {GraphPoint{true, 0.0}};
     setValue(graphs.memoryGraph, L"0%");
 
     Canvas canvas(1410, 180);
     ASSERT_TRUE(canvas.ready());
-    paintPanelInto(canvas.dc(), 1410, 180, graphs_);
+    paintPanelInto(canvas.dc(), 1410, 180, picture_);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     EXPECT_EQ(canvas.count(shadow, 0, 179, 1410, 180), 1410) << "the separator";
     EXPECT_NE(canvas.pixel(5, 178), shadow) << "still one pixel high";
@@ -423,210 +428,107 @@ TEST_F(GraphPanel, ScalesWithDpi)
 // every frame pixel at every DPI, also where the pen is wider than a pixel.
 TEST_F(GraphPanel, WidePenLinesStayInsideTheFrame)
 {
-    GraphState& graphs = graphs_;
     std::vector<GraphPoint> highThenLow(120, GraphPoint{true, 100.0});
     std::fill(highThenLow.begin() + 60, highThenLow.end(), GraphPoint{true, 0.0});
-    std::vector<GraphPoint> lowThenHigh(highThenLow.rbegin(), highThenLow.rend());
-    graphs.processorGraph.history = highThenLow;
-    setValue(graphs.processorGraph, L"0.0%");
-    graphs.memoryGraph.history = lowThenHigh;
-    setValue(graphs.memoryGraph, L"100%");
+    picture_.processorGraph.history = highThenLow;
+    picture_.memoryGraph.history.assign(highThenLow.rbegin(), highThenLow.rend());
+    setValue(picture_.processorGraph, L"0.0%");
+    setValue(picture_.memoryGraph, L"100%");
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
 
     for (const int dpi : {144, 192, 288}) {
-        graphs.dpi = dpi;
-        const int pen = MulDiv(1, dpi, 96);
+        picture_.dpi = dpi;
         const int width = MulDiv(940, dpi, 96);
         const int height = MulDiv(120, dpi, 96);
         Canvas canvas(width, height);
         ASSERT_TRUE(canvas.ready());
-        paintPanelInto(canvas.dc(), width, height, graphs_);
-        const std::pair<PixelBox, COLORREF> plots[] = {
-            {graphLayout(PixelBox{0, 0, width, height / 2}, dpi, true).plotBox, kProcessorColour},
-            {graphLayout(PixelBox{0, height / 2, width, height}, dpi, true).plotBox, kMemoryColour},
-        };
-        for (const auto& [box, colour] : plots) {
-            const int w = box.right - box.left;
-            const int h = box.bottom - box.top;
-            EXPECT_EQ(canvas.count(shadow, box.left, box.top, box.right, box.top + 1), w) << dpi << " DPI: top";
-            EXPECT_EQ(canvas.count(shadow, box.left, box.bottom - 1, box.right, box.bottom), w) << dpi << " DPI: bottom";
-            EXPECT_EQ(canvas.count(shadow, box.left, box.top, box.left + 1, box.bottom), h) << dpi << " DPI: left";
-            EXPECT_EQ(canvas.count(shadow, box.right - 1, box.top, box.right, box.bottom), h) << dpi << " DPI: right";
+        paintPanelInto(canvas.dc(), width, height, picture_);
+        const std::pair<int, COLORREF> halves[] = {{0, kProcessorColour}, {height / 2, kMemoryColour}};
+        for (const auto& [top, colour] : halves) {
+            SCOPED_TRACE(testing::Message() << dpi << " DPI, the graph at " << top);
+            const PixelBox b = graphLayout(PixelBox{0, top, width, top + height / 2}, dpi, true).plotBox;
+            const int w = b.right - b.left;
+            const int h = b.bottom - b.top;
+            // The frame whole: its outer ring less its inside is all shadow.
+            EXPECT_EQ(canvas.count(shadow, b.left, b.top, b.right, b.bottom) -
+                          canvas.count(shadow, b.left + 1, b.top + 1, b.right - 1, b.bottom - 1),
+                      2 * w + 2 * h - 4);
             // A pen a few pixels wide could only spill onto the frame or just past it.
-            const int spilled = canvas.count(colour, box.left - 4, box.top - 4, box.right + 4, box.top + 1) +
-                                canvas.count(colour, box.left - 4, box.bottom - 1, box.right + 4, box.bottom + 4) +
-                                canvas.count(colour, box.left - 4, box.top + 1, box.left + 1, box.bottom - 1) +
-                                canvas.count(colour, box.right - 1, box.top + 1, box.right + 4, box.bottom - 1);
-            EXPECT_EQ(spilled, 0) << dpi << " DPI: nothing of the line on or past the frame";
-            EXPECT_GT(canvas.count(colour, box.left + 1, box.top + 1, box.right - 1, box.top + 1 + pen), 0)
-                << dpi << " DPI: the 100 percent stretch is drawn";
+            EXPECT_EQ(canvas.count(colour, b.left - 4, b.top - 4, b.right + 4, b.bottom + 4),
+                      canvas.count(colour, b.left + 1, b.top + 1, b.right - 1, b.bottom - 1));
+            EXPECT_GT(canvas.count(colour, b.left + 1, b.top + 1, b.right - 1, b.top + 1 + MulDiv(1, dpi, 96)), 0)
+                << "the 100 percent stretch is drawn";
         }
     }
 }
 
-TEST_F(GraphPanel, WindowPaintsWithoutErasing)
+// The panel window paints through its off-screen bitmap without erasing,
+// with the font its parent hands it and in the graphs' own colours; its
+// window text carries the figures for screen readers, set and announced only
+// when the words change, and is never drawn.
+TEST_F(GraphPanel, WindowPaintsTheGraphsAndNamesTheFigures)
 {
-    const HWND panel = showPanel();
+    nameSets = 0;
+    nameEvents.clear();
+    LoadGraphs graphs(PanelNameCalls{countedSetWindowText, recordedNotifyWinEvent});
+    const HWND panel = showPanel(graphs);
     ASSERT_NE(panel, nullptr) << GetLastError();
     EXPECT_GE(paintCount, 1);
-
-    {
-        const WindowDc dc(panel);
-        ASSERT_NE(dc.get(), nullptr);
-        EXPECT_EQ(SendMessageW(panel, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
-        // What WM_PAINT drew, through the off-screen bitmap, is on the window.
-        EXPECT_EQ(GetPixel(dc.get(), 200, 119), GetSysColor(COLOR_BTNSHADOW));
-        EXPECT_EQ(GetPixel(dc.get(), 200, 100), GetSysColor(COLOR_WINDOW));
-    }
-
-    // The font its parent hands it is the one it draws with.
+    const WindowDc dc(panel);
+    ASSERT_NE(dc.get(), nullptr);
+    EXPECT_EQ(SendMessageW(panel, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)), font_.get());
-    const UniqueHFont other(CreateFontW(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
-    ASSERT_TRUE(other);
+
+    LiveState live;
+    live.liveMemory.read = true;
+    live.liveMemory.loadPercent = 41;
+    live.liveLoad.measured = true;
+    live.liveLoad.percent = 23.4;
     paintCount = 0;
     eraseCount = 0;
-    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(other.get()), TRUE);
-    EXPECT_EQ(graphs_.font, other.get());
-    RECT update{};
-    EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE)) << "a new font repaints the panel";
+    for (int second = 0; second < 3; ++second) {
+        graphs.update(live);
+        live.liveLoad.percent = 22.6;  // the same words
+    }
     UpdateWindow(panel);
     EXPECT_EQ(paintCount, 1);
     EXPECT_EQ(eraseCount, 0) << "invalidated without erasing";
-    graphs_.font = font_.get();
-
-    EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE) << "others go to DefWindowProcW";
-}
-
-// What the panel told screen readers.
-struct NameEvent {
-    DWORD event;
-    HWND window;
-    LONG object;
-    LONG child;
-};
-std::vector<NameEvent> nameEvents;
-int nameSets = 0;
-
-BOOL WINAPI countedSetWindowText(HWND window, LPCWSTR text)
-{
-    ++nameSets;
-    return SetWindowTextW(window, text);
-}
-
-VOID WINAPI recordedNotifyWinEvent(DWORD event, HWND window, LONG object, LONG child)
-{
-    nameEvents.push_back({event, window, object, child});
-}
-
-// The window's client area, pixel by pixel.
-std::vector<COLORREF> windowPixels(HWND window, int width, int height)
-{
-    Canvas canvas(width, height);
-    const WindowDc dc(window);
-    std::vector<COLORREF> pixels;
-    if (!canvas.ready() || dc.get() == nullptr || !BitBlt(canvas.dc(), 0, 0, width, height, dc.get(), 0, 0, SRCCOPY)) {
-        return pixels;
-    }
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            pixels.push_back(canvas.pixel(x, y));
-        }
-    }
-    return pixels;
-}
-
-std::wstring windowText(HWND window)
-{
-    wchar_t text[128]{};
-    GetWindowTextW(window, text, 128);
-    return text;
-}
-
-// Screen readers hear the figures sighted users see: the panel's window text
-// carries them, set and announced only when the words change, and the panel,
-// which paints itself, looks exactly the same whatever its text.
-TEST_F(GraphPanel, NameCarriesTheFiguresAndChangesNoPixel)
-{
-    const HWND panel = showPanel();
-    ASSERT_NE(panel, nullptr) << GetLastError();
-    const PanelNameCalls calls{countedSetWindowText, recordedNotifyWinEvent};
-    nameEvents.clear();
-    nameSets = 0;
-
-    live_.liveMemory.read = true;
-    live_.liveMemory.loadPercent = 41;
-    live_.liveLoad.measured = true;
-    live_.liveLoad.percent = 23.4;
-    updateGraphs(graphs_, live_);
-    showGraphs(panel, graphs_, calls);
-    EXPECT_EQ(windowText(panel), L"Processor load 23%, memory in use 41%");
-    ASSERT_EQ(nameEvents.size(), 1u);
-    EXPECT_EQ(nameEvents[0].event, static_cast<DWORD>(EVENT_OBJECT_NAMECHANGE));
-    EXPECT_EQ(nameEvents[0].window, panel);
-    EXPECT_EQ(nameEvents[0].object, OBJID_WINDOW);
-    EXPECT_EQ(nameEvents[0].child, CHILDID_SELF);
-
-    live_.liveLoad.percent = 22.6;  // the same words
-    updateGraphs(graphs_, live_);
-    showGraphs(panel, graphs_, calls);
     EXPECT_EQ(nameSets, 1) << "an unchanged name is not set again";
-    EXPECT_EQ(nameEvents.size(), 1u) << "nor announced again";
-
-    live_.liveLoad = LoadSample{};
-    updateGraphs(graphs_, live_);
-    showGraphs(panel, graphs_, calls);
-    EXPECT_EQ(windowText(panel), L"Processor load not measured, memory in use 41%");
+    EXPECT_EQ(nameEvents, std::vector<DWORD>{EVENT_OBJECT_NAMECHANGE});
+    live.liveLoad = LoadSample{};
+    graphs.update(live);
     EXPECT_EQ(nameEvents.size(), 2u);
+    wchar_t name[128]{};
+    GetWindowTextW(panel, name, 128);
+    EXPECT_STREQ(name, L"Processor load not measured, memory in use 41%");
 
-    // Only the text changes between the two pictures.
+    // What WM_PAINT drew is on the window: the separator, the memory line,
+    // and nothing of the window text.
     UpdateWindow(panel);
-    const std::vector<COLORREF> before = windowPixels(panel, 400, 120);
-    ASSERT_EQ(before.size(), 400u * 120u);
-    EXPECT_EQ(before[119 * 400 + 200], GetSysColor(COLOR_BTNSHADOW)) << "the panel's own picture";
-    graphs_.panelName = L"Processor load 100%, memory in use 100%";
-    showGraphs(panel, graphs_, calls);
-    EXPECT_EQ(windowText(panel), graphs_.panelName);
+    Canvas before(400, 120);
+    ASSERT_TRUE(before.ready());
+    ASSERT_TRUE(BitBlt(before.dc(), 0, 0, 400, 120, dc.get(), 0, 0, SRCCOPY));
+    EXPECT_EQ(before.pixel(200, 119), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_GT(before.count(kMemoryColour), 0);
+    SetWindowTextW(panel, L"Processor load 100%, memory in use 100%");
+    InvalidateRect(panel, nullptr, FALSE);
     UpdateWindow(panel);
-    EXPECT_TRUE(windowPixels(panel, 400, 120) == before) << "the window text is not drawn";
-}
+    Canvas after(400, 120);
+    ASSERT_TRUE(after.ready());
+    ASSERT_TRUE(BitBlt(after.dc(), 0, 0, 400, 120, dc.get(), 0, 0, SRCCOPY));
+    EXPECT_EQ(before.count(kMemoryColour), after.count(kMemoryColour));
+    EXPECT_EQ(before.count(GetSysColor(COLOR_WINDOWTEXT)), after.count(GetSysColor(COLOR_WINDOWTEXT)))
+        << "the window text is not drawn";
 
-TEST_F(GraphPanel, CostOfOneUpdateAndPaint)
-{
-    GraphState& graphs = graphs_;
-    LiveState& live = live_;
-    live.liveMemory.read = true;
-    live.liveMemory.totalPhysical = 16ull << 30;
-    live.liveMemory.inUse = 9ull << 30;
-    live.liveLoad.measured = true;
-    for (int second = 0; second < 120; ++second) {
-        live.liveLoad.percent = (second * 37) % 101;
-        live.liveMemory.loadPercent = static_cast<uint32_t>(40 + second % 20);
-        updateGraphs(graphs_, live_);
-    }
-    ASSERT_EQ(graphs.processorGraph.history.size(), 120u);
-
-    Canvas canvas(940, 120);
-    ASSERT_TRUE(canvas.ready());
-    LARGE_INTEGER frequency{};
-    LARGE_INTEGER start{};
-    LARGE_INTEGER stop{};
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    constexpr int kRounds = 1000;
-    for (int round = 0; round < kRounds; ++round) {
-        live.liveLoad.percent = (round * 13) % 101;
-        updateGraphs(graphs_, live_);
-        paintPanelInto(canvas.dc(), 940, 120, graphs_);
-    }
-    GdiFlush();
-    QueryPerformanceCounter(&stop);
-    const double microseconds =
-        static_cast<double>(stop.QuadPart - start.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-    std::printf("[   INFO   ] %d updates + paints of a 940x120 panel: %.1f ms, %.1f us each\n", kRounds,
-                microseconds / 1000.0, microseconds / kRounds);
-    EXPECT_EQ(canvas.pixel(500, 119), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_GT(canvas.count(kProcessorColour), 0);
+    // A new font repaints the panel.
+    const UniqueHFont other(CreateFontW(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(other.get()), TRUE);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)), other.get());
+    RECT update{};
+    EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE));
+    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE) << "others go to DefWindowProcW";
 }
 
 }  // namespace
