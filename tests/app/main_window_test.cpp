@@ -145,6 +145,7 @@ TEST_F(KorvaneWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
 
     SetEvent(scanGate);
     ASSERT_TRUE(pumpUntilScanEnds(app()));
+    ASSERT_TRUE(app().currentPage());
     for (int second = 0; second < 3; ++second) {
         SCOPED_TRACE(second);
         const auto before = listRows(app());
