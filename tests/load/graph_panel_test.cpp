@@ -170,6 +170,17 @@ protected:
     HWND panel_ = nullptr;
 };
 
+// A graph's newest point and words after an update; a point with a value
+// is a graph with a value.
+void expectNewest(const LoadGraph& graph, size_t points, GraphPoint newest, const std::wstring& text)
+{
+    ASSERT_EQ(graph.history.size(), points);
+    EXPECT_EQ(graph.history.back().valid, newest.valid);
+    EXPECT_EQ(graph.history.back().percent, newest.percent) << "kept unrounded";
+    EXPECT_EQ(graph.valueText, text);
+    EXPECT_EQ(graph.hasValue, newest.valid);
+}
+
 TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
 {
     LoadGraphs graphs;
@@ -178,20 +189,9 @@ TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
     live.liveMemory.loadPercent = 37;
     live.liveMemory.inUse = 3ull << 30;
     live.liveMemory.totalPhysical = 8ull << 30;
-    const LoadGraph& processor = graphs.processorGraph();
-    const LoadGraph& memory = graphs.memoryGraph();
-
     graphs.update(live);  // as at start-up: memory read, no load derived yet
-    ASSERT_EQ(processor.history.size(), 1u);
-    EXPECT_FALSE(processor.history[0].valid);
-    EXPECT_EQ(processor.history[0].percent, 0.0);
-    EXPECT_EQ(processor.valueText, L"(not measured)");
-    EXPECT_FALSE(processor.hasValue);
-    ASSERT_EQ(memory.history.size(), 1u);
-    EXPECT_TRUE(memory.history[0].valid);
-    EXPECT_EQ(memory.history[0].percent, 37.0);
-    EXPECT_EQ(memory.valueText, L"37%   3.0 GB of 8.0 GB");
-    EXPECT_TRUE(memory.hasValue);
+    expectNewest(graphs.processorGraph(), 1, {false, 0.0}, L"(not measured)");
+    expectNewest(graphs.memoryGraph(), 1, {true, 37.0}, L"37%   3.0 GB of 8.0 GB");
 
     live.liveLoad.measured = true;
     live.liveLoad.percent = 12.34;
@@ -199,30 +199,18 @@ TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
     live.liveMemory.loadPercent = 80;  // a failed sample's figures are never plotted
     live.liveMemory.reason = L"Access is denied. (error 5)";
     graphs.update(live);
-    ASSERT_EQ(processor.history.size(), 2u);
-    EXPECT_TRUE(processor.history[1].valid);
-    EXPECT_EQ(processor.history[1].percent, 12.34) << "kept unrounded";
-    EXPECT_EQ(processor.valueText, L"12.3%");
-    EXPECT_TRUE(processor.hasValue);
-    ASSERT_EQ(memory.history.size(), 2u);
-    EXPECT_FALSE(memory.history[1].valid);
-    EXPECT_EQ(memory.history[1].percent, 0.0);
-    EXPECT_EQ(memory.valueText, L"(could not read: Access is denied. (error 5))");
-    EXPECT_FALSE(memory.hasValue);
+    expectNewest(graphs.processorGraph(), 2, {true, 12.34}, L"12.3%");
+    expectNewest(graphs.memoryGraph(), 2, {false, 0.0}, L"(could not read: Access is denied. (error 5))");
 
     live.liveLoad = LoadSample{};
     live.liveLoad.reason = L"no processor time passed between the two readings";
     live.liveMemory.reason.clear();
-    graphs.update(live);
-    EXPECT_EQ(processor.valueText, L"(not measured: no processor time passed between the two readings)");
-    EXPECT_FALSE(processor.hasValue);
-    EXPECT_EQ(memory.valueText, L"(could not read: reason unknown)");
-
     for (int tick = 0; tick < 200; ++tick) {
         graphs.update(live);
     }
-    EXPECT_EQ(processor.history.size(), 120u);
-    EXPECT_EQ(memory.history.size(), 120u);
+    expectNewest(graphs.processorGraph(), 120, {false, 0.0},
+                 L"(not measured: no processor time passed between the two readings)");
+    expectNewest(graphs.memoryGraph(), 120, {false, 0.0}, L"(could not read: reason unknown)");
 }
 
 TEST_F(GraphPanel, ASecondSampleAddsOneMeasuredPoint)
