@@ -1,6 +1,5 @@
 #include "app/scan_coordination.h"
 
-#include <new>
 #include <utility>
 
 #include "app/app_state.h"
