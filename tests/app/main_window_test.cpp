@@ -197,7 +197,8 @@ TEST_F(KorvaneWindow, LostScanResultIsTreatedAsNoResult)
     ASSERT_NO_FATAL_FAILURE(startWindow(gatedScan, calls));
     SetEvent(scanGate);
     // The first tick after the thread ended notices that no result will come.
-    ASSERT_TRUE(pumpUntil(app(), [this] { return statusPart(app(), 1) == L"The scan could not be completed."; }, 30000));
+    const auto lost = [this] { return statusPart(app(), 1) == L"The scan could not be completed."; };
+    ASSERT_TRUE(pumpUntil(app(), lost, 30000));
     EXPECT_EQ(statusPart(app(), 0), L"Nothing has been read from this machine yet.");
     EXPECT_TRUE(refreshEnabled(app()));
     EXPECT_FALSE(app().scanRunning());
@@ -345,7 +346,8 @@ void expectScaledTo(const MainWindow& app, int dpi)
 
     // The memory graph (it has a value) is framed where its layout at this DPI puts it.
     UpdateWindow(panel);
-    const PixelBox plot = graphLayout(PixelBox{0, panelBox.bottom / 2, panelBox.right, panelBox.bottom}, dpi, true).plotBox;
+    const PixelBox memoryHalf{0, panelBox.bottom / 2, panelBox.right, panelBox.bottom};
+    const PixelBox plot = graphLayout(memoryHalf, dpi, true).plotBox;
     const HDC dc = GetDC(panel);
     EXPECT_EQ(GetPixel(dc, plot.left, (plot.top + plot.bottom) / 2), GetSysColor(COLOR_BTNSHADOW))
         << "the graphs are drawn at the window's DPI";
@@ -394,10 +396,11 @@ TEST_F(KorvaneWindow, OpensAtTheDpiItWasMadeAt)
             GetWindowRect(window(), &outer);
             EXPECT_EQ(outer.left, boundsWhenAsked.left);
             EXPECT_EQ(outer.top, boundsWhenAsked.top);
-            EXPECT_EQ(outer.right - outer.left, std::min(MulDiv(boundsWhenAsked.right - boundsWhenAsked.left, c.dpi, 96),
-                                                         GetSystemMetrics(SM_CXMAXTRACK)));
-            EXPECT_EQ(outer.bottom - outer.top, std::min(MulDiv(boundsWhenAsked.bottom - boundsWhenAsked.top, c.dpi, 96),
-                                                         GetSystemMetrics(SM_CYMAXTRACK)));
+            const RECT& was = boundsWhenAsked;
+            EXPECT_EQ(outer.right - outer.left,
+                      std::min(MulDiv(was.right - was.left, c.dpi, 96), GetSystemMetrics(SM_CXMAXTRACK)));
+            EXPECT_EQ(outer.bottom - outer.top,
+                      std::min(MulDiv(was.bottom - was.top, c.dpi, 96), GetSystemMetrics(SM_CYMAXTRACK)));
         }
         SetEvent(scanGate);
         endWindow();
@@ -432,7 +435,8 @@ TEST_F(KorvaneWindow, DpiChangesScaleEverything)
 TEST(ChildLayout, TinyAreasKeepTheirMinimumsAndNoNegativeHeight)
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 900, 600, nullptr, nullptr, instance, nullptr);
+    const HWND parent =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 900, 600, nullptr, nullptr, instance, nullptr);
     ASSERT_NE(parent, nullptr);
     const ScopeExit destroy([parent] { DestroyWindow(parent); });
     const HWND panel = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, parent, nullptr, instance, nullptr);

@@ -476,9 +476,10 @@ void CALLBACK driveRealDialog(HWND, UINT, UINT_PTR, DWORD)
             press(*dialogWindow, IDOK);
         }
     } else if (driver.ticks >= 100) {  // ten seconds
+        const std::wstring seen =
+            focus == nullptr ? L"nothing" : className(focus) + L" \"" + windowText(focus) + L"\"";
         giveUp(!driver.found ? L"no Save As dialog appeared"
-                             : L"the focus never reached the file name box; it is on " +
-                                   (focus == nullptr ? L"nothing" : className(focus) + L" \"" + windowText(focus) + L"\""));
+                             : L"the focus never reached the file name box; it is on " + seen);
     }
 }
 

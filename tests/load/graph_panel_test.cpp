@@ -517,7 +517,8 @@ TEST_F(GraphPanel, WindowPaintsTheGraphsAndNamesTheFigures)
     RECT update{};
     EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE));
     SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE) << "others go to DefWindowProcW";
+    EXPECT_EQ(SendMessageW(panel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")), TRUE)
+        << "others go to DefWindowProcW";
 }
 
 }  // namespace
