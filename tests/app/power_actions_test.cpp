@@ -239,12 +239,6 @@ TEST_F(PowerActions, ConfirmedActionsAskWindowsWithTheirFlagsAndThePlannedReason
         EXPECT_EQ(fakes_.adjusts, action.needsPrivilege ? 1 : 0);
         EXPECT_TRUE(allTokensClosed());
     }
-    // The values the window passes are Windows' own flags, never a forcing one.
-    EXPECT_EQ(kActions[0].flags, static_cast<UINT>(EWX_LOGOFF));
-    EXPECT_EQ(kActions[1].flags, static_cast<UINT>(EWX_REBOOT));
-    EXPECT_EQ(kActions[2].flags, static_cast<UINT>(EWX_SHUTDOWN | EWX_POWEROFF));
-    EXPECT_NE(kActions[2].flags, static_cast<UINT>(EWX_SHUTDOWN)) << "shutdown alone leaves the power on";
-    EXPECT_EQ(kPlannedShutdownReason, static_cast<uint32_t>(SHTDN_REASON_FLAG_PLANNED));
 }
 
 TEST_F(PowerActions, EnablingUsesTheOwnTokenAndTheLastErrorOfTheAdjustment)
