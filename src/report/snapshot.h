@@ -143,16 +143,6 @@ struct ScanSnapshot {
 // One fixed row of the report: a single reading of the snapshot, or a live
 // figure, or (neither) the installed memory, which the scan keeps as a number.
 struct FixedRow {
-    constexpr FixedRow(Section rowSection, const wchar_t* rowLabel, Reading ScanSnapshot::*single)
-        : section(rowSection), label(rowLabel), reading(single)
-    {
-    }
-    constexpr FixedRow(Section rowSection, const wchar_t* rowLabel, LiveKind kind)
-        : section(rowSection), label(rowLabel), liveKind(kind)
-    {
-    }
-    constexpr FixedRow(Section rowSection, const wchar_t* rowLabel) : section(rowSection), label(rowLabel) {}
-
     Section section;
     const wchar_t* label;
     Reading ScanSnapshot::*reading = nullptr;
@@ -186,17 +176,17 @@ inline constexpr FixedRow kFixedRows[] = {
     {Section::Processor, L"Physical cores", &ScanSnapshot::physicalCores},
     {Section::Processor, L"Logical processors", &ScanSnapshot::logicalProcessors},
     {Section::Processor, L"Architecture", &ScanSnapshot::processorArchitecture},
-    {Section::Processor, L"Load (last second)", LiveKind::ProcessorLoad},
+    {Section::Processor, L"Load (last second)", nullptr, LiveKind::ProcessorLoad},
     {Section::Firmware, L"Vendor", &ScanSnapshot::biosVendor},
     {Section::Firmware, L"Version", &ScanSnapshot::biosVersion},
     {Section::Firmware, L"Release date", &ScanSnapshot::biosReleaseDate},
     {Section::Firmware, L"SMBIOS", &ScanSnapshot::smbiosVersion},
-    {Section::Memory, L"Total (usable)", LiveKind::MemoryTotal},
-    {Section::Memory, L"In use", LiveKind::MemoryInUse},
-    {Section::Memory, L"Free", LiveKind::MemoryFree},
-    {Section::Memory, L"Load", LiveKind::MemoryLoad},
-    {Section::Memory, L"Commit total", LiveKind::CommitTotal},
-    {Section::Memory, L"Commit available", LiveKind::CommitAvailable},
+    {Section::Memory, L"Total (usable)", nullptr, LiveKind::MemoryTotal},
+    {Section::Memory, L"In use", nullptr, LiveKind::MemoryInUse},
+    {Section::Memory, L"Free", nullptr, LiveKind::MemoryFree},
+    {Section::Memory, L"Load", nullptr, LiveKind::MemoryLoad},
+    {Section::Memory, L"Commit total", nullptr, LiveKind::CommitTotal},
+    {Section::Memory, L"Commit available", nullptr, LiveKind::CommitAvailable},
     {Section::Memory, L"Installed (modules)"},
 };
 

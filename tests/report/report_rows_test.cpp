@@ -47,15 +47,6 @@ void expectRows(const std::vector<ReportRow>& rows, const std::vector<Expected>&
     }
 }
 
-Reading makeReading(ReadingState state, std::wstring value, std::wstring reason)
-{
-    Reading reading;
-    reading.state = state;
-    reading.value = std::move(value);
-    reading.reason = std::move(reason);
-    return reading;
-}
-
 using S = Section;
 using R = ReadingState;
 
@@ -78,18 +69,18 @@ TEST(ReportRows, RowMakers)
 {
     const std::pair<Reading, Expected> readingCases[] = {
         // Only Ok, None and Unsupported keep their state; the reason is kept, unchanged, only off Ok.
-        {makeReading(R::Ok, L"LENOVO", L"stray"), {S::Firmware, L"Vendor", L"LENOVO", R::Ok, L"", L"", L"", 0}},
-        {makeReading(R::Ok, L"", L""), {S::System, L"Model", L"(reported as empty)", R::Ok, L"", L"", L"", 0}},
-        {makeReading(R::None, L"", L"r"), {S::System, L"Model", L"(none: r)", R::None, L"r", L"", L"", 0}},
-        {makeReading(R::None, L"", L""), {S::System, L"Model", L"(none: )", R::None, L"", L"", L"", 0}},
-        {makeReading(R::Failed, L"", L""), {S::Drives, L"x", L"(could not read: )", R::Failed, L"", L"", L"", 0}},
-        {makeReading(R::Unsupported, L"", L"r"),
+        {Reading{R::Ok, L"LENOVO", L"stray"}, {S::Firmware, L"Vendor", L"LENOVO", R::Ok, L"", L"", L"", 0}},
+        {Reading{R::Ok, L"", L""}, {S::System, L"Model", L"(reported as empty)", R::Ok, L"", L"", L"", 0}},
+        {Reading{R::None, L"", L"r"}, {S::System, L"Model", L"(none: r)", R::None, L"r", L"", L"", 0}},
+        {Reading{R::None, L"", L""}, {S::System, L"Model", L"(none: )", R::None, L"", L"", L"", 0}},
+        {Reading{R::Failed, L"", L""}, {S::Drives, L"x", L"(could not read: )", R::Failed, L"", L"", L"", 0}},
+        {Reading{R::Unsupported, L"", L"r"},
          {S::System, L"Model", L"(not supported: r)", R::Unsupported, L"r", L"", L"", 0}},
-        {makeReading(R::NotMeasured, L"v", L"r"),
+        {Reading{R::NotMeasured, L"v", L"r"},
          {S::System, L"Model", L"(could not read: r)", R::Failed, L"r", L"", L"", 0}},
-        {makeReading(static_cast<R>(5), L"v", L"r"),
+        {Reading{static_cast<R>(5), L"v", L"r"},
          {S::System, L"Model", L"(could not read: r)", R::Failed, L"r", L"", L"", 0}},
-        {makeReading(static_cast<R>(-1), L"v", L"r"),
+        {Reading{static_cast<R>(-1), L"v", L"r"},
          {S::System, L"Model", L"(could not read: r)", R::Failed, L"r", L"", L"", 0}},
     };
     for (const auto& [reading, e] : readingCases) {
