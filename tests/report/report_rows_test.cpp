@@ -275,7 +275,6 @@ TEST(ReportRows, FixedRowsNameEverySingleReadingOfTheSnapshotOnce)
             addresses.push_back(reinterpret_cast<uintptr_t>(&(s.*row.reading)));
         }
     }
-    ASSERT_EQ(addresses.size(), kSingleReadingCount);
     std::ranges::sort(addresses);
     uintptr_t next = reinterpret_cast<uintptr_t>(&s);
     for (size_t i = 0; i < addresses.size(); ++i) {
