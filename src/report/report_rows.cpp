@@ -139,9 +139,10 @@ ReportRow bytesRow(Section section, std::wstring item, std::wstring valueText, b
 
 ReportRow loadRow(const LoadSample& load)
 {
+    const FixedRow& fixed = kFixedRows[fixedRowIndex(LiveKind::ProcessorLoad)];
     ReportRow row;
-    row.section = Section::Processor;
-    row.item = L"Load (last second)";
+    row.section = fixed.section;
+    row.item = fixed.label;
     row.liveKind = LiveKind::ProcessorLoad;
     row.value = loadText(load);
     if (load.measured) {
@@ -209,67 +210,23 @@ std::vector<ReportRow> buildReportRows(const ReportPage& page)
     const ScanSnapshot& s = page.snapshot;
     const MemorySample& memory = page.liveMemory;
     std::vector<ReportRow> rows;
-    rows.reserve(34 + 3 * s.drives.size() + s.networkAdapters.size() + s.displayAdapters.size());
+    rows.reserve(kFixedRowCount + 3 * s.drives.size() + s.networkAdapters.size() + s.displayAdapters.size());
 
-    // Release is shown before Version, although the snapshot keeps them the other way round.
-    const std::pair<const wchar_t*, const Reading*> systemRows[] = {
-        {L"Computer name", &s.computerName},
-        {L"Logged-in user", &s.loggedInUser},
-        {L"DNS host name", &s.dnsHostName},
-        {L"DNS domain name", &s.dnsDomainName},
-        {L"Windows", &s.windowsProduct},
-        {L"Release", &s.windowsRelease},
-        {L"Version", &s.windowsVersion},
-        {L"Architecture", &s.architecture},
-        {L"Registered owner", &s.registeredOwner},
-        {L"Registered organisation", &s.registeredOrganisation},
-        {L"Manufacturer", &s.systemManufacturer},
-        {L"Model", &s.systemModel},
-        {L"Started at", &s.startedAt},
-        {L"Up for", &s.upFor},
-    };
-    for (const auto& [item, reading] : systemRows) {
-        rows.push_back(readingRow(Section::System, item, *reading));
+    for (const FixedRow& fixed : kFixedRows) {
+        if (fixed.reading != nullptr) {
+            rows.push_back(readingRow(fixed.section, fixed.label, s.*fixed.reading));
+        } else if (fixed.liveKind == LiveKind::ProcessorLoad) {
+            rows.push_back(loadRow(page.liveLoad));
+        } else if (fixed.liveKind != LiveKind::NotLive) {
+            rows.push_back(memoryRow(fixed.liveKind, fixed.label, memory));
+        } else {
+            rows.push_back(bytesRow(fixed.section, fixed.label,
+                                    memory.installedStated ? byteSizeText(memory.installedBytes)
+                                                           : std::wstring(L"(not stated by the firmware)"),
+                                    memory.installedStated, memory.installedBytes, ReadingState::None,
+                                    L"the firmware does not state it"));
+        }
     }
-
-    const std::pair<const wchar_t*, const Reading*> processorRows[] = {
-        {L"Name", &s.processorName},
-        {L"Manufacturer", &s.processorManufacturer},
-        {L"Version", &s.processorVersion},
-        {L"Socket", &s.processorSocket},
-        {L"Frequency", &s.processorFrequency},
-        {L"Physical cores", &s.physicalCores},
-        {L"Logical processors", &s.logicalProcessors},
-        {L"Architecture", &s.processorArchitecture},
-    };
-    for (const auto& [item, reading] : processorRows) {
-        rows.push_back(readingRow(Section::Processor, item, *reading));
-    }
-    rows.push_back(loadRow(page.liveLoad));
-
-    const std::pair<const wchar_t*, const Reading*> firmwareRows[] = {
-        {L"Vendor", &s.biosVendor},
-        {L"Version", &s.biosVersion},
-        {L"Release date", &s.biosReleaseDate},
-        {L"SMBIOS", &s.smbiosVersion},
-    };
-    for (const auto& [item, reading] : firmwareRows) {
-        rows.push_back(readingRow(Section::Firmware, item, *reading));
-    }
-
-    const std::pair<LiveKind, const wchar_t*> memoryRows[] = {
-        {LiveKind::MemoryTotal, L"Total (usable)"}, {LiveKind::MemoryInUse, L"In use"},
-        {LiveKind::MemoryFree, L"Free"},            {LiveKind::MemoryLoad, L"Load"},
-        {LiveKind::CommitTotal, L"Commit total"},   {LiveKind::CommitAvailable, L"Commit available"},
-    };
-    for (const auto& [kind, item] : memoryRows) {
-        rows.push_back(memoryRow(kind, item, memory));
-    }
-    rows.push_back(bytesRow(Section::Memory, L"Installed (modules)",
-                            memory.installedStated ? byteSizeText(memory.installedBytes)
-                                                   : std::wstring(L"(not stated by the firmware)"),
-                            memory.installedStated, memory.installedBytes, ReadingState::None,
-                            L"the firmware does not state it"));
 
     for (const DriveEntry& drive : s.drives) {
         appendDriveRows(rows, drive);

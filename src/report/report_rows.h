@@ -7,18 +7,6 @@
 #include "report/reading.h"
 #include "report/snapshot.h"
 
-// The report's groups, in the order they are shown.
-enum class Section : int32_t {
-    System = 0,
-    Processor = 1,
-    Firmware = 2,
-    Memory = 3,
-    Drives = 4,
-    NetworkAdapters = 5,
-    DisplayAdapters = 6,
-};
-inline constexpr int kSectionCount = 7;
-
 // One line of the report: display text for people, numeric and unit for programs.
 struct ReportRow {
     Section section = Section::System;
@@ -45,5 +33,5 @@ struct ReportRow {
 [[nodiscard]] std::wstring driveText(const DriveEntry& drive);
 [[nodiscard]] std::wstring adapterText(const NetworkAdapterEntry& adapter);
 
-// The 34 fixed rows, then three per drive, one per network and display adapter.
+// The fixed rows (kFixedRows), then three per drive, one per network and display adapter.
 [[nodiscard]] std::vector<ReportRow> buildReportRows(const ReportPage& page);

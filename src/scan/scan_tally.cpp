@@ -25,19 +25,12 @@ void tallyStates(ScanSnapshot& snapshot)
             break;
         }
     };
-    const ScanSnapshot& s = snapshot;
-    for (const Reading* reading : {
-             &s.computerName,     &s.loggedInUser,       &s.dnsHostName,        &s.dnsDomainName,
-             &s.windowsProduct,   &s.windowsVersion,     &s.windowsRelease,     &s.architecture,
-             &s.registeredOwner,  &s.registeredOrganisation, &s.systemManufacturer, &s.systemModel,
-             &s.startedAt,        &s.upFor,              &s.processorName,      &s.processorManufacturer,
-             &s.processorVersion, &s.processorSocket,    &s.processorFrequency, &s.physicalCores,
-             &s.logicalProcessors, &s.processorArchitecture, &s.biosVendor,     &s.biosVersion,
-             &s.biosReleaseDate,  &s.smbiosVersion,
-         }) {
-        count(*reading);
+    for (const FixedRow& fixed : kFixedRows) {
+        if (fixed.reading != nullptr) {
+            count(snapshot.*fixed.reading);
+        }
     }
-    for (const DriveEntry& drive : s.drives) {
+    for (const DriveEntry& drive : snapshot.drives) {
         count(drive.volumeName);
         count(drive.fileSystem);
     }

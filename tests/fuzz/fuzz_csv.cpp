@@ -6,7 +6,6 @@
 // a double quote, CR or LF.
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -161,24 +160,11 @@ MemorySample fuzzMemory(FuzzedDataProvider& input)
 
 ScanSnapshot fuzzSnapshot(FuzzedDataProvider& input)
 {
-    static constexpr std::array<Reading ScanSnapshot::*, 26> kReadings = {
-        &ScanSnapshot::computerName,          &ScanSnapshot::loggedInUser,
-        &ScanSnapshot::dnsHostName,           &ScanSnapshot::dnsDomainName,
-        &ScanSnapshot::windowsProduct,        &ScanSnapshot::windowsVersion,
-        &ScanSnapshot::windowsRelease,        &ScanSnapshot::architecture,
-        &ScanSnapshot::registeredOwner,       &ScanSnapshot::registeredOrganisation,
-        &ScanSnapshot::systemManufacturer,    &ScanSnapshot::systemModel,
-        &ScanSnapshot::startedAt,             &ScanSnapshot::upFor,
-        &ScanSnapshot::processorName,         &ScanSnapshot::processorManufacturer,
-        &ScanSnapshot::processorVersion,      &ScanSnapshot::processorSocket,
-        &ScanSnapshot::processorFrequency,    &ScanSnapshot::physicalCores,
-        &ScanSnapshot::logicalProcessors,     &ScanSnapshot::processorArchitecture,
-        &ScanSnapshot::biosVendor,            &ScanSnapshot::biosVersion,
-        &ScanSnapshot::biosReleaseDate,       &ScanSnapshot::smbiosVersion,
-    };
     ScanSnapshot snapshot;
-    for (const auto member : kReadings) {
-        snapshot.*member = fuzzReading(input);
+    for (const FixedRow& row : kFixedRows) {
+        if (row.reading != nullptr) {
+            snapshot.*row.reading = fuzzReading(input);
+        }
     }
     snapshot.memory = fuzzMemory(input);
     for (size_t n = input.ConsumeIntegralInRange<size_t>(0, 3); n > 0; --n) {

@@ -6,19 +6,6 @@
 #include "report/reading.h"
 #include "report/snapshot.h"
 
-namespace {
-
-Reading makeReading(ReadingState state, std::wstring value, std::wstring reason)
-{
-    Reading reading;
-    reading.state = state;
-    reading.value = std::move(value);
-    reading.reason = std::move(reason);
-    return reading;
-}
-
-}  // namespace
-
 TEST(Reading, ConstructorsSetStateAndDefaultAnEmptyReason)
 {
     struct Case {
@@ -27,45 +14,42 @@ TEST(Reading, ConstructorsSetStateAndDefaultAnEmptyReason)
         Reading expected;
     };
     const Case cases[] = {
-        {"ok", readingOk(L"DESK-7"), makeReading(ReadingState::Ok, L"DESK-7", L"")},
-        {"ok, empty value", readingOk(L""), makeReading(ReadingState::Ok, L"", L"")},
-        {"none", readingNone(L"no owner"), makeReading(ReadingState::None, L"", L"no owner")},
-        {"none, no reason", readingNone(L""), makeReading(ReadingState::None, L"", L"the machine reports none")},
-        {"failed", readingFailed(L"denied"), makeReading(ReadingState::Failed, L"", L"denied")},
+        {"ok", readingOk(L"DESK-7"), Reading{ReadingState::Ok, L"DESK-7", L""}},
+        {"ok, empty value", readingOk(L""), Reading{ReadingState::Ok, L"", L""}},
+        {"none", readingNone(L"no owner"), Reading{ReadingState::None, L"", L"no owner"}},
+        {"none, no reason", readingNone(L""), Reading{ReadingState::None, L"", L"the machine reports none"}},
+        {"failed", readingFailed(L"denied"), Reading{ReadingState::Failed, L"", L"denied"}},
         {"failed, no reason", readingFailed(L""),
-         makeReading(ReadingState::Failed, L"", L"the read failed, cause unknown")},
-        {"unsupported", readingUnsupported(L"too old"), makeReading(ReadingState::Unsupported, L"", L"too old")},
+         Reading{ReadingState::Failed, L"", L"the read failed, cause unknown"}},
+        {"unsupported", readingUnsupported(L"too old"), Reading{ReadingState::Unsupported, L"", L"too old"}},
         {"unsupported, no reason", readingUnsupported(L""),
-         makeReading(ReadingState::Unsupported, L"", L"not offered by this version of Windows")},
-        {"a blank reason is not empty", readingNone(L" "), makeReading(ReadingState::None, L"", L" ")},
-        {"a fresh reading", Reading{}, makeReading(ReadingState::Failed, L"", L"")},
+         Reading{ReadingState::Unsupported, L"", L"not offered by this version of Windows"}},
+        {"a blank reason is not empty", readingNone(L" "), Reading{ReadingState::None, L"", L" "}},
+        {"a fresh reading", Reading{}, Reading{ReadingState::Failed, L"", L""}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(static_cast<int>(c.made.state), static_cast<int>(c.expected.state));
-        EXPECT_EQ(c.made.value, c.expected.value);
-        EXPECT_EQ(c.made.reason, c.expected.reason);
+        EXPECT_EQ(c.made, c.expected) << c.name;
     }
 }
 
 TEST(Reading, TextShowsEachStateInItsOwnForm)
 {
     const std::pair<Reading, std::wstring> cases[] = {
-        {makeReading(ReadingState::Ok, L"Windows 10 Pro", L""), L"Windows 10 Pro"},
-        {makeReading(ReadingState::Ok, L"", L""), L"(reported as empty)"},
-        {makeReading(ReadingState::Ok, L" ", L""), L" "},
-        {makeReading(ReadingState::None, L"", L"no drive"), L"(none: no drive)"},
-        {makeReading(ReadingState::Failed, L"", L"Access is denied."), L"(could not read: Access is denied.)"},
-        {makeReading(ReadingState::Unsupported, L"", L"too old"), L"(not supported: too old)"},
+        {Reading{ReadingState::Ok, L"Windows 10 Pro", L""}, L"Windows 10 Pro"},
+        {Reading{ReadingState::Ok, L"", L""}, L"(reported as empty)"},
+        {Reading{ReadingState::Ok, L" ", L""}, L" "},
+        {Reading{ReadingState::None, L"", L"no drive"}, L"(none: no drive)"},
+        {Reading{ReadingState::Failed, L"", L"Access is denied."}, L"(could not read: Access is denied.)"},
+        {Reading{ReadingState::Unsupported, L"", L"too old"}, L"(not supported: too old)"},
         // An empty reason is inserted as it is: the bracket follows the blank.
-        {makeReading(ReadingState::None, L"", L""), L"(none: )"},
-        {makeReading(ReadingState::Failed, L"", L""), L"(could not read: )"},
-        {makeReading(ReadingState::Unsupported, L"", L""), L"(not supported: )"},
+        {Reading{ReadingState::None, L"", L""}, L"(none: )"},
+        {Reading{ReadingState::Failed, L"", L""}, L"(could not read: )"},
+        {Reading{ReadingState::Unsupported, L"", L""}, L"(not supported: )"},
         // A stored reading never carries the other states; they read as failures.
-        {makeReading(ReadingState::NotMeasured, L"v", L"r"), L"(could not read: r)"},
-        {makeReading(static_cast<ReadingState>(5), L"v", L"r"), L"(could not read: r)"},
-        {makeReading(static_cast<ReadingState>(-1), L"v", L"r"), L"(could not read: r)"},
-        {makeReading(ReadingState::Failed, L"", L" two\r\nlines; (b) "), L"(could not read:  two\r\nlines; (b) )"},
+        {Reading{ReadingState::NotMeasured, L"v", L"r"}, L"(could not read: r)"},
+        {Reading{static_cast<ReadingState>(5), L"v", L"r"}, L"(could not read: r)"},
+        {Reading{static_cast<ReadingState>(-1), L"v", L"r"}, L"(could not read: r)"},
+        {Reading{ReadingState::Failed, L"", L" two\r\nlines; (b) "}, L"(could not read:  two\r\nlines; (b) )"},
         {readingFailed(L""), L"(could not read: the read failed, cause unknown)"},
     };
     for (const auto& [reading, text] : cases) {
@@ -154,6 +138,6 @@ TEST(Reading, FailedComparisonsShowStateValueAndReason)
     EXPECT_EQ(testing::PrintToString(readingOk(L"x64")), R"({ok, value "x64", reason ""})");
     EXPECT_EQ(testing::PrintToString(readingFailed(L"reading \"C:\\\": Caf\u00E9\n")),
               R"({failed, value "", reason "reading \"C:\\\": Caf\u00E9\u000A"})");
-    EXPECT_EQ(testing::PrintToString(makeReading(static_cast<ReadingState>(7), L"a", L"b")),
+    EXPECT_EQ(testing::PrintToString(Reading{static_cast<ReadingState>(7), L"a", L"b"}),
               R"({unknown 7, value "a", reason "b"})");
 }

@@ -153,9 +153,8 @@ TEST(ValueText, FirmwareTextTurnsPlaceholdersAndBlanksIntoNone)
         }
         padded += L"\r\n";
         for (const std::wstring& text : {std::wstring(placeholder), shouted, padded}) {
-            const Reading r = firmwareText(text, L"the BIOS vendor");
-            EXPECT_EQ(r.state, ReadingState::None) << "\"" << text << "\"";
-            EXPECT_EQ(r.reason, L"the firmware left the BIOS vendor unset") << "\"" << text << "\"";
+            EXPECT_EQ(firmwareText(text, L"the BIOS vendor"), readingNone(L"the firmware left the BIOS vendor unset"))
+                << "\"" << text << "\"";
         }
     }
 
@@ -167,15 +166,11 @@ TEST(ValueText, FirmwareTextTurnsPlaceholdersAndBlanksIntoNone)
         {L"Not\r\nSpecified", L"Not\r\nSpecified"},  // a line break is not a blank
     };
     for (const auto& [in, out] : kept) {
-        const Reading r = firmwareText(in, L"the BIOS vendor");
-        EXPECT_EQ(r.state, ReadingState::Ok) << "\"" << in << "\"";
-        EXPECT_EQ(r.value, out);
-        EXPECT_EQ(r.reason, L"");
+        EXPECT_EQ(firmwareText(in, L"the BIOS vendor"), readingOk(out)) << "\"" << in << "\"";
     }
     for (const wchar_t* blank : {L"", L"   ", L" \t \r\n"}) {
-        const Reading r = firmwareText(blank, L"the system model");
-        EXPECT_EQ(r.state, ReadingState::None) << "\"" << blank << "\"";
-        EXPECT_EQ(r.reason, L"the firmware left the system model unset");
+        EXPECT_EQ(firmwareText(blank, L"the system model"), readingNone(L"the firmware left the system model unset"))
+            << "\"" << blank << "\"";
     }
 }
 
@@ -198,15 +193,12 @@ TEST(ValueText, SmbiosStringsAreNumberedFromOneAndPrintableOnly)
     }
 
     // Missing, empty and placeholder strings are all "unset"; others keep their repaired text.
-    const std::tuple<uint32_t, ReadingState, std::wstring> readings[] = {
-        {0, ReadingState::None, L""}, {7, ReadingState::None, L""},         {2, ReadingState::None, L""},
-        {6, ReadingState::None, L""}, {1, ReadingState::Ok, L"Dell Inc."}, {3, ReadingState::Ok, L"A?B"},
+    const Reading unset = readingNone(L"the firmware left the system model unset");
+    const std::pair<uint32_t, Reading> readings[] = {
+        {0, unset}, {7, unset}, {2, unset}, {6, unset}, {1, readingOk(L"Dell Inc.")}, {3, readingOk(L"A?B")},
     };
-    for (const auto& [number, state, value] : readings) {
-        const Reading r = firmwareString(strings, number, L"the system model");
-        EXPECT_EQ(r.state, state) << "string " << number;
-        EXPECT_EQ(r.value, value) << "string " << number;
-        EXPECT_EQ(r.reason, state == ReadingState::Ok ? L"" : L"the firmware left the system model unset");
+    for (const auto& [number, reading] : readings) {
+        EXPECT_EQ(firmwareString(strings, number, L"the system model"), reading) << "string " << number;
     }
 }
 

@@ -4,10 +4,11 @@
 
 TEST(TallyStates, CountsTheSingleReadingsAndTwoPerDrive)
 {
+    const int singles = static_cast<int>(kSingleReadingCount);
     ScanSnapshot snapshot;
-    // A new snapshot: all 26 single readings are Failed.
+    // A new snapshot: all single readings are Failed.
     tallyStates(snapshot);
-    EXPECT_EQ(snapshot.tally.failedCount, 26);
+    EXPECT_EQ(snapshot.tally.failedCount, singles);
     EXPECT_EQ(snapshot.tally.okCount + snapshot.tally.noneCount + snapshot.tally.unsupportedCount, 0);
 
     snapshot.computerName = readingOk(L"PC");
@@ -36,5 +37,5 @@ TEST(TallyStates, CountsTheSingleReadingsAndTwoPerDrive)
     EXPECT_EQ(snapshot.tally.okCount, 4 + 2);
     EXPECT_EQ(snapshot.tally.noneCount, 2 + 1);
     EXPECT_EQ(snapshot.tally.unsupportedCount, 1 + 1);
-    EXPECT_EQ(snapshot.tally.failedCount, 26 - 4 - 2 - 1 - 2);
+    EXPECT_EQ(snapshot.tally.failedCount, singles - 4 - 2 - 1 - 2);
 }
