@@ -96,7 +96,7 @@ void ReportView::fill(const ReportPage& page)
             SendMessageW(list_, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&value));
             shownRows_.emplace_back(row.item, row.value);
             const auto kind = static_cast<uint32_t>(row.liveKind);
-            if (kind >= 1 && kind <= 7) {
+            if (kind >= 1 && kind <= kLiveRowCount) {
                 liveRowIndex_[kind - 1] = index;
             }
         }
@@ -128,7 +128,7 @@ void ReportView::setLiveRowValue(int index, const std::wstring& text)
 
 void ReportView::updateLive(const MemorySample& memory, const LoadSample& load)
 {
-    for (uint32_t kind = 1; kind <= 7; ++kind) {
+    for (uint32_t kind = 1; kind <= kLiveRowCount; ++kind) {
         const int index = liveRowIndex_[kind - 1];
         if (index < 0) {
             continue;

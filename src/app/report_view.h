@@ -34,9 +34,17 @@ public:
     [[nodiscard]] const Rows& shownRows() const { return shownRows_; }
 
 private:
+    [[nodiscard]] static std::array<int, kLiveRowCount> noLiveRows()
+    {
+        std::array<int, kLiveRowCount> none{};
+        none.fill(-1);
+        return none;
+    }
+
     HWND list_ = nullptr;
     Rows shownRows_;
-    std::array<int, 7> liveRowIndex_{-1, -1, -1, -1, -1, -1, -1};
+    // Where each live kind's row sits in the list, -1 while it is not shown.
+    std::array<int, kLiveRowCount> liveRowIndex_ = noLiveRows();
     // Whether the list shows the section groups, decided when it is
     // prepared; rows carry group ids only then.
     bool grouped_ = false;

@@ -269,7 +269,7 @@ std::wstring liveValueText(LiveKind kind, const MemorySample& memory, const Load
     if (kind == LiveKind::ProcessorLoad) {
         return loadText(load);
     }
-    if (kind == LiveKind::NotLive || static_cast<uint32_t>(kind) > 7) {
+    if (kind == LiveKind::NotLive || static_cast<uint32_t>(kind) > kLiveRowCount) {
         return L"(not a live reading)";
     }
     if (!memory.read) {
