@@ -8,16 +8,16 @@
 #include <utility>
 
 #include "common/com_ptr.h"
-#include "common/system_function.h"
 #include "common/unique_resource.h"
 #include "common/wide_format.h"
-#include "scan/dxgi_adapters.h"
 
 namespace {
 
 // DXGI_ADAPTER_FLAG_SOFTWARE: the software renderer is no hardware adapter.
 constexpr UINT kSoftwareAdapterFlag = 2;
 static_assert(sizeof(DXGI_ADAPTER_DESC1) == 312, "DXGI_ADAPTER_DESC1 has the layout Windows fills");
+
+using CreateDXGIFactory1Function = HRESULT(WINAPI*)(REFIID riid, void** factory);
 
 DisplayScan failedList(const wchar_t* error)
 {
@@ -26,9 +26,7 @@ DisplayScan failedList(const wchar_t* error)
     return scan;
 }
 
-}  // namespace
-
-DisplayScan listDisplayAdapters(CreateFactoryFunction createFactory)
+DisplayScan listDisplayAdapters(CreateDXGIFactory1Function createFactory)
 {
     ComPtr<IDXGIFactory1> factory;
     const HRESULT created = createFactory(__uuidof(IDXGIFactory1), factory.putVoid());
@@ -68,23 +66,21 @@ DisplayScan listDisplayAdapters(CreateFactoryFunction createFactory)
     return scan;
 }
 
-DisplayScan scanDisplayAdaptersIn(const SystemLibraryCalls& loader, const char* functionName)
+}  // namespace
+
+DisplayScan scanDisplayAdapters(const DisplayCalls& calls)
 {
     // Loaded at run time so that the program starts where DXGI is missing,
     // and from the system folder only: dxgi.dll is no Known DLL.
-    const UniqueHModule library = loadSystemLibrary(L"dxgi.dll", loader);
+    const UniqueHModule library = loadSystemLibrary(L"dxgi.dll", calls.library);
     if (!library) {
         return failedList(L"dxgi.dll is not present on this system");
     }
-    const auto createFactory = findSystemFunction<CreateFactoryFunction>(library.get(), functionName);
+    const auto createFactory =
+        findLibraryFunction<CreateDXGIFactory1Function>(library.get(), "CreateDXGIFactory1", calls.library);
     if (createFactory == nullptr) {
         return failedList(L"this system's dxgi.dll does not offer CreateDXGIFactory1");
     }
     // The factory and adapters are released inside, before the library goes.
     return listDisplayAdapters(createFactory);
-}
-
-DisplayScan scanDisplayAdapters()
-{
-    return scanDisplayAdaptersIn(SystemLibraryCalls{}, "CreateDXGIFactory1");
 }

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/unique_resource.h"
-#include "scan/drive_entry.h"
+#include "scan/drives_rules.h"
 #include "scan/host_file.h"
 #include "scan/windows_failure.h"
 
@@ -167,32 +167,46 @@ struct FakeMachine {
     std::map<wchar_t, FakeDrive> drives;
     std::vector<std::wstring> calls;
     bool volumeThrows = false;
+    bool modeRefused = false;
 };
 
 FakeMachine* machine = nullptr;
 
-uint32_t fakeLogicalDrives()
+DWORD WINAPI fakeLogicalDrives()
 {
     machine->calls.push_back(L"mask");
     return machine->mask;
 }
 
-uint32_t fakeSetThreadErrorMode(uint32_t mode)
+BOOL WINAPI fakeSetThreadErrorMode(DWORD mode, LPDWORD previous)
 {
     machine->calls.push_back(L"mode " + std::to_wstring(mode));
-    const uint32_t previous = machine->errorMode;
+    if (machine->modeRefused) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (previous != nullptr) {
+        *previous = machine->errorMode;
+    }
     machine->errorMode = mode;
-    return previous;
+    return TRUE;
 }
 
-uint32_t fakeDriveType(const wchar_t* root)
+DWORD WINAPI fakeThreadErrorMode()
+{
+    machine->calls.push_back(L"mode?");
+    return machine->errorMode;
+}
+
+UINT WINAPI fakeDriveType(LPCWSTR root)
 {
     machine->calls.push_back(std::wstring(L"type ") + root);
     const auto found = machine->drives.find(root[0]);
     return found == machine->drives.end() ? 1 : found->second.type;
 }
 
-bool fakeVolumeInformation(const wchar_t* root, std::wstring& label, std::wstring& fileSystemName, uint32_t& error)
+BOOL WINAPI fakeVolumeInformation(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD, LPDWORD, LPDWORD,
+                                  LPWSTR fileSystemName, DWORD fileSystemSize)
 {
     machine->calls.push_back(std::wstring(L"volume ") + root);
     if (machine->volumeThrows) {
@@ -200,29 +214,36 @@ bool fakeVolumeInformation(const wchar_t* root, std::wstring& label, std::wstrin
     }
     const FakeDrive& drive = machine->drives.at(root[0]);
     if (!drive.volumeRead) {
-        error = drive.volumeError;
-        return false;
+        SetLastError(drive.volumeError);
+        return FALSE;
     }
-    label = std::wstring(L"Label ") + root[0];
-    fileSystemName = L"NTFS";
-    return true;
+    if (labelSize != 261 || fileSystemSize != 64) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    swprintf(label, labelSize, L"Label %lc", root[0]);
+    // A name that fills its whole buffer, without a terminator.
+    wmemset(fileSystemName, L'N', fileSystemSize);
+    return TRUE;
 }
 
-bool fakeDiskFreeSpace(const wchar_t* root, uint64_t& freeToCaller, uint64_t& totalBytes, uint32_t& error)
+BOOL WINAPI fakeDiskFreeSpace(LPCWSTR root, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER totalBytes,
+                              PULARGE_INTEGER totalFree)
 {
     machine->calls.push_back(std::wstring(L"space ") + root);
     const FakeDrive& drive = machine->drives.at(root[0]);
     if (!drive.spaceRead) {
-        error = drive.spaceError;
-        return false;
+        SetLastError(drive.spaceError);
+        return FALSE;
     }
-    totalBytes = drive.total;
-    freeToCaller = drive.total / 4;
-    return true;
+    totalBytes->QuadPart = drive.total;
+    freeToCaller->QuadPart = drive.total / 4;
+    totalFree->QuadPart = drive.total / 2;
+    return TRUE;
 }
 
-constexpr DriveCalls kFakeCalls{fakeLogicalDrives, fakeSetThreadErrorMode, fakeDriveType, fakeVolumeInformation,
-                                fakeDiskFreeSpace};
+const DriveCalls kFakeCalls{fakeLogicalDrives,     fakeSetThreadErrorMode, fakeThreadErrorMode,
+                            fakeDriveType,         fakeVolumeInformation,  fakeDiskFreeSpace};
 
 class DriveWalk : public ::testing::Test {
 protected:
@@ -273,6 +294,7 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     EXPECT_EQ(scan.drives[0].volumeName, readingNone(kNoMedia));
     EXPECT_TRUE(scan.drives[0].noMedia);
     EXPECT_EQ(scan.drives[1].volumeName, readingOk(L"Label C"));
+    EXPECT_EQ(scan.drives[1].fileSystem, readingOk(std::wstring(64, L'N'))) << "a name filling its buffer";
     EXPECT_EQ(scan.drives[1].totalBytes, 1000u);
     EXPECT_EQ(scan.drives[1].freeBytes, 250u) << "free bytes are the caller's, not the total";
     EXPECT_TRUE(scan.drives[2].sized);
@@ -288,6 +310,15 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     };
     EXPECT_EQ(fake.calls, expectedCalls);
     EXPECT_EQ(fake.errorMode, 0x0004u) << "the previous error mode is restored";
+}
+
+TEST_F(DriveWalk, ARefusedErrorModeIsRestoredAsItIs)
+{
+    fake.errorMode = 0x0004;
+    fake.modeRefused = true;
+    fake.mask = letterBit(L'F');
+    static_cast<void>(scanDrives(kFakeCalls));
+    EXPECT_EQ(fake.calls, (std::vector<std::wstring>{L"mask", L"mode 32769", L"mode?", L"type F:\\", L"mode 4"}));
 }
 
 TEST_F(DriveWalk, RestoresTheErrorModeWhenMemoryRunsOut)
@@ -312,7 +343,7 @@ TEST(ScanDrives, ListsThisMachinesDrivesAndRestoresTheErrorMode)
     const wchar_t systemLetter = wine ? L'C' : windowsFolder[0];
     DWORD original = 0;
     ASSERT_TRUE(SetThreadErrorMode(SEM_NOGPFAULTERRORBOX, &original));
-    const DriveScan scan = scanDrives();
+    const DriveScan scan = scanDrives(DriveCalls{});
     EXPECT_EQ(GetThreadErrorMode(), static_cast<DWORD>(SEM_NOGPFAULTERRORBOX))
         << "the error mode after the scan differs from the one before";
     ASSERT_TRUE(SetThreadErrorMode(original, nullptr));
@@ -378,7 +409,12 @@ struct HeldWalk {
 };
 HeldWalk* heldWalk = nullptr;
 
-uint32_t heldDriveType(const wchar_t*)
+DWORD WINAPI driveCOnly()
+{
+    return DWORD{1} << 2;
+}
+
+UINT WINAPI heldDriveType(LPCWSTR)
 {
     heldWalk->modeInside = GetThreadErrorMode();
     SetEvent(heldWalk->inside.get());
@@ -397,8 +433,8 @@ TEST(ScanDrives, QuietsOnlyTheThreadThatWalks)
     HeldWalk walk;
     ASSERT_TRUE(walk.inside && walk.release);
     heldWalk = &walk;
-    DriveCalls calls = windowsDriveCalls();
-    calls.logicalDrives = [] { return uint32_t{1} << 2; };
+    DriveCalls calls;
+    calls.logicalDrives = driveCOnly;
     calls.driveType = heldDriveType;
     DWORD modeAfter = 0xFFFF;
     std::thread walker([&] {

@@ -1,5 +1,9 @@
 #include "scan/network_probe.h"
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,7 +19,6 @@
 #include <vector>
 
 #include "report/value_text.h"
-#include "scan/adapter_addresses.h"
 #include "scan/host_file.h"
 #include "support/fake_library_loader.h"
 
@@ -85,6 +88,38 @@ std::wstring joined(const std::vector<std::wstring>& texts)
 std::string narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
+}
+
+// The probe with GetAdaptersAddresses answered by `call`, reached through a
+// stand-in loader; made holds the loads it asked for.
+NetworkScan scanWith(ULONG(WINAPI* call)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG),
+                     std::vector<FakeLibraryLoader::Call>* made = nullptr)
+{
+    FakeLibraryLoader loader({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(call)}});
+    NetworkScan scan = scanNetworkAdapters(NetworkCalls{FakeLibraryLoader::calls()});
+    if (made != nullptr) {
+        *made = loader.made();
+    }
+    return scan;
+}
+
+// Hands out a chain built in memory as Windows writes one: its first record
+// in the caller's buffer, the rest wherever its links point.
+const IP_ADAPTER_ADDRESSES* chainFirst = nullptr;
+
+ULONG WINAPI chainCall(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES buffer, PULONG)
+{
+    if (chainFirst == nullptr) {
+        return ERROR_NO_DATA;
+    }
+    *buffer = *chainFirst;
+    return ERROR_SUCCESS;
+}
+
+NetworkScan adaptersFromChain(const IP_ADAPTER_ADDRESSES* first)
+{
+    chainFirst = first;
+    return scanWith(chainCall);
 }
 
 TEST(AdaptersFromChain, ListsEveryAdapterButLoopbackInOrder)
@@ -289,13 +324,13 @@ ULONG WINAPI failingCall(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_
     return callLog.failure;
 }
 
-NetworkScan runWith(GetAdaptersAddressesCall call, CallLog setup)
+NetworkScan runWith(ULONG(WINAPI* call)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG), CallLog setup)
 {
     callLog = std::move(setup);
-    return scanNetworkAdaptersWith(call);
+    return scanWith(call);
 }
 
-TEST(ScanNetworkAdaptersWith, GrowsTheBufferToTheSizeAskedForAtMostFourCalls)
+TEST(ScanNetworkAdapters, GrowsTheBufferToTheSizeAskedForAtMostFourCalls)
 {
     CallLog once;
     once.requestedSize = 40000;
@@ -333,7 +368,7 @@ TEST(ScanNetworkAdaptersWith, GrowsTheBufferToTheSizeAskedForAtMostFourCalls)
     EXPECT_EQ(scan.notExamined, 1);
 }
 
-TEST(ScanNetworkAdaptersWith, NoDataIsAnEmptyListOtherFailuresCountOne)
+TEST(ScanNetworkAdapters, NoDataIsAnEmptyListOtherFailuresCountOne)
 {
     const struct {
         ULONG result;
@@ -354,27 +389,32 @@ TEST(ScanNetworkAdaptersWith, NoDataIsAnEmptyListOtherFailuresCountOne)
     }
 }
 
-TEST(ScanNetworkAdaptersIn, IphlpapiFromTheSystemFolderOrTheListCountsAsUnread)
+TEST(ScanNetworkAdapters, IphlpapiFromTheSystemFolderOrTheListCountsAsUnread)
 {
+    const std::vector<FakeLibraryLoader::Call> once{{L"iphlpapi.dll", LOAD_LIBRARY_SEARCH_SYSTEM32}};
+    std::vector<FakeLibraryLoader::Call> made;
+    chainFirst = nullptr;
+    (void)scanWith(chainCall, &made);
+    EXPECT_TRUE(made == once) << "iphlpapi.dll is asked for once, in the system folder";
+
     const struct {
         const char* what;
-        FakeLibraryLoader::Answer answer;
+        std::vector<DWORD> loadErrors;
     } cases[] = {
-        {"no such DLL", {nullptr, ERROR_MOD_NOT_FOUND}},
-        {"a DLL without GetAdaptersAddresses", {L"kernel32.dll"}},
+        {"no such DLL", {ERROR_MOD_NOT_FOUND}},
+        {"a DLL without GetAdaptersAddresses", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeLibraryLoader loader({c.answer});
-        const NetworkScan scan = scanNetworkAdaptersIn(FakeLibraryLoader::calls());
-        EXPECT_EQ(loader.made(), (std::vector<FakeLibraryLoader::Call>{{L"iphlpapi.dll", LOAD_LIBRARY_SEARCH_SYSTEM32}}))
-            << "iphlpapi.dll is not asked for once, in the system folder";
+        FakeLibraryLoader loader(c.loadErrors);
+        const NetworkScan scan = scanNetworkAdapters(NetworkCalls{FakeLibraryLoader::calls()});
+        EXPECT_TRUE(loader.made() == once);
         EXPECT_TRUE(scan.adapters.empty());
         EXPECT_EQ(scan.notExamined, 1);
     }
 }
 
-TEST(ScanNetworkAdaptersWith, AsksForEveryFamilyWithoutAnycastMulticastOrDnsServers)
+TEST(ScanNetworkAdapters, AsksForEveryFamilyWithoutAnycastMulticastOrDnsServers)
 {
     CallLog setup;
     setup.requestedSize = 20000;
@@ -560,7 +600,7 @@ std::vector<std::wstring> sorted(std::vector<std::wstring> texts)
 
 TEST(ScanNetworkAdapters, ListsTheHostInterfacesUnderWine)
 {
-    const NetworkScan scan = scanNetworkAdapters();
+    const NetworkScan scan = scanNetworkAdapters(NetworkCalls{});
     for (const NetworkAdapterEntry& entry : scan.adapters) {
         std::printf("adapter [%ls] [%ls] [%ls] %s %ls\n", entry.friendlyName.c_str(), entry.description.c_str(),
                     entry.hardwareAddress.c_str(), entry.up ? "up" : "down", joined(entry.addresses).c_str());

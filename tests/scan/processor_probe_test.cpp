@@ -20,9 +20,7 @@
 #include "report/value_text.h"
 #include "scan/host_file.h"
 #include "scan/private_registry.h"
-#include "scan/processor_cores.h"
-#include "scan/processor_text.h"
-#include "scan/processor_topology.h"
+#include "scan/processor_rules.h"
 #include "scan/windows_failure.h"
 
 namespace {
@@ -166,16 +164,6 @@ TEST(ProcessorManufacturer, UsableFirmwareTextWinsElseVendor)
             << "vendor '" << testing::PrintToString(std::wstring(c.vendor)) << "', firmware usable " << c.usable
             << ", firmware state " << static_cast<int>(c.firmware.state);
     }
-}
-
-TEST(ProcessorVersion, FirmwareVersionWhenUsableElseFallback)
-{
-    const Reading version = readingOk(L"AMD Ryzen 7 5800X 8-Core Processor");
-    const Reading unset = readingNone(L"the firmware left the processor version unset");
-    const Reading fallback = readingFailed(L"the firmware table could not be read: reason unknown");
-    EXPECT_EQ(processorVersionReading(true, version, fallback), version);
-    EXPECT_EQ(processorVersionReading(true, unset, fallback), unset);
-    EXPECT_EQ(processorVersionReading(false, version, fallback), fallback);
 }
 
 TEST(CoreRecords, WalksVariableLengthRecords)
@@ -324,9 +312,19 @@ protected:
                                 entry(RelationProcessorPackage)};
     }
 
+    // The probe's core count with the stand-ins, split back into count and reason.
     bool count(bool withEx = true)
     {
-        return countProcessorCoresWith(withEx ? &fakeEx : nullptr, &fakeLegacy, cores, reason);
+        ProcessorCalls calls;
+        calls.logicalProcessorInformationEx = withEx ? &fakeEx : nullptr;
+        calls.logicalProcessorInformation = &fakeLegacy;
+        ScanSnapshot snapshot;
+        probeProcessor(snapshot, false, FirmwareSummary{}, Reading{}, calls);
+        const Reading& counted = snapshot.physicalCores;
+        const std::wstring prefix = L"counting processor cores: ";
+        cores = counted.state == ReadingState::Ok ? std::stoull(counted.value) : 0;
+        reason = counted.reason.starts_with(prefix) ? counted.reason.substr(prefix.size()) : counted.reason;
+        return counted.state == ReadingState::Ok;
     }
 
     uint64_t cores = 99;
@@ -476,6 +474,8 @@ TEST(FrequencyReading, FirmwareThenRegistryThenNone)
 
 namespace {
 
+constexpr wchar_t kCentralProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
+
 void writeProcessorValue(DWORD type, const void* data, DWORD bytes)
 {
     writeRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", type, data, bytes);
@@ -484,6 +484,14 @@ void writeProcessorValue(DWORD type, const void* data, DWORD bytes)
 void writeMegahertz(DWORD value)
 {
     writeProcessorValue(REG_DWORD, &value, sizeof(value));
+}
+
+// The frequency the probe reads, with the real calls.
+Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware)
+{
+    ScanSnapshot snapshot;
+    probeProcessor(snapshot, firmwareUsable, firmware, Reading{}, ProcessorCalls{});
+    return snapshot.processorFrequency;
 }
 
 }  // namespace
@@ -495,28 +503,22 @@ TEST_F(PrivateMachineTest, ProcessorStartUpSpeedComesFromTheRegistry)
     stated.startSpeedKnown = true;
     stated.startSpeedMhz = 3600;
     const Reading none = readingNone(L"neither the firmware nor the registry states a processor speed");
-    uint32_t mhz = 1;
 
     writeMegahertz(2195);
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), readingOk(L"2.19 GHz (at start-up)"));
     EXPECT_EQ(readProcessorFrequency(false, stated), readingOk(L"2.19 GHz (at start-up)"))
         << "an unusable firmware's speed is not used";
     EXPECT_EQ(readProcessorFrequency(true, stated), readingOk(L"3.60 GHz (at start-up)")) << "the firmware speed wins";
-    ASSERT_TRUE(readStartupMegahertz(mhz));
-    EXPECT_EQ(mhz, 2195u);
 
     writeMegahertz(800);
     EXPECT_EQ(readProcessorFrequency(false, noSpeed), readingOk(L"800 MHz (at start-up)"));
 
     writeMegahertz(0);
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none);
-    EXPECT_TRUE(readStartupMegahertz(mhz));
-    EXPECT_EQ(mhz, 0u);
 
     const wchar_t text[] = L"2195";
     writeProcessorValue(REG_SZ, text, sizeof(text));
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none) << "a REG_SZ value is not a speed";
-    EXPECT_FALSE(readStartupMegahertz(mhz));
 
     const ULONGLONG wide = 2195;
     writeProcessorValue(REG_QWORD, &wide, sizeof(wide));
@@ -524,8 +526,6 @@ TEST_F(PrivateMachineTest, ProcessorStartUpSpeedComesFromTheRegistry)
 
     deleteRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz");
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none);
-    EXPECT_FALSE(readStartupMegahertz(mhz));
-    EXPECT_EQ(mhz, 0u);
 }
 
 namespace {
@@ -563,6 +563,15 @@ size_t hostCoreCount(const std::string& cpuinfo)
     return blocks == 0 ? 0 : cores.size();
 }
 
+// The probe's readings with the firmware not usable, so that the name and
+// manufacturer are the processor's own.
+ScanSnapshot probeThisProcessor(const ProcessorCalls& calls = ProcessorCalls{})
+{
+    ScanSnapshot snapshot;
+    probeProcessor(snapshot, false, FirmwareSummary{}, readingFailed(L"fallback"), calls);
+    return snapshot;
+}
+
 }  // namespace
 
 TEST(ProcessorOnThisMachine, VendorMatchesTheHost)
@@ -570,7 +579,7 @@ TEST(ProcessorOnThisMachine, VendorMatchesTheHost)
     SKIP_UNLESS_UNDER_WINE();
     const std::string vendor = hostField(hostCpuinfo(), "vendor_id");
     ASSERT_FALSE(vendor.empty()) << "Z:\\proc\\cpuinfo gave no vendor_id";
-    EXPECT_EQ(cpuVendorString(), widen(vendor));
+    EXPECT_EQ(probeThisProcessor().processorManufacturer, readingOk(widen(vendor)));
 }
 
 namespace {
@@ -601,10 +610,10 @@ std::string liveBrand()
 
 TEST(ProcessorOnThisMachine, BrandMatchesTheProcessorAndTheHost)
 {
-    const std::wstring brand = cpuBrandString();
+    const std::wstring brand = probeThisProcessor().processorName.value;
     const std::string live = liveBrand();
     ASSERT_FALSE(live.empty()) << "this processor has no brand string";
-    EXPECT_EQ(brand, widen(live));
+    EXPECT_EQ(brand, firmwareText(widen(live), L"the processor name").value);
 
     if (!runningUnderWine()) {
         return;  // no Linux host to compare with
@@ -616,7 +625,7 @@ TEST(ProcessorOnThisMachine, BrandMatchesTheProcessorAndTheHost)
     ASSERT_FALSE(model.empty()) << "Z:\\proc\\cpuinfo gave no model name";
     const std::wstring cleanedModel = collapseBlanks(trimText(widen(model)));
     if (collapseBlanks(trimText(widen(live))) == cleanedModel) {
-        EXPECT_EQ(collapseBlanks(trimText(brand)), cleanedModel);
+        EXPECT_EQ(brand, cleanedModel);
     } else {
         std::printf("[   INFO   ] CPUID brand '%ls' differs from the host's boot-time model name '%s'\n",
                     brand.c_str(), model.c_str());
@@ -625,18 +634,17 @@ TEST(ProcessorOnThisMachine, BrandMatchesTheProcessorAndTheHost)
 
 TEST(ProcessorOnThisMachine, CoresAreCountedByBothCalls)
 {
-    uint64_t cores = 0;
-    std::wstring reason;
-    ASSERT_TRUE(countProcessorCores(cores, reason)) << testing::PrintToString(reason);
+    const Reading counted = probeThisProcessor().physicalCores;
+    ASSERT_EQ(counted.state, ReadingState::Ok) << testing::PrintToString(counted.reason);
+    const uint64_t cores = std::stoull(counted.value);
     EXPECT_GT(cores, 0u);
     EXPECT_LE(cores, logicalProcessors());
-    EXPECT_TRUE(reason.empty());
 
-    ASSERT_NE(findLogicalProcessorInformationEx(), nullptr) << "Windows 7 and Wine 8 have GetLogicalProcessorInformationEx";
-    uint64_t legacyCores = 0;
-    ASSERT_TRUE(countProcessorCoresWith(nullptr, &GetLogicalProcessorInformation, legacyCores, reason))
-        << testing::PrintToString(reason);
-    EXPECT_EQ(legacyCores, cores) << "the older call describes the same cores";
+    ProcessorCalls legacyOnly;
+    ASSERT_NE(legacyOnly.logicalProcessorInformationEx, nullptr)
+        << "Windows 7 and Wine 8 have GetLogicalProcessorInformationEx";
+    legacyOnly.logicalProcessorInformationEx = nullptr;
+    EXPECT_EQ(probeThisProcessor(legacyOnly).physicalCores, counted) << "the older call describes the same cores";
 
     const size_t hostCores = runningUnderWine() ? hostCoreCount(hostCpuinfo()) : 0;
     if (hostCores > 0) {
@@ -646,7 +654,37 @@ TEST(ProcessorOnThisMachine, CoresAreCountedByBothCalls)
                 static_cast<unsigned long long>(cores), logicalProcessors(), hostCores);
 }
 
-TEST(ProcessorOnThisMachine, ProbeFillsItsFiveReadings)
+namespace {
+
+// A processor whose CPUID names it "  Fake  CPU " by "FakeVendor12".
+std::array<uint32_t, 4> fakeCpuid(uint32_t leaf)
+{
+    const std::array<uint32_t, 12> brand = brandRegisters("  Fake  CPU ");
+    switch (leaf) {
+    case 0:
+        return {0xD, fourBytes("Fake"), fourBytes("or12"), fourBytes("Vend")};
+    case 0x80000000u:
+        return {0x80000004u, 0, 0, 0};
+    case 0x80000002u:
+    case 0x80000003u:
+    case 0x80000004u: {
+        const size_t part = leaf - 0x80000002u;
+        return {brand[part * 4], brand[part * 4 + 1], brand[part * 4 + 2], brand[part * 4 + 3]};
+    }
+    default:
+        ADD_FAILURE() << "leaf " << leaf << " was not to be asked";
+        return {};
+    }
+}
+
+std::array<uint32_t, 4> noBrandCpuid(uint32_t leaf)
+{
+    return leaf == 0x80000000u ? std::array<uint32_t, 4>{0x80000001u, 0, 0, 0} : std::array<uint32_t, 4>{};
+}
+
+}  // namespace
+
+TEST(ProbeProcessor, CpuidFirstFirmwareWhereItWins)
 {
     const Reading fallback = readingFailed(L"the firmware table could not be read: the firmware table is empty");
     FirmwareSummary firmware;
@@ -654,25 +692,28 @@ TEST(ProcessorOnThisMachine, ProbeFillsItsFiveReadings)
     firmware.processorManufacturer = readingOk(L"Firmware Maker");
     firmware.startSpeedKnown = true;
     firmware.startSpeedMhz = 2600;
+    ProcessorCalls calls;
+    calls.cpuid = fakeCpuid;
 
     ScanSnapshot snapshot;
-    probeProcessor(snapshot, false, firmware, fallback);
-    const std::wstring brand = cpuBrandString();
-    EXPECT_EQ(snapshot.processorName,
-              brand.empty() ? readingNone(L"this processor does not publish a brand string")
-                            : firmwareText(brand, L"the processor name"));
-    EXPECT_EQ(snapshot.processorManufacturer, readingOk(cpuVendorString()));
+    probeProcessor(snapshot, false, firmware, fallback, calls);
+    EXPECT_EQ(snapshot.processorName, readingOk(L"Fake CPU"));
+    EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"FakeVendor12"));
     EXPECT_EQ(snapshot.processorVersion, fallback);
     EXPECT_EQ(snapshot.physicalCores.state, ReadingState::Ok) << testing::PrintToString(snapshot.physicalCores.reason);
     EXPECT_NE(snapshot.processorFrequency.state, ReadingState::Failed);
     EXPECT_EQ(snapshot.processorSocket, Reading{}) << "the socket is the driver's";
 
-    probeProcessor(snapshot, true, firmware, fallback);
+    probeProcessor(snapshot, true, firmware, fallback, calls);
+    EXPECT_EQ(snapshot.processorName, readingOk(L"Fake CPU"));
     EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"Firmware Maker"));
     EXPECT_EQ(snapshot.processorVersion, readingOk(L"Firmware CPU Version"));
     EXPECT_EQ(snapshot.processorFrequency, readingOk(L"2.60 GHz (at start-up)"));
-    probeProcessor(snapshot, false, firmware, fallback);
-    std::printf("[   INFO   ] name '%ls', vendor '%ls', cores %ls, frequency '%ls'\n",
-                snapshot.processorName.value.c_str(), snapshot.processorManufacturer.value.c_str(),
-                snapshot.physicalCores.value.c_str(), readingText(snapshot.processorFrequency).c_str());
+
+    calls.cpuid = noBrandCpuid;
+    probeProcessor(snapshot, true, firmware, fallback, calls);
+    EXPECT_EQ(snapshot.processorName, readingOk(L"Firmware CPU Version"));
+    probeProcessor(snapshot, false, firmware, fallback, calls);
+    EXPECT_EQ(snapshot.processorName, readingNone(L"this processor does not publish a brand string"));
+    EXPECT_EQ(snapshot.processorManufacturer, readingNone(L"this processor does not publish a vendor string"));
 }

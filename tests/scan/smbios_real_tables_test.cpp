@@ -1,6 +1,6 @@
 // SMBIOS tables captured on real machines (and a few virtual ones), kept in
 // the shared test data folder beside the source tree, not in the repository.
-#include "scan/firmware_table.h"
+#include "scan/smbios_parser.h"
 
 #include <windows.h>
 

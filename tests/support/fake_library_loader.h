@@ -2,30 +2,31 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/system_function.h"
 
-// Stands in for LoadLibraryExW in SystemLibraryCalls: records what it is
-// asked for and answers each call from a script, either by loading another
-// DLL for real in its place (so the holder frees a real reference) or by
-// failing with an error. A function pointer carries no state, so one loader
-// is installed at a time, for its own lifetime.
+// Stands in for the loader and GetProcAddress of SystemLibraryCalls. The n-th
+// load fails with loadErrors[n] when that is not 0; otherwise it loads
+// kernel32.dll for real in the DLL's place, so the holder frees a real
+// reference. GetProcAddress finds only `functions`. A function pointer
+// carries no state, so one fake is installed at a time, for its lifetime.
 class FakeLibraryLoader {
 public:
-    struct Answer {
-        const wchar_t* loadInstead;  // null: fail with `error`
-        DWORD error = ERROR_MOD_NOT_FOUND;
-    };
     struct Call {
         std::wstring name;
         DWORD flags;
         bool operator==(const Call&) const = default;
     };
 
-    explicit FakeLibraryLoader(std::vector<Answer> answers) : answers_(std::move(answers)) { installed() = this; }
+    explicit FakeLibraryLoader(std::vector<DWORD> loadErrors, std::map<std::string, void*> functions = {})
+        : loadErrors_(std::move(loadErrors)), functions_(std::move(functions))
+    {
+        installed() = this;
+    }
     ~FakeLibraryLoader() { installed() = nullptr; }
     FakeLibraryLoader(const FakeLibraryLoader&) = delete;
     FakeLibraryLoader& operator=(const FakeLibraryLoader&) = delete;
@@ -34,6 +35,7 @@ public:
     {
         SystemLibraryCalls calls;
         calls.loadLibraryEx = &load;
+        calls.getProcAddress = &find;
         return calls;
     }
     [[nodiscard]] const std::vector<Call>& made() const { return made_; }
@@ -45,18 +47,26 @@ private:
         return loader;
     }
 
-    static HMODULE WINAPI load(LPCWSTR name, HANDLE file, DWORD flags)
+    static HMODULE WINAPI load(LPCWSTR name, HANDLE, DWORD flags)
     {
         FakeLibraryLoader& self = *installed();
         const size_t index = self.made_.size();
         self.made_.push_back({name, flags});
-        if (index >= self.answers_.size() || self.answers_[index].loadInstead == nullptr) {
-            SetLastError(index < self.answers_.size() ? self.answers_[index].error : ERROR_MOD_NOT_FOUND);
+        if (index < self.loadErrors_.size() && self.loadErrors_[index] != 0) {
+            SetLastError(self.loadErrors_[index]);
             return nullptr;
         }
-        return LoadLibraryExW(self.answers_[index].loadInstead, file, 0);
+        return LoadLibraryExW(L"kernel32.dll", nullptr, 0);
     }
 
-    std::vector<Answer> answers_;
+    static FARPROC WINAPI find(HMODULE, LPCSTR name)
+    {
+        const auto& functions = installed()->functions_;
+        const auto found = functions.find(name);
+        return found == functions.end() ? nullptr : reinterpret_cast<FARPROC>(found->second);
+    }
+
+    std::vector<DWORD> loadErrors_;
+    std::map<std::string, void*> functions_;
     std::vector<Call> made_;
 };

@@ -1,4 +1,4 @@
-#include "scan/drive_entry.h"
+#include "scan/drives_rules.h"
 
 #include <utility>
 
