@@ -72,10 +72,11 @@ DriveScan scanDrives(const DriveCalls& calls)
         if ((mask & (DWORD{1} << index)) == 0) {
             continue;
         }
-        std::wstring root = driveRootText(index);
+        std::wstring root{static_cast<wchar_t>(L'A' + index), L':', L'\\'};
         DriveReads reads;
         reads.driveType = calls.driveType(root.c_str());
-        if (!driveTypeExamined(reads.driveType)) {
+        // Unknown types and letters without a root directory are counted, not listed.
+        if (reads.driveType == DRIVE_UNKNOWN || reads.driveType == DRIVE_NO_ROOT_DIR) {
             ++scan.notExamined;
             continue;
         }

@@ -173,21 +173,25 @@ protected:
 
 }  // namespace
 
-TEST_F(DisplayEnumeration, SoftwareRendererAloneGivesAnEmptyCompleteList)
+TEST_F(DisplayEnumeration, NoneOrOnlyTheSoftwareRendererGivesAnEmptyCompleteList)
 {
     FakeAdapter basic(L"Microsoft Basic Render Driver", 0, kSoftware);
-    FakeFactory factory({{S_OK, &basic}});
-    make.factory = &factory;
+    for (const bool withRenderer : {false, true}) {
+        SCOPED_TRACE(withRenderer ? "the software renderer alone" : "no adapters at all");
+        FakeFactory factory(withRenderer ? std::vector<EnumAnswer>{{S_OK, &basic}} : std::vector<EnumAnswer>{});
+        make = FactoryMaker{};
+        make.factory = &factory;
 
-    const DisplayScan scan = listDisplayAdapters(fakeCreateFactory);
+        const DisplayScan scan = listDisplayAdapters(fakeCreateFactory);
 
-    EXPECT_TRUE(scan.adapters.empty());
-    EXPECT_EQ(scan.error, L"");
-    EXPECT_EQ(make.calls, 1);
-    EXPECT_TRUE(make.askedForFactory1) << "the factory is not asked for as IDXGIFactory1";
-    EXPECT_EQ(factory.enumCalls, (std::vector<UINT>{0, 1}));
-    expectReleased(basic.refs, "the adapter");
-    expectReleased(factory.refs, "the factory");
+        EXPECT_TRUE(scan.adapters.empty());
+        EXPECT_EQ(scan.error, L"");
+        EXPECT_EQ(make.calls, 1);
+        EXPECT_TRUE(make.askedForFactory1) << "the factory is not asked for as IDXGIFactory1";
+        EXPECT_EQ(factory.enumCalls, withRenderer ? (std::vector<UINT>{0, 1}) : std::vector<UINT>{0});
+        expectReleased(basic.refs, "the adapter");
+        expectReleased(factory.refs, "the factory");
+    }
 }
 
 TEST_F(DisplayEnumeration, ListsHardwareAdaptersAndCountsTheUndescribed)
@@ -267,19 +271,6 @@ TEST_F(DisplayEnumeration, EnumerationEndsQuietlyAtAnyOtherFailure)
         }
         expectReleased(factory.refs, c.what);
     }
-}
-
-TEST_F(DisplayEnumeration, NoAdaptersAtAllIsACompleteEmptyList)
-{
-    FakeFactory factory({});
-    make.factory = &factory;
-
-    const DisplayScan scan = listDisplayAdapters(fakeCreateFactory);
-
-    EXPECT_TRUE(scan.adapters.empty());
-    EXPECT_EQ(scan.error, L"");
-    EXPECT_EQ(factory.enumCalls, std::vector<UINT>{0});
-    expectReleased(factory.refs, "the factory");
 }
 
 TEST_F(DisplayEnumeration, FactoryThatCannotBeMadeGivesItsText)

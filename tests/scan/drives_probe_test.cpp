@@ -138,17 +138,6 @@ TEST(DriveEntryFromReads, MissingMediumOnlyInRemovableAndOpticalDrives)
     EXPECT_NE(windowsFailureText(1112).find(L"(error 1112)"), std::wstring::npos);
 }
 
-TEST(DriveRoots, LettersAndExaminedTypes)
-{
-    EXPECT_EQ(driveRootText(0), L"A:\\");
-    EXPECT_EQ(driveRootText(2), L"C:\\");
-    EXPECT_EQ(driveRootText(25), L"Z:\\");
-    const bool examined[] = {false, false, true, true, true, true, true, true};
-    for (uint32_t type = 0; type < 8; ++type) {
-        EXPECT_EQ(driveTypeExamined(type), examined[type]) << "drive type " << type;
-    }
-}
-
 namespace {
 
 // A machine for the walk: its mask, its drives and the thread's error mode.

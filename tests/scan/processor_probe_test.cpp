@@ -18,6 +18,7 @@
 
 #include "common/unique_resource.h"
 #include "report/value_text.h"
+#include "scan/fake_machine.h"
 #include "scan/host_file.h"
 #include "scan/private_registry.h"
 #include "scan/processor_rules.h"
@@ -656,27 +657,7 @@ TEST(ProcessorOnThisMachine, CoresAreCountedByBothCalls)
 
 namespace {
 
-// A processor whose CPUID names it "  Fake  CPU " by "FakeVendor12".
-std::array<uint32_t, 4> fakeCpuid(uint32_t leaf)
-{
-    const std::array<uint32_t, 12> brand = brandRegisters("  Fake  CPU ");
-    switch (leaf) {
-    case 0:
-        return {0xD, fourBytes("Fake"), fourBytes("or12"), fourBytes("Vend")};
-    case 0x80000000u:
-        return {0x80000004u, 0, 0, 0};
-    case 0x80000002u:
-    case 0x80000003u:
-    case 0x80000004u: {
-        const size_t part = leaf - 0x80000002u;
-        return {brand[part * 4], brand[part * 4 + 1], brand[part * 4 + 2], brand[part * 4 + 3]};
-    }
-    default:
-        ADD_FAILURE() << "leaf " << leaf << " was not to be asked";
-        return {};
-    }
-}
-
+// CPUID without the brand leaves and with a vendor string of zeros.
 std::array<uint32_t, 4> noBrandCpuid(uint32_t leaf)
 {
     return leaf == 0x80000000u ? std::array<uint32_t, 4>{0x80000001u, 0, 0, 0} : std::array<uint32_t, 4>{};
@@ -693,7 +674,7 @@ TEST(ProbeProcessor, CpuidFirstFirmwareWhereItWins)
     firmware.startSpeedKnown = true;
     firmware.startSpeedMhz = 2600;
     ProcessorCalls calls;
-    calls.cpuid = fakeCpuid;
+    calls.cpuid = FakeMachine::cpuid;
 
     ScanSnapshot snapshot;
     probeProcessor(snapshot, false, firmware, fallback, calls);
