@@ -17,8 +17,6 @@ namespace {
 constexpr UINT kSoftwareAdapterFlag = 2;
 static_assert(sizeof(DXGI_ADAPTER_DESC1) == 312, "DXGI_ADAPTER_DESC1 has the layout Windows fills");
 
-using CreateDXGIFactory1Function = HRESULT(WINAPI*)(REFIID riid, void** factory);
-
 DisplayScan failedList(const wchar_t* error)
 {
     DisplayScan scan;
@@ -26,7 +24,7 @@ DisplayScan failedList(const wchar_t* error)
     return scan;
 }
 
-DisplayScan listDisplayAdapters(CreateDXGIFactory1Function createFactory)
+DisplayScan listDisplayAdapters(decltype(&CreateDXGIFactory1) createFactory)
 {
     ComPtr<IDXGIFactory1> factory;
     const HRESULT created = createFactory(__uuidof(IDXGIFactory1), factory.putVoid());
@@ -77,7 +75,7 @@ DisplayScan scanDisplayAdapters(const DisplayCalls& calls)
         return failedList(L"dxgi.dll is not present on this system");
     }
     const auto createFactory =
-        findLibraryFunction<CreateDXGIFactory1Function>(library.get(), "CreateDXGIFactory1", calls.library);
+        findLibraryFunction<decltype(&CreateDXGIFactory1)>(library.get(), "CreateDXGIFactory1", calls.library);
     if (createFactory == nullptr) {
         return failedList(L"this system's dxgi.dll does not offer CreateDXGIFactory1");
     }

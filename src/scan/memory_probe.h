@@ -7,16 +7,14 @@
 #include "report/snapshot.h"
 #include "scan/smbios_parser.h"
 
-// GetPhysicallyInstalledSystemMemory came with Windows 7 SP1, so the scan looks it up.
-using GetPhysicallyInstalledSystemMemoryFunction = BOOL(WINAPI*)(PULONGLONG);
-
-// The memory probe's calls; tests hand in their own. installedMemory is null
+// The memory probe's calls; tests hand in their own. Windows' figure of the
+// installed memory came with Windows 7 SP1, so it is looked up; it is null
 // where this Windows lacks it.
 struct MemoryCalls {
     MemoryStatusCalls status;
-    GetPhysicallyInstalledSystemMemoryFunction installedMemory =
-        findSystemFunction<GetPhysicallyInstalledSystemMemoryFunction>(L"kernel32.dll",
-                                                                       "GetPhysicallyInstalledSystemMemory");
+    decltype(&GetPhysicallyInstalledSystemMemory) installedMemory =
+        findSystemFunction<decltype(&GetPhysicallyInstalledSystemMemory)>(L"kernel32.dll",
+                                                                          "GetPhysicallyInstalledSystemMemory");
 };
 
 // Fills the snapshot's memory sample and the tally's memoryRead and

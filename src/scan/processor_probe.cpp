@@ -40,7 +40,7 @@ std::wstring cpuVendorString(const ProcessorCalls& calls)
 }
 
 // Any failure here is silent: the older call is asked next.
-uint64_t coresFromEx(GetLogicalProcessorInformationExFunction ex)
+uint64_t coresFromEx(decltype(&GetLogicalProcessorInformationEx) ex)
 {
     if (ex == nullptr) {
         return 0;

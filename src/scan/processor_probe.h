@@ -14,17 +14,14 @@
 // EAX, EBX, ECX and EDX of one CPUID leaf.
 [[nodiscard]] std::array<uint32_t, 4> cpuidLeaf(uint32_t leaf);
 
-// GetLogicalProcessorInformationEx came with Windows 7, so the scan looks it up.
-using GetLogicalProcessorInformationExFunction = BOOL(WINAPI*)(LOGICAL_PROCESSOR_RELATIONSHIP,
-                                                               PSYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX, PDWORD);
-
-// The processor probe's calls; tests hand in their own. logicalProcessorInformationEx
-// is null where this Windows lacks it.
+// The processor probe's calls; tests hand in their own. The newer topology
+// call is looked up, so that the program starts where it is missing; it is
+// null there.
 struct ProcessorCalls {
     decltype(&cpuidLeaf) cpuid = cpuidLeaf;
-    GetLogicalProcessorInformationExFunction logicalProcessorInformationEx =
-        findSystemFunction<GetLogicalProcessorInformationExFunction>(L"kernel32.dll",
-                                                                     "GetLogicalProcessorInformationEx");
+    decltype(&GetLogicalProcessorInformationEx) logicalProcessorInformationEx =
+        findSystemFunction<decltype(&GetLogicalProcessorInformationEx)>(L"kernel32.dll",
+                                                                        "GetLogicalProcessorInformationEx");
     decltype(&GetLogicalProcessorInformation) logicalProcessorInformation = GetLogicalProcessorInformation;
     RegistryCalls registry;
 };

@@ -166,19 +166,8 @@ void readArchitecture(const SystemCalls& calls, ScanSnapshot& snapshot)
     snapshot.logicalProcessors = readingOk(countText(processors));
 }
 
-void readUptime(const SystemCalls& calls, ScanSnapshot& snapshot)
-{
-    const ULONGLONG milliseconds = calls.tickCount64();
-    snapshot.upFor = readingOk(durationText(milliseconds));
-
-    FILETIME nowFileTime{};
-    calls.systemTimeAsFileTime(&nowFileTime);
-    const uint64_t now = (uint64_t{nowFileTime.dwHighDateTime} << 32) | nowFileTime.dwLowDateTime;
-    snapshot.startedAt = startedAtReading(now, milliseconds);
-}
-
-}  // namespace
-
+// The local start time of a machine up for `uptimeMilliseconds` when the UTC
+// clock reads `nowFileTime` (a FILETIME as one number).
 Reading startedAtReading(uint64_t nowFileTime, uint64_t uptimeMilliseconds)
 {
     const uint64_t bootTicks = uptimeMilliseconds * 10000;  // 100-nanosecond units
@@ -197,6 +186,19 @@ Reading startedAtReading(uint64_t nowFileTime, uint64_t uptimeMilliseconds)
     }
     return readingOk(timestampText(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond));
 }
+
+void readUptime(const SystemCalls& calls, ScanSnapshot& snapshot)
+{
+    const ULONGLONG milliseconds = calls.tickCount64();
+    snapshot.upFor = readingOk(durationText(milliseconds));
+
+    FILETIME nowFileTime{};
+    calls.systemTimeAsFileTime(&nowFileTime);
+    const uint64_t now = (uint64_t{nowFileTime.dwHighDateTime} << 32) | nowFileTime.dwLowDateTime;
+    snapshot.startedAt = startedAtReading(now, milliseconds);
+}
+
+}  // namespace
 
 ScanSnapshot& scanMachine(ScanSnapshot& snapshot, const ScanCalls& calls)
 {

@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
 #include "common/system_function.h"
-#include "report/reading.h"
 #include "report/snapshot.h"
 #include "scan/display_probe.h"
 #include "scan/drives_probe.h"
@@ -57,8 +54,3 @@ struct ScanCalls {
 ScanSnapshot& scanMachine(ScanSnapshot& snapshot, const ScanCalls& calls);
 // The same on this machine, as the scan thread runs it.
 ScanSnapshot& scanMachine(ScanSnapshot& snapshot);
-
-// The local start time of a machine up for `uptimeMilliseconds` when the UTC
-// clock reads `nowFileTime` (a FILETIME as one number), in the time zone rule
-// that was in force at the start.
-[[nodiscard]] Reading startedAtReading(uint64_t nowFileTime, uint64_t uptimeMilliseconds);

@@ -217,7 +217,7 @@ TEST(ScanMachine, RunsWhollyOnFakes)
     EXPECT_EQ(snapshot.windowsVersion, readingOk(L"10.0.22631"));
     EXPECT_EQ(snapshot.windowsProduct, readingNone(L"Windows records no product name"));
     EXPECT_EQ(snapshot.upFor, readingOk(L"1 day, 1:01:01"));
-    EXPECT_EQ(snapshot.startedAt, startedAtReading(machine.now, machine.uptimeMilliseconds));
+    EXPECT_EQ(snapshot.startedAt.state, ReadingState::Ok) << snapshot.startedAt.reason;
     EXPECT_TRUE(snapshot.tally.firmwareTableRead);
     EXPECT_EQ(snapshot.biosReleaseDate, readingOk(L"2021-06-14"));
     EXPECT_EQ(snapshot.systemModel, readingOk(L"Model 7"));
@@ -330,7 +330,8 @@ TEST(StartedAt, FollowsTheTimeZoneRuleOfTheStartInstant)
         {{2026, 1, 0, 15, 12, 0, 0, 0}, !northern},
         {{2026, 7, 0, 1, 12, 0, 0, 0}, northern},
     };
-    const uint64_t uptimeMs = 160ull * 86400 * 1000 + 1234;  // read some five months later
+    FakeMachine machine;
+    machine.uptimeMilliseconds = 160ull * 86400 * 1000 + 1234;  // read some five months later
     for (const auto& start : starts) {
         FILETIME utcFileTime{};
         ASSERT_TRUE(SystemTimeToFileTime(&start.utc, &utcFileTime));
@@ -343,8 +344,12 @@ TEST(StartedAt, FollowsTheTimeZoneRuleOfTheStartInstant)
         wchar_t expected[32] = {};
         swprintf(expected, 32, L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
                  local.wMinute, local.wSecond);
-        EXPECT_EQ(startedAtReading(startTicks + uptimeMs * 10000, uptimeMs), readingOk(expected))
+        machine.now = startTicks + machine.uptimeMilliseconds * 10000;
+        EXPECT_EQ(machine.scan().startedAt, readingOk(expected))
             << "start in " << (start.daylight ? "daylight saving" : "standard") << " time, bias " << biasMinutes;
     }
-    EXPECT_EQ(startedAtReading(5000, 1), readingNone(L"the clock reads earlier than this machine's uptime"));
+    // A clock that reads no later than the uptime has no start to show.
+    machine.now = 10000;
+    machine.uptimeMilliseconds = 1;
+    EXPECT_EQ(machine.scan().startedAt, readingNone(L"the clock reads earlier than this machine's uptime"));
 }
