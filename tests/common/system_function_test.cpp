@@ -35,7 +35,7 @@ TEST(LoadSystemLibrary, AsksForTheSystemFolderAndFallsBackToItsFullPath)
         FakeLibraryLoader loader(c.loadErrors);
         const UniqueHModule module = loadSystemLibrary(L"kernel32.dll", FakeLibraryLoader::calls());
         const DWORD error = GetLastError();
-        EXPECT_TRUE(loader.made() == c.calls) << loader.made().size() << " calls";
+        EXPECT_TRUE(loader.made == c.calls) << loader.made.size() << " calls";
         EXPECT_EQ(module.get() != nullptr, c.error == 0);
         if (c.error != 0) {
             EXPECT_EQ(error, c.error) << "the loader's own error is what the caller reads";

@@ -44,8 +44,10 @@ public:
 
     // The real calls nowhere: a test puts one back where it wants Windows'.
     ScanCalls calls;
+    // Where iphlpapi.dll and dxgi.dll come from.
+    FakeLibraryLoader library;
 
-    FakeMachine() : library_({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(&adaptersAddresses)},
+    FakeMachine() : library({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(&adaptersAddresses)},
                                   {"CreateDXGIFactory1", reinterpret_cast<void*>(&createFactory)}})
     {
         current() = this;
@@ -245,6 +247,4 @@ private:
         *factory = nullptr;
         return E_FAIL;
     }
-
-    FakeLibraryLoader library_;
 };

@@ -14,16 +14,19 @@
 // kernel32.dll for real in the DLL's place, so the holder frees a real
 // reference. GetProcAddress finds only `functions`. A function pointer
 // carries no state, so one fake is installed at a time, for its lifetime.
-class FakeLibraryLoader {
-public:
+struct FakeLibraryLoader {
     struct Call {
         std::wstring name;
         DWORD flags;
         bool operator==(const Call&) const = default;
     };
 
-    explicit FakeLibraryLoader(std::vector<DWORD> loadErrors, std::map<std::string, void*> functions = {})
-        : loadErrors_(std::move(loadErrors)), functions_(std::move(functions))
+    std::vector<DWORD> loadErrors;
+    std::map<std::string, void*> functions;
+    std::vector<Call> made;
+
+    explicit FakeLibraryLoader(std::vector<DWORD> errors, std::map<std::string, void*> found = {})
+        : loadErrors(std::move(errors)), functions(std::move(found))
     {
         installed() = this;
     }
@@ -38,7 +41,6 @@ public:
         calls.getProcAddress = &find;
         return calls;
     }
-    [[nodiscard]] const std::vector<Call>& made() const { return made_; }
 
 private:
     static FakeLibraryLoader*& installed()
@@ -50,10 +52,10 @@ private:
     static HMODULE WINAPI load(LPCWSTR name, HANDLE, DWORD flags)
     {
         FakeLibraryLoader& self = *installed();
-        const size_t index = self.made_.size();
-        self.made_.push_back({name, flags});
-        if (index < self.loadErrors_.size() && self.loadErrors_[index] != 0) {
-            SetLastError(self.loadErrors_[index]);
+        const size_t index = self.made.size();
+        self.made.push_back({name, flags});
+        if (index < self.loadErrors.size() && self.loadErrors[index] != 0) {
+            SetLastError(self.loadErrors[index]);
             return nullptr;
         }
         return LoadLibraryExW(L"kernel32.dll", nullptr, 0);
@@ -61,12 +63,7 @@ private:
 
     static FARPROC WINAPI find(HMODULE, LPCSTR name)
     {
-        const auto& functions = installed()->functions_;
-        const auto found = functions.find(name);
-        return found == functions.end() ? nullptr : reinterpret_cast<FARPROC>(found->second);
+        const auto found = installed()->functions.find(name);
+        return found == installed()->functions.end() ? nullptr : reinterpret_cast<FARPROC>(found->second);
     }
-
-    std::vector<DWORD> loadErrors_;
-    std::map<std::string, void*> functions_;
-    std::vector<Call> made_;
 };
