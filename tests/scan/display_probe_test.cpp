@@ -33,16 +33,10 @@ struct References {
     }
 };
 
-class FakeAdapter : public IDXGIAdapter1 {
+// The IUnknown and IDXGIObject part of a fake: it counts its references.
+template <typename Interface>
+class FakeObject : public Interface {
 public:
-    FakeAdapter(const wchar_t* name, uint64_t memory, UINT flags, HRESULT descResult = S_OK)
-        : descResult_(descResult)
-    {
-        wcsncpy(desc_.Description, name, 128);
-        desc_.DedicatedVideoMemory = static_cast<SIZE_T>(memory);
-        desc_.Flags = flags;
-    }
-
     References refs;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
@@ -56,6 +50,18 @@ public:
     HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
+};
+
+class FakeAdapter : public FakeObject<IDXGIAdapter1> {
+public:
+    FakeAdapter(const wchar_t* name, uint64_t memory, UINT flags, HRESULT descResult = S_OK)
+        : descResult_(descResult)
+    {
+        wcsncpy(desc_.Description, name, 128);
+        desc_.DedicatedVideoMemory = static_cast<SIZE_T>(memory);
+        desc_.Flags = flags;
+    }
+
     HRESULT STDMETHODCALLTYPE EnumOutputs(UINT, IDXGIOutput**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDesc(DXGI_ADAPTER_DESC*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CheckInterfaceSupport(REFGUID, LARGE_INTEGER*) override { return E_NOTIMPL; }
@@ -79,24 +85,12 @@ struct EnumAnswer {
     FakeAdapter* adapter;
 };
 
-class FakeFactory : public IDXGIFactory1 {
+class FakeFactory : public FakeObject<IDXGIFactory1> {
 public:
     explicit FakeFactory(std::vector<EnumAnswer> answers) : answers_(std::move(answers)) {}
 
-    References refs;
     std::vector<UINT> enumCalls;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs.add(); }
-    ULONG STDMETHODCALLTYPE Release() override { return refs.release(); }
-    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE EnumAdapters(UINT, IDXGIAdapter**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE MakeWindowAssociation(HWND, UINT) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetWindowAssociation(HWND*) override { return E_NOTIMPL; }
