@@ -7,7 +7,6 @@
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <new>
 #include <string>
 #include <thread>
@@ -15,6 +14,7 @@
 
 #include "common/unique_resource.h"
 #include "scan/drives_rules.h"
+#include "scan/fake_machine.h"
 #include "scan/host_file.h"
 #include "scan/windows_failure.h"
 
@@ -140,105 +140,12 @@ TEST(DriveEntryFromReads, MissingMediumOnlyInRemovableAndOpticalDrives)
 
 namespace {
 
-// A machine for the walk: its mask, its drives and the thread's error mode.
-struct FakeDrive {
-    uint32_t type = 3;
-    bool volumeRead = true;
-    uint32_t volumeError = 0;
-    bool spaceRead = true;
-    uint32_t spaceError = 0;
-    uint64_t total = 0;
-};
-
-struct FakeMachine {
-    uint32_t mask = 0;
-    uint32_t errorMode = 0;
-    std::map<wchar_t, FakeDrive> drives;
-    std::vector<std::wstring> calls;
-    bool volumeThrows = false;
-    bool modeRefused = false;
-};
-
-FakeMachine* machine = nullptr;
-
-DWORD WINAPI fakeLogicalDrives()
-{
-    machine->calls.push_back(L"mask");
-    return machine->mask;
-}
-
-BOOL WINAPI fakeSetThreadErrorMode(DWORD mode, LPDWORD previous)
-{
-    machine->calls.push_back(L"mode " + std::to_wstring(mode));
-    if (machine->modeRefused) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (previous != nullptr) {
-        *previous = machine->errorMode;
-    }
-    machine->errorMode = mode;
-    return TRUE;
-}
-
-DWORD WINAPI fakeThreadErrorMode()
-{
-    machine->calls.push_back(L"mode?");
-    return machine->errorMode;
-}
-
-UINT WINAPI fakeDriveType(LPCWSTR root)
-{
-    machine->calls.push_back(std::wstring(L"type ") + root);
-    const auto found = machine->drives.find(root[0]);
-    return found == machine->drives.end() ? 1 : found->second.type;
-}
-
-BOOL WINAPI fakeVolumeInformation(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD, LPDWORD, LPDWORD,
-                                  LPWSTR fileSystemName, DWORD fileSystemSize)
-{
-    machine->calls.push_back(std::wstring(L"volume ") + root);
-    if (machine->volumeThrows) {
-        throw std::bad_alloc();
-    }
-    const FakeDrive& drive = machine->drives.at(root[0]);
-    if (!drive.volumeRead) {
-        SetLastError(drive.volumeError);
-        return FALSE;
-    }
-    if (labelSize != 261 || fileSystemSize != 64) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    swprintf(label, labelSize, L"Label %lc", root[0]);
-    // A name that fills its whole buffer, without a terminator.
-    wmemset(fileSystemName, L'N', fileSystemSize);
-    return TRUE;
-}
-
-BOOL WINAPI fakeDiskFreeSpace(LPCWSTR root, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER totalBytes,
-                              PULARGE_INTEGER totalFree)
-{
-    machine->calls.push_back(std::wstring(L"space ") + root);
-    const FakeDrive& drive = machine->drives.at(root[0]);
-    if (!drive.spaceRead) {
-        SetLastError(drive.spaceError);
-        return FALSE;
-    }
-    totalBytes->QuadPart = drive.total;
-    freeToCaller->QuadPart = drive.total / 4;
-    totalFree->QuadPart = drive.total / 2;
-    return TRUE;
-}
-
-const DriveCalls kFakeCalls{fakeLogicalDrives,     fakeSetThreadErrorMode, fakeThreadErrorMode,
-                            fakeDriveType,         fakeVolumeInformation,  fakeDiskFreeSpace};
+using FakeDrive = FakeMachine::Drive;
 
 class DriveWalk : public ::testing::Test {
 protected:
-    void SetUp() override { machine = &fake; }
-    void TearDown() override { machine = nullptr; }
     FakeMachine fake;
+    const DriveCalls& kFakeCalls = fake.calls.drives;
 };
 
 uint32_t letterBit(wchar_t letter)
@@ -250,12 +157,12 @@ uint32_t letterBit(wchar_t letter)
 
 TEST_F(DriveWalk, UnreadableMaskCountsOneAndLeavesTheErrorModeAlone)
 {
-    fake.mask = 0;
+    fake.driveMask = 0;
     fake.errorMode = 0x0002;
     const DriveScan scan = scanDrives(kFakeCalls);
     EXPECT_TRUE(scan.drives.empty());
     EXPECT_EQ(scan.notExamined, 1);
-    EXPECT_EQ(fake.calls, std::vector<std::wstring>{L"mask"});
+    EXPECT_EQ(fake.driveLog, std::vector<std::wstring>{L"mask"});
     EXPECT_EQ(fake.errorMode, 0x0002u);
 }
 
@@ -269,7 +176,7 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     fake.drives[L'G'] = FakeDrive{4, false, 53, false, 53, 0};  // disconnected network drive
     fake.drives[L'Z'] = FakeDrive{3, true, 0, true, 0, 8000};
     // F is in the mask but has no root directory (type 1); bits above Z are not letters.
-    fake.mask = letterBit(L'A') | letterBit(L'C') | letterBit(L'D') | letterBit(L'E') | letterBit(L'F') |
+    fake.driveMask = letterBit(L'A') | letterBit(L'C') | letterBit(L'D') | letterBit(L'E') | letterBit(L'F') |
                 letterBit(L'G') | letterBit(L'Z') | 0xFC000000u;
 
     const DriveScan scan = scanDrives(kFakeCalls);
@@ -297,29 +204,29 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
         L"type F:\\",   L"type G:\\",   L"volume G:\\", L"space G:\\",  L"type Z:\\",   L"volume Z:\\",
         L"space Z:\\",  L"mode 4",
     };
-    EXPECT_EQ(fake.calls, expectedCalls);
+    EXPECT_EQ(fake.driveLog, expectedCalls);
     EXPECT_EQ(fake.errorMode, 0x0004u) << "the previous error mode is restored";
 }
 
 TEST_F(DriveWalk, ARefusedErrorModeIsRestoredAsItIs)
 {
     fake.errorMode = 0x0004;
-    fake.modeRefused = true;
-    fake.mask = letterBit(L'F');
+    fake.errorModeRefused = true;
+    fake.driveMask = letterBit(L'F');
     static_cast<void>(scanDrives(kFakeCalls));
-    EXPECT_EQ(fake.calls, (std::vector<std::wstring>{L"mask", L"mode 32769", L"mode?", L"type F:\\", L"mode 4"}));
+    EXPECT_EQ(fake.driveLog, (std::vector<std::wstring>{L"mask", L"mode 32769", L"mode?", L"type F:\\", L"mode 4"}));
 }
 
 TEST_F(DriveWalk, RestoresTheErrorModeWhenMemoryRunsOut)
 {
     fake.errorMode = 0x0001;
-    fake.mask = letterBit(L'C');
+    fake.driveMask = letterBit(L'C');
     fake.drives[L'C'] = FakeDrive{};
     fake.volumeThrows = true;
     EXPECT_THROW(static_cast<void>(scanDrives(kFakeCalls)), std::bad_alloc);
     EXPECT_EQ(fake.errorMode, 0x0001u);
-    ASSERT_FALSE(fake.calls.empty());
-    EXPECT_EQ(fake.calls.back(), L"mode 1");
+    ASSERT_FALSE(fake.driveLog.empty());
+    EXPECT_EQ(fake.driveLog.back(), L"mode 1");
 }
 
 // The system drive is listed and sized; under Wine that is C:, the prefix's

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,22 @@ public:
     DWORD allGroupsProcessors = 8;
     ULONGLONG uptimeMilliseconds = 90061000;  // 1 day, 1:01:01
     uint64_t now = 133500000000000000ull;     // a FILETIME in 2024
+    // The drives by letter, and the thread's error mode; every drive call is
+    // logged.
+    struct Drive {
+        UINT type = DRIVE_FIXED;
+        bool volumeRead = true;
+        DWORD volumeError = 0;
+        bool spaceRead = true;
+        DWORD spaceError = 0;
+        uint64_t total = 100ull << 30;
+    };
+    DWORD driveMask = 1u << 2;
+    std::map<wchar_t, Drive> drives{{L'C', Drive{}}};
+    DWORD errorMode = 0;
+    bool errorModeRefused = false;
+    bool volumeThrows = false;
+    std::vector<std::wstring> driveLog;
 
     // The real calls nowhere: a test puts one back where it wants Windows'.
     ScanCalls calls;
@@ -197,29 +215,65 @@ private:
         *kilobytes = 16777216;
         return TRUE;
     }
-    // One fixed drive, C:.
-    static DWORD WINAPI logicalDrives() { return 1u << 2; }
-    static BOOL WINAPI setThreadErrorMode(DWORD, LPDWORD previous)
+    static DWORD WINAPI logicalDrives()
     {
-        if (previous != nullptr) {
-            *previous = 0;
+        current()->driveLog.push_back(L"mask");
+        return current()->driveMask;
+    }
+    static BOOL WINAPI setThreadErrorMode(DWORD mode, LPDWORD previous)
+    {
+        FakeMachine& self = *current();
+        self.driveLog.push_back(L"mode " + std::to_wstring(mode));
+        if (self.errorModeRefused) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
         }
+        if (previous != nullptr) {
+            *previous = self.errorMode;
+        }
+        self.errorMode = mode;
         return TRUE;
     }
-    static DWORD WINAPI threadErrorMode() { return 0; }
-    static UINT WINAPI driveType(LPCWSTR) { return DRIVE_FIXED; }
-    static BOOL WINAPI volumeInformation(LPCWSTR, LPWSTR label, DWORD labelSize, LPDWORD, LPDWORD, LPDWORD,
+    static DWORD WINAPI threadErrorMode()
+    {
+        current()->driveLog.push_back(L"mode?");
+        return current()->errorMode;
+    }
+    static UINT WINAPI driveType(LPCWSTR root)
+    {
+        current()->driveLog.push_back(std::wstring(L"type ") + root);
+        const auto found = current()->drives.find(root[0]);
+        return found == current()->drives.end() ? DRIVE_NO_ROOT_DIR : found->second.type;
+    }
+    static BOOL WINAPI volumeInformation(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD, LPDWORD, LPDWORD,
                                          LPWSTR fileSystem, DWORD fileSystemSize)
     {
-        wcsncpy(label, L"System", labelSize);
-        wcsncpy(fileSystem, L"NTFS", fileSystemSize);
+        current()->driveLog.push_back(std::wstring(L"volume ") + root);
+        if (current()->volumeThrows) {
+            throw std::bad_alloc();
+        }
+        const Drive& drive = current()->drives.at(root[0]);
+        if (!drive.volumeRead || labelSize != 261 || fileSystemSize != 64) {
+            SetLastError(drive.volumeRead ? ERROR_INSUFFICIENT_BUFFER : drive.volumeError);
+            return FALSE;
+        }
+        swprintf(label, labelSize, L"Label %lc", root[0]);
+        // A file-system name that fills its whole buffer, without a terminator.
+        wmemset(fileSystem, L'N', fileSystemSize);
         return TRUE;
     }
-    static BOOL WINAPI diskFreeSpace(LPCWSTR, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
+    static BOOL WINAPI diskFreeSpace(LPCWSTR root, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
                                      PULARGE_INTEGER totalFree)
     {
-        total->QuadPart = 100ull << 30;
-        freeToCaller->QuadPart = totalFree->QuadPart = 40ull << 30;
+        current()->driveLog.push_back(std::wstring(L"space ") + root);
+        const Drive& drive = current()->drives.at(root[0]);
+        if (!drive.spaceRead) {
+            SetLastError(drive.spaceError);
+            return FALSE;
+        }
+        total->QuadPart = drive.total;
+        freeToCaller->QuadPart = drive.total / 4;
+        totalFree->QuadPart = drive.total / 2;
         return TRUE;
     }
     // One Ethernet adapter, up, with one IPv4 address.

@@ -209,8 +209,8 @@ TEST(ScanMachine, RunsWhollyOnFakes)
     EXPECT_EQ(snapshot.memory.inUse, 11ull << 30);
     EXPECT_EQ(snapshot.memory.installedBytes, 16ull << 30);
     ASSERT_EQ(snapshot.drives.size(), 1u);
-    EXPECT_EQ(snapshot.drives[0].volumeName, readingOk(L"System"));
-    EXPECT_EQ(snapshot.drives[0].freeBytes, 40ull << 30);
+    EXPECT_EQ(snapshot.drives[0].volumeName, readingOk(L"Label C"));
+    EXPECT_EQ(snapshot.drives[0].freeBytes, 25ull << 30);
     ASSERT_EQ(snapshot.networkAdapters.size(), 1u);
     EXPECT_EQ(snapshot.networkAdapters[0].hardwareAddress, L"00-1A-2B-3C-4D-5E");
     EXPECT_EQ(snapshot.networkAdapters[0].addresses, std::vector<std::wstring>{L"192.168.1.20"});
