@@ -17,6 +17,7 @@
 #include <cstring>
 #include <cwchar>
 #include <map>
+#include <optional>
 #include <new>
 #include <string>
 #include <vector>
@@ -24,6 +25,16 @@
 #include "scan/scan_machine.h"
 #include "scan/smbios_table_builder.h"
 #include "support/fake_library_loader.h"
+
+// One entry of GetLogicalProcessorInformation: a mask that is all ones (so
+// that a read at the wrong offset is not 0) and the relationship.
+inline SYSTEM_LOGICAL_PROCESSOR_INFORMATION processorEntry(LOGICAL_PROCESSOR_RELATIONSHIP relation)
+{
+    SYSTEM_LOGICAL_PROCESSOR_INFORMATION info{};
+    info.ProcessorMask = ~ULONG_PTR{0};
+    info.Relationship = relation;
+    return info;
+}
 
 class FakeMachine {
 public:
@@ -59,6 +70,26 @@ public:
     bool errorModeRefused = false;
     bool volumeThrows = false;
     std::vector<std::wstring> driveLog;
+    // The answers of the two topology calls, which behave as Windows' do: a
+    // call without a big enough buffer fails with the size needed. No records:
+    // the newer call gives no size, and two cores come from the older one.
+    struct Topology {
+        bool exReportsSize = true;
+        bool exFills = true;
+        std::vector<uint8_t> exRecords;
+        int exCalls = 0;
+        std::vector<int> exRelations;
+        std::optional<DWORD> legacySizingSize;  // the size the sizing call reports; default: the entries' size
+        DWORD legacySizingError = ERROR_INSUFFICIENT_BUFFER;
+        bool legacyFills = true;
+        DWORD legacyFillError = 0;
+        std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> legacyEntries = {
+            processorEntry(RelationProcessorCore), processorEntry(RelationProcessorPackage),
+            processorEntry(RelationProcessorCore)};
+        int legacyCalls = 0;
+        DWORD legacyFillSizeGiven = 0;
+    };
+    Topology topology;
 
     // The real calls nowhere: a test puts one back where it wants Windows'.
     ScanCalls calls;
@@ -73,7 +104,7 @@ public:
         calls.system = {computerName,     userName,        computerNameEx, rtlGetVersion,
                         {openKey, nullptr}, nativeSystemInfo, isWow64Process2, activeProcessorCount,
                         tickCount64,      systemTimeAsFileTime};
-        calls.processor = {cpuid, nullptr, logicalProcessorInformation, {openKey, nullptr}};
+        calls.processor = {cpuid, logicalProcessorInformationEx, logicalProcessorInformation, {openKey, nullptr}};
         calls.memory = {{globalMemoryStatusEx}, installedMemory};
         calls.drives = {logicalDrives, setThreadErrorMode, threadErrorMode, driveType, volumeInformation, diskFreeSpace};
         calls.network = {FakeLibraryLoader::calls()};
@@ -188,20 +219,49 @@ private:
     {
         *time = FILETIME{static_cast<DWORD>(current()->now), static_cast<DWORD>(current()->now >> 32)};
     }
-    // Two cores, one package.
-    static BOOL WINAPI logicalProcessorInformation(PSYSTEM_LOGICAL_PROCESSOR_INFORMATION buffer, PDWORD size)
+    static BOOL WINAPI logicalProcessorInformationEx(LOGICAL_PROCESSOR_RELATIONSHIP relation,
+                                                     PSYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX buffer, PDWORD size)
     {
-        const LOGICAL_PROCESSOR_RELATIONSHIP relations[] = {RelationProcessorCore, RelationProcessorPackage,
-                                                            RelationProcessorCore};
-        if (buffer == nullptr || *size < sizeof(relations) / sizeof(relations[0]) * sizeof(*buffer)) {
-            *size = sizeof(relations) / sizeof(relations[0]) * sizeof(*buffer);
+        Topology& script = current()->topology;
+        ++script.exCalls;
+        script.exRelations.push_back(static_cast<int>(relation));
+        const DWORD needed = static_cast<DWORD>(script.exRecords.size());
+        if (buffer == nullptr || *size < needed) {
+            if (script.exReportsSize) {
+                *size = needed;
+            }
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return FALSE;
         }
-        for (const LOGICAL_PROCESSOR_RELATIONSHIP relation : relations) {
-            *buffer = SYSTEM_LOGICAL_PROCESSOR_INFORMATION{};
-            (buffer++)->Relationship = relation;
+        if (!script.exFills) {
+            SetLastError(ERROR_GEN_FAILURE);
+            return FALSE;
         }
+        std::memcpy(buffer, script.exRecords.data(), needed);
+        *size = needed;
+        return TRUE;
+    }
+
+    static BOOL WINAPI logicalProcessorInformation(PSYSTEM_LOGICAL_PROCESSOR_INFORMATION buffer, PDWORD size)
+    {
+        Topology& script = current()->topology;
+        ++script.legacyCalls;
+        const DWORD needed = static_cast<DWORD>(script.legacyEntries.size() * sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
+        if (buffer == nullptr || *size == 0) {
+            *size = script.legacySizingSize.value_or(needed);
+            if (script.legacySizingError != 0) {
+                SetLastError(script.legacySizingError);
+            }
+            return FALSE;
+        }
+        script.legacyFillSizeGiven = *size;
+        if (!script.legacyFills) {
+            SetLastError(script.legacyFillError);
+            return FALSE;
+        }
+        const DWORD copied = *size < needed ? *size / 32 * 32 : needed;
+        std::memcpy(buffer, script.legacyEntries.data(), copied);
+        *size = copied;
         return TRUE;
     }
     static BOOL WINAPI globalMemoryStatusEx(LPMEMORYSTATUSEX status)

@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -193,78 +192,6 @@ TEST(CoreEntries, CountsWholeEntriesByRelationshipAtOffsetEight)
 
 namespace {
 
-// Stand-ins for the two topology calls, driven by one script. They behave as
-// Windows does: a call without a big enough buffer fails with the size needed.
-struct TopologyScript {
-    bool exReportsSize = true;
-    bool exFills = true;
-    std::vector<uint8_t> exRecords;
-    int exCalls = 0;
-    std::vector<int> exRelations;
-
-    std::optional<DWORD> legacySizingSize;  // the size the sizing call reports; default: the entries' size
-    DWORD legacySizingError = ERROR_INSUFFICIENT_BUFFER;
-    bool legacyFills = true;
-    DWORD legacyFillError = 0;
-    std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> legacyEntries;
-    int legacyCalls = 0;
-    DWORD legacyFillSizeGiven = 0;
-};
-
-TopologyScript script;
-
-BOOL WINAPI fakeEx(LOGICAL_PROCESSOR_RELATIONSHIP relation, PSYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX buffer,
-                   PDWORD size)
-{
-    ++script.exCalls;
-    script.exRelations.push_back(static_cast<int>(relation));
-    const DWORD needed = static_cast<DWORD>(script.exRecords.size());
-    if (buffer == nullptr || *size < needed) {
-        if (script.exReportsSize) {
-            *size = needed;
-        }
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    if (!script.exFills) {
-        SetLastError(ERROR_GEN_FAILURE);
-        return FALSE;
-    }
-    std::memcpy(buffer, script.exRecords.data(), needed);
-    *size = needed;
-    return TRUE;
-}
-
-BOOL WINAPI fakeLegacy(PSYSTEM_LOGICAL_PROCESSOR_INFORMATION buffer, PDWORD size)
-{
-    ++script.legacyCalls;
-    const DWORD needed = static_cast<DWORD>(script.legacyEntries.size() * sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
-    if (buffer == nullptr || *size == 0) {
-        *size = script.legacySizingSize.value_or(needed);
-        if (script.legacySizingError != 0) {
-            SetLastError(script.legacySizingError);
-        }
-        return FALSE;
-    }
-    script.legacyFillSizeGiven = *size;
-    if (!script.legacyFills) {
-        SetLastError(script.legacyFillError);
-        return FALSE;
-    }
-    const DWORD copied = *size < needed ? *size / 32 * 32 : needed;
-    std::memcpy(buffer, script.legacyEntries.data(), copied);
-    *size = copied;
-    return TRUE;
-}
-
-SYSTEM_LOGICAL_PROCESSOR_INFORMATION entry(LOGICAL_PROCESSOR_RELATIONSHIP relation)
-{
-    SYSTEM_LOGICAL_PROCESSOR_INFORMATION info{};
-    info.ProcessorMask = ~ULONG_PTR{0};
-    info.Relationship = relation;
-    return info;
-}
-
 std::vector<uint8_t> exRecords(std::initializer_list<uint32_t> relations)
 {
     std::vector<uint8_t> bytes;
@@ -278,18 +205,19 @@ class CountProcessorCores : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        script = TopologyScript{};
+        script = FakeMachine::Topology{};
         script.exRecords = exRecords({0, 2, 0, 0, 3});
-        script.legacyEntries = {entry(RelationProcessorCore), entry(RelationCache), entry(RelationProcessorCore),
-                                entry(RelationProcessorPackage)};
+        script.legacyEntries = {processorEntry(RelationProcessorCore), processorEntry(RelationCache),
+                                processorEntry(RelationProcessorCore), processorEntry(RelationProcessorPackage)};
     }
 
     // The probe's core count with the stand-ins, split back into count and reason.
     bool count(bool withEx = true)
     {
-        ProcessorCalls calls;
-        calls.logicalProcessorInformationEx = withEx ? &fakeEx : nullptr;
-        calls.logicalProcessorInformation = &fakeLegacy;
+        ProcessorCalls calls = machine.calls.processor;
+        if (!withEx) {
+            calls.logicalProcessorInformationEx = nullptr;
+        }
         ScanSnapshot snapshot;
         probeProcessor(snapshot, false, FirmwareSummary{}, Reading{}, calls);
         const Reading& counted = snapshot.physicalCores;
@@ -299,6 +227,8 @@ protected:
         return counted.state == ReadingState::Ok;
     }
 
+    FakeMachine machine;
+    FakeMachine::Topology& script = machine.topology;
     uint64_t cores = 99;
     std::wstring reason = L"left over";
 };
@@ -397,7 +327,7 @@ TEST_F(CountProcessorCores, FailuresCarryTheirReasons)
     // Entries but no cores among them.
     SetUp();
     script.exRecords = exRecords({2});
-    script.legacyEntries = {entry(RelationCache), entry(RelationProcessorPackage), entry(RelationNumaNode)};
+    script.legacyEntries = {processorEntry(RelationCache), processorEntry(RelationProcessorPackage), processorEntry(RelationNumaNode)};
     EXPECT_FALSE(count());
     EXPECT_EQ(reason, L"Windows described no processor cores");
     EXPECT_EQ(cores, 0u);
