@@ -54,6 +54,11 @@ public:
     DWORD allGroupsProcessors = 8;
     ULONGLONG uptimeMilliseconds = 90061000;  // 1 day, 1:01:01
     uint64_t now = 133500000000000000ull;     // a FILETIME in 2024
+    // 16 GiB, 11 in use; Windows' own figure of the memory in the slots.
+    bool memoryStatusFails = false;
+    ULONGLONG installedKilobytes = 16777216;
+    BOOL installedResult = TRUE;
+    int installedCalls = 0;
     // The drives by letter, and the thread's error mode; every drive call is
     // logged.
     struct Drive {
@@ -266,14 +271,23 @@ private:
     }
     static BOOL WINAPI globalMemoryStatusEx(LPMEMORYSTATUSEX status)
     {
+        if (current()->memoryStatusFails) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
         constexpr ULONGLONG kGiB = 1024ull * 1024 * 1024;
         *status = MEMORYSTATUSEX{sizeof(MEMORYSTATUSEX), 68, 16 * kGiB, 5 * kGiB, 20 * kGiB, 9 * kGiB, 0, 0, 0};
         return TRUE;
     }
     static BOOL WINAPI installedMemory(PULONGLONG kilobytes)
     {
-        *kilobytes = 16777216;
-        return TRUE;
+        FakeMachine& self = *current();
+        ++self.installedCalls;
+        *kilobytes = self.installedKilobytes;  // also when it fails: an amount that must not be used
+        if (!self.installedResult) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+        }
+        return self.installedResult;
     }
     static DWORD WINAPI logicalDrives()
     {

@@ -8,30 +8,11 @@
 #include <string>
 
 #include "common/windows_failure.h"
+#include "scan/fake_machine.h"
 
 namespace {
 
 constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
-
-int installedCalls = 0;
-ULONGLONG installedAnswer = 0;  // what the stand-in states
-BOOL installedResult = TRUE;
-
-BOOL WINAPI fakeInstalledMemory(PULONGLONG kilobytes)
-{
-    ++installedCalls;
-    *kilobytes = installedAnswer;  // also when it fails: an amount that must not be used
-    if (!installedResult) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-    }
-    return installedResult;
-}
-
-BOOL WINAPI failingStatus(LPMEMORYSTATUSEX)
-{
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-}
 
 FirmwareSummary firmwareWithModules(bool known, uint64_t bytes)
 {
@@ -66,29 +47,30 @@ TEST(ProbeMemory, ModuleSumFirstThenWindowsFigure)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        installedCalls = 0;
-        installedAnswer = c.kilobytes;
-        installedResult = c.result;
-        MemoryCalls calls;
-        calls.installedMemory = c.haveCall ? fakeInstalledMemory : nullptr;
+        FakeMachine machine;
+        machine.installedKilobytes = c.kilobytes;
+        machine.installedResult = c.result;
+        if (!c.haveCall) {
+            machine.calls.memory.installedMemory = nullptr;
+        }
         ScanSnapshot snapshot;
-        probeMemory(snapshot, c.usable, c.firmware, calls);
+        probeMemory(snapshot, c.usable, c.firmware, machine.calls.memory);
         EXPECT_TRUE(snapshot.memory.read);
         EXPECT_TRUE(snapshot.tally.memoryRead);
         EXPECT_EQ(snapshot.memory.installedBytes, c.bytes);
         EXPECT_EQ(snapshot.memory.installedStated, c.stated);
-        EXPECT_EQ(installedCalls, c.calls) << "the first source that states the amount wins";
+        EXPECT_EQ(machine.installedCalls, c.calls) << "the first source that states the amount wins";
     }
 }
 
 TEST(ProbeMemory, AFailedSampleGoesToTheTallyAndTheInstalledMemoryStillCounts)
 {
-    MemoryCalls calls;
-    calls.status.globalMemoryStatusEx = failingStatus;
-    calls.installedMemory = nullptr;
+    FakeMachine machine;
+    machine.memoryStatusFails = true;
+    machine.calls.memory.installedMemory = nullptr;
     ScanSnapshot snapshot;
     snapshot.tally.memoryRead = true;
-    probeMemory(snapshot, true, firmwareWithModules(true, 4 * kGiB), calls);
+    probeMemory(snapshot, true, firmwareWithModules(true, 4 * kGiB), machine.calls.memory);
     EXPECT_FALSE(snapshot.tally.memoryRead);
     EXPECT_EQ(snapshot.tally.memoryReason, windowsFailureText(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(snapshot.memory.read);
