@@ -7,7 +7,7 @@
 // The function that puts a message box on the screen: MessageBoxW, or in
 // tests one that reads the text and answers, since a real modal box would
 // wait for a user.
-using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+using MessageBoxFunction = decltype(&MessageBoxW);
 
 // Every message Korvane shows goes through here, with the caption "Korvane".
 // Returns what the box returned (IDOK, IDYES, IDNO, ...).

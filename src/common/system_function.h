@@ -28,11 +28,23 @@ template <typename Function>
     return findSystemFunction<Function>(GetModuleHandleW(module), name);
 }
 
-// The loader calls loadSystemLibrary makes; tests hand in their own.
+// The calls that load a DLL of Windows' own and look up its functions; a
+// probe that loads one holds these, and tests hand in their own.
 struct SystemLibraryCalls {
-    decltype(&LoadLibraryExW) loadLibraryEx = &LoadLibraryExW;
-    decltype(&GetSystemDirectoryW) getSystemDirectory = &GetSystemDirectoryW;
+    decltype(&LoadLibraryExW) loadLibraryEx = LoadLibraryExW;
+    decltype(&GetSystemDirectoryW) getSystemDirectory = GetSystemDirectoryW;
+    decltype(&GetProcAddress) getProcAddress = GetProcAddress;
 };
+
+// A function of a DLL loaded through `calls`, or null when it is missing.
+template <typename Function>
+[[nodiscard]] Function findLibraryFunction(HMODULE module, const char* name, const SystemLibraryCalls& calls) noexcept
+{
+    if (module == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(calls.getProcAddress(module, name)));
+}
 
 // Loads a DLL of Windows' own from the system folder and nowhere else. A DLL
 // that is not one of the Known DLLs is otherwise searched for in the

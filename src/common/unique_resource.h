@@ -86,7 +86,6 @@ inline void deleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
 inline void deleteDc(HDC dc) noexcept { DeleteDC(dc); }
 inline void destroyMenu(HMENU menu) noexcept { DestroyMenu(menu); }
 inline void destroyAccelerators(HACCEL table) noexcept { DestroyAcceleratorTable(table); }
-inline void destroyIcon(HICON icon) noexcept { DestroyIcon(icon); }
 
 }  // namespace resource_traits
 
@@ -104,50 +103,6 @@ using UniqueHBitmap = UniqueResource<resource_traits::NullInvalid<HBITMAP, resou
 using UniqueHdc = UniqueResource<resource_traits::NullInvalid<HDC, resource_traits::deleteDc>>;
 using UniqueHMenu = UniqueResource<resource_traits::NullInvalid<HMENU, resource_traits::destroyMenu>>;
 using UniqueHAccel = UniqueResource<resource_traits::NullInvalid<HACCEL, resource_traits::destroyAccelerators>>;
-using UniqueHIcon = UniqueResource<resource_traits::NullInvalid<HICON, resource_traits::destroyIcon>>;
-
-// Memory lent in another process (VirtualAllocEx/VirtualFreeEx), for messages
-// whose pointers must point into that process. The process handle is
-// borrowed and must outlive the memory.
-class RemoteMemory {
-public:
-    RemoteMemory() noexcept = default;
-    RemoteMemory(HANDLE process, SIZE_T size) noexcept
-        : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-    {
-    }
-    ~RemoteMemory() { reset(); }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-    RemoteMemory(RemoteMemory&& other) noexcept
-        : process_(other.process_), address_(std::exchange(other.address_, nullptr))
-    {
-    }
-    RemoteMemory& operator=(RemoteMemory&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            process_ = other.process_;
-            address_ = std::exchange(other.address_, nullptr);
-        }
-        return *this;
-    }
-    [[nodiscard]] void* get() const noexcept { return address_; }
-    explicit operator bool() const noexcept { return address_ != nullptr; }
-
-    void reset() noexcept
-    {
-        if (void* old = std::exchange(address_, nullptr)) {
-            const DWORD lastError = GetLastError();
-            VirtualFreeEx(process_, old, 0, MEM_RELEASE);
-            SetLastError(lastError);
-        }
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    void* address_ = nullptr;
-};
 
 // Paired calls as scoped objects.
 class WindowDc {
@@ -213,25 +168,6 @@ public:
 
 private:
     HWND window_;
-};
-
-// OpenClipboard/CloseClipboard. opened() says whether the clipboard is ours;
-// when it is not, the caller reads GetLastError before anything else.
-class ClipboardOpener {
-public:
-    explicit ClipboardOpener(HWND owner) noexcept : opened_(OpenClipboard(owner) != FALSE) {}
-    ~ClipboardOpener()
-    {
-        if (opened_) {
-            CloseClipboard();
-        }
-    }
-    ClipboardOpener(const ClipboardOpener&) = delete;
-    ClipboardOpener& operator=(const ClipboardOpener&) = delete;
-    [[nodiscard]] bool opened() const noexcept { return opened_; }
-
-private:
-    bool opened_;
 };
 
 // GlobalLock/GlobalUnlock of a movable block.

@@ -1,17 +1,24 @@
 #include "report/memory_sample.h"
 
-#include "common/global_memory_status.h"
 #include "common/windows_failure.h"
-#include "report/memory_status.h"
 
-MemorySample sampleMemory()
+MemorySample sampleMemory(const MemoryStatusCalls& calls)
 {
-    const MemoryStatusFigures status = readMemoryStatusFigures();
-    if (!status.read) {
-        MemorySample failed;
-        failed.reason = windowsFailureText(status.error);
-        return failed;
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof(status);
+    static_assert(sizeof(MEMORYSTATUSEX) == 64);
+    MemorySample sample;
+    if (!calls.globalMemoryStatusEx(&status)) {
+        sample.reason = windowsFailureText(GetLastError());
+        return sample;
     }
-    return memorySampleFromStatus(status.totalPhysical, status.availablePhysical, status.commitTotal,
-                                  status.commitAvailable, status.loadPercent);
+    sample.read = true;
+    sample.totalPhysical = status.ullTotalPhys;
+    sample.availablePhysical = status.ullAvailPhys;
+    // The two figures are not read atomically; the difference must not wrap.
+    sample.inUse = status.ullAvailPhys > status.ullTotalPhys ? 0 : status.ullTotalPhys - status.ullAvailPhys;
+    sample.commitTotal = status.ullTotalPageFile;
+    sample.commitAvailable = status.ullAvailPageFile;
+    sample.loadPercent = status.dwMemoryLoad;
+    return sample;
 }

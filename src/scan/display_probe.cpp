@@ -8,10 +8,8 @@
 #include <utility>
 
 #include "common/com_ptr.h"
-#include "common/system_function.h"
 #include "common/unique_resource.h"
 #include "common/wide_format.h"
-#include "scan/dxgi_adapters.h"
 
 namespace {
 
@@ -26,9 +24,7 @@ DisplayScan failedList(const wchar_t* error)
     return scan;
 }
 
-}  // namespace
-
-DisplayScan listDisplayAdapters(CreateFactoryFunction createFactory)
+DisplayScan listDisplayAdapters(decltype(&CreateDXGIFactory1) createFactory)
 {
     ComPtr<IDXGIFactory1> factory;
     const HRESULT created = createFactory(__uuidof(IDXGIFactory1), factory.putVoid());
@@ -68,23 +64,21 @@ DisplayScan listDisplayAdapters(CreateFactoryFunction createFactory)
     return scan;
 }
 
-DisplayScan scanDisplayAdaptersIn(const SystemLibraryCalls& loader, const char* functionName)
+}  // namespace
+
+DisplayScan scanDisplayAdapters(const DisplayCalls& calls)
 {
     // Loaded at run time so that the program starts where DXGI is missing,
     // and from the system folder only: dxgi.dll is no Known DLL.
-    const UniqueHModule library = loadSystemLibrary(L"dxgi.dll", loader);
+    const UniqueHModule library = loadSystemLibrary(L"dxgi.dll", calls.library);
     if (!library) {
         return failedList(L"dxgi.dll is not present on this system");
     }
-    const auto createFactory = findSystemFunction<CreateFactoryFunction>(library.get(), functionName);
+    const auto createFactory =
+        findLibraryFunction<decltype(&CreateDXGIFactory1)>(library.get(), "CreateDXGIFactory1", calls.library);
     if (createFactory == nullptr) {
         return failedList(L"this system's dxgi.dll does not offer CreateDXGIFactory1");
     }
     // The factory and adapters are released inside, before the library goes.
     return listDisplayAdapters(createFactory);
-}
-
-DisplayScan scanDisplayAdapters()
-{
-    return scanDisplayAdaptersIn(SystemLibraryCalls{}, "CreateDXGIFactory1");
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/system_function.h"
 #include "report/snapshot.h"
 
 struct DisplayScan {
@@ -11,5 +12,13 @@ struct DisplayScan {
     std::wstring error;
 };
 
-// Hardware display adapters through DXGI, loaded at run time.
-[[nodiscard]] DisplayScan scanDisplayAdapters();
+// The display probe's calls: dxgi.dll and its CreateDXGIFactory1 are reached
+// through them; tests hand in their own.
+struct DisplayCalls {
+    SystemLibraryCalls library;
+};
+
+// Hardware display adapters through DXGI, loaded at run time from the system
+// folder; every adapter, the factory and the library are released before it
+// returns.
+[[nodiscard]] DisplayScan scanDisplayAdapters(const DisplayCalls& calls);

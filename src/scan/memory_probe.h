@@ -1,8 +1,24 @@
 #pragma once
 
-#include "report/snapshot.h"
-#include "scan/firmware_table.h"
+#include <windows.h>
 
-// Fills the snapshot's memory sample (with the installed memory) and the
-// tally's memoryRead and memoryReason.
-void probeMemory(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware);
+#include "common/system_function.h"
+#include "report/memory_sample.h"
+#include "report/snapshot.h"
+#include "scan/smbios_parser.h"
+
+// The memory probe's calls; tests hand in their own. Windows' figure of the
+// installed memory came with Windows 7 SP1, so it is looked up; it is null
+// where this Windows lacks it.
+struct MemoryCalls {
+    MemoryStatusCalls status;
+    decltype(&GetPhysicallyInstalledSystemMemory) installedMemory =
+        findSystemFunction<decltype(&GetPhysicallyInstalledSystemMemory)>(L"kernel32.dll",
+                                                                          "GetPhysicallyInstalledSystemMemory");
+};
+
+// Fills the snapshot's memory sample and the tally's memoryRead and
+// memoryReason, then the installed memory: the firmware's module sum when it
+// is usable and known, else Windows' figure, else not stated.
+void probeMemory(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware,
+                 const MemoryCalls& calls);

@@ -1,16 +1,22 @@
 #include "scan/network_probe.h"
 
+// winsock2.h must come before windows.h and iphlpapi.h, or the older
+// winsock.h definitions clash with the IPv6 socket types.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <vector>
 
-#include "common/system_function.h"
 #include "common/unique_resource.h"
 #include "common/wide_format.h"
 #include "report/value_text.h"
-#include "scan/adapter_addresses.h"
 
 namespace {
+
+using GetAdaptersAddressesFunction = decltype(&GetAdaptersAddresses);
 
 // Every family; no anycast, multicast or DNS server lists, which the report does not show (14).
 constexpr ULONG kAdapterFamily = AF_UNSPEC;
@@ -70,8 +76,6 @@ NetworkScan listNotRead()
     return failed;
 }
 
-}  // namespace
-
 NetworkScan adaptersFromChain(const IP_ADAPTER_ADDRESSES* first)
 {
     NetworkScan scan;
@@ -84,7 +88,8 @@ NetworkScan adaptersFromChain(const IP_ADAPTER_ADDRESSES* first)
     return scan;
 }
 
-NetworkScan scanNetworkAdaptersWith(GetAdaptersAddressesCall call)
+// Grows the buffer while the table is too small, at most kMaxAdapterCalls times.
+NetworkScan adaptersFrom(GetAdaptersAddressesFunction call)
 {
     // Kept in 8-byte units: the records Windows writes hold pointers and 64-bit fields.
     std::vector<ULONGLONG> buffer;
@@ -105,19 +110,17 @@ NetworkScan scanNetworkAdaptersWith(GetAdaptersAddressesCall call)
     return adaptersFromChain(reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data()));
 }
 
-NetworkScan scanNetworkAdaptersIn(const SystemLibraryCalls& loader)
+}  // namespace
+
+NetworkScan scanNetworkAdapters(const NetworkCalls& calls)
 {
     // Looked up rather than imported: iphlpapi.dll is no Known DLL, so an
     // import of it would be searched for in the program's folder first.
-    const UniqueHModule library = loadSystemLibrary(L"iphlpapi.dll", loader);
-    const auto call = findSystemFunction<GetAdaptersAddressesCall>(library.get(), "GetAdaptersAddresses");
+    const UniqueHModule library = loadSystemLibrary(L"iphlpapi.dll", calls.library);
+    const auto call =
+        findLibraryFunction<GetAdaptersAddressesFunction>(library.get(), "GetAdaptersAddresses", calls.library);
     if (call == nullptr) {
         return listNotRead();
     }
-    return scanNetworkAdaptersWith(call);
-}
-
-NetworkScan scanNetworkAdapters()
-{
-    return scanNetworkAdaptersIn(SystemLibraryCalls{});
+    return adaptersFrom(call);
 }

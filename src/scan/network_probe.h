@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/system_function.h"
 #include "report/snapshot.h"
 
 struct NetworkScan {
@@ -11,5 +12,13 @@ struct NetworkScan {
     int32_t notExamined = 0;
 };
 
-// Every adapter but the loopback, in the order Windows lists them.
-[[nodiscard]] NetworkScan scanNetworkAdapters();
+// The network probe's calls: iphlpapi.dll and its GetAdaptersAddresses are
+// reached through them; tests hand in their own.
+struct NetworkCalls {
+    SystemLibraryCalls library;
+};
+
+// Every adapter but the loopback, in the order Windows lists them. A DLL,
+// function or call that fails gives an empty list with count 1; ERROR_NO_DATA
+// an empty list with count 0.
+[[nodiscard]] NetworkScan scanNetworkAdapters(const NetworkCalls& calls);

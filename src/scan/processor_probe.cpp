@@ -1,40 +1,141 @@
 #include "scan/processor_probe.h"
 
-#include <windows.h>
+#include <intrin.h>
 
-#include "scan/processor_text.h"
-#include "scan/processor_topology.h"
-#include "scan/registry.h"
+#include <span>
+#include <string>
+#include <vector>
 
-bool readStartupMegahertz(uint32_t& megahertz)
+#include "scan/processor_rules.h"
+#include "scan/windows_failure.h"
+
+static_assert(sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION) == kProcessorEntrySize);
+
+namespace {
+
+// HKEY_LOCAL_MACHINE\<this> holds the first processor's start-up speed, "~MHz".
+constexpr wchar_t kCentralProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
+
+std::wstring cpuBrandString(const ProcessorCalls& calls)
 {
-    megahertz = 0;
-    return readRegistryDword(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", megahertz);
+    const uint32_t maxExtendedLeaf = calls.cpuid(0x80000000u)[0];
+    if (maxExtendedLeaf < kBrandLastLeaf) {
+        // Leaves past the highest one return another leaf's data: never ask them.
+        return std::wstring();
+    }
+    std::array<uint32_t, 12> registers{};
+    for (uint32_t part = 0; part < 3; ++part) {
+        const std::array<uint32_t, 4> leaf = calls.cpuid(0x80000002u + part);
+        for (size_t i = 0; i < 4; ++i) {
+            registers[part * 4 + i] = leaf[i];
+        }
+    }
+    return brandText(maxExtendedLeaf, registers);
 }
 
-Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware)
+std::wstring cpuVendorString(const ProcessorCalls& calls)
+{
+    const std::array<uint32_t, 4> leaf = calls.cpuid(0);
+    return vendorText(leaf[1], leaf[3], leaf[2]);
+}
+
+// Any failure here is silent: the older call is asked next.
+uint64_t coresFromEx(decltype(&GetLogicalProcessorInformationEx) ex)
+{
+    if (ex == nullptr) {
+        return 0;
+    }
+    DWORD size = 0;
+    ex(RelationProcessorCore, nullptr, &size);
+    if (size == 0) {
+        return 0;
+    }
+    std::vector<uint8_t> buffer(size, 0);
+    DWORD returned = size;
+    if (!ex(RelationProcessorCore, reinterpret_cast<PSYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX>(buffer.data()),
+            &returned)) {
+        return 0;
+    }
+    // Never walk past what was allocated, whatever size the call reports.
+    const size_t walked = returned < buffer.size() ? returned : buffer.size();
+    return countCoreRecords(std::span<const uint8_t>(buffer.data(), walked));
+}
+
+// The newer topology call first; when it gives no count, the older one.
+// True with a count above 0, or false with a reason.
+bool countProcessorCores(const ProcessorCalls& calls, uint64_t& count, std::wstring& reason)
+{
+    count = coresFromEx(calls.logicalProcessorInformationEx);
+    if (count > 0) {
+        return true;
+    }
+
+    SetLastError(0);
+    DWORD size = 0;
+    calls.logicalProcessorInformation(nullptr, &size);
+    if (size == 0) {
+        const DWORD sizingError = GetLastError();
+        reason = windowsFailureText(sizingError);
+        return false;
+    }
+
+    // Whole entries only: a partial one at the end could not be read safely.
+    const size_t entryBytes = size / kProcessorEntrySize * kProcessorEntrySize;
+    std::vector<uint8_t> buffer(entryBytes, 0);
+    DWORD filled = static_cast<DWORD>(entryBytes);
+    if (!calls.logicalProcessorInformation(reinterpret_cast<PSYSTEM_LOGICAL_PROCESSOR_INFORMATION>(buffer.data()),
+                                           &filled)) {
+        const DWORD fillError = GetLastError();
+        reason = windowsFailureText(fillError);
+        return false;
+    }
+
+    // Count only what the filling call wrote: the zeroed entries after it
+    // would read as relationship 0, that is as cores.
+    const size_t written = (filled < buffer.size() ? filled : buffer.size()) / kProcessorEntrySize * kProcessorEntrySize;
+    count = countCoreEntries(std::span<const uint8_t>(buffer.data(), written));
+    if (count == 0) {
+        reason = L"Windows described no processor cores";
+        return false;
+    }
+    return true;
+}
+
+// The start-up speed the firmware states, else the registry's one; the
+// registry is asked only when the firmware's speed does not apply.
+Reading readProcessorFrequency(const ProcessorCalls& calls, bool firmwareUsable, const FirmwareSummary& firmware)
 {
     uint32_t startupMhz = 0;
     bool startupStated = false;
     if (!firmwareSpeedApplies(firmwareUsable, firmware.startSpeedKnown, firmware.startSpeedMhz)) {
-        startupStated = readStartupMegahertz(startupMhz);
+        startupStated = readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", startupMhz);
     }
     return frequencyReading(firmwareUsable, firmware.startSpeedKnown, firmware.startSpeedMhz, startupStated,
                             startupMhz);
 }
 
-void probeProcessor(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware,
-                    const Reading& firmwareFallback)
+}  // namespace
+
+std::array<uint32_t, 4> cpuidLeaf(uint32_t leaf)
 {
-    snapshot.processorName = processorNameReading(cpuBrandString(), firmwareUsable, firmware.processorVersion);
+    int registers[4] = {};
+    __cpuid(registers, static_cast<int>(leaf));
+    return {static_cast<uint32_t>(registers[0]), static_cast<uint32_t>(registers[1]),
+            static_cast<uint32_t>(registers[2]), static_cast<uint32_t>(registers[3])};
+}
+
+void probeProcessor(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware,
+                    const Reading& firmwareFallback, const ProcessorCalls& calls)
+{
+    snapshot.processorName = processorNameReading(cpuBrandString(calls), firmwareUsable, firmware.processorVersion);
     snapshot.processorManufacturer =
-        processorManufacturerReading(cpuVendorString(), firmwareUsable, firmware.processorManufacturer);
-    snapshot.processorVersion = processorVersionReading(firmwareUsable, firmware.processorVersion, firmwareFallback);
+        processorManufacturerReading(cpuVendorString(calls), firmwareUsable, firmware.processorManufacturer);
+    snapshot.processorVersion = firmwareUsable ? firmware.processorVersion : firmwareFallback;
 
     uint64_t cores = 0;
     std::wstring reason;
-    const bool counted = countProcessorCores(cores, reason);
+    const bool counted = countProcessorCores(calls, cores, reason);
     snapshot.physicalCores = physicalCoresReading(counted, cores, reason);
 
-    snapshot.processorFrequency = readProcessorFrequency(firmwareUsable, firmware);
+    snapshot.processorFrequency = readProcessorFrequency(calls, firmwareUsable, firmware);
 }

@@ -1,27 +1,32 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include <windows.h>
 
+#include <array>
+#include <cstdint>
+
+#include "common/system_function.h"
 #include "report/reading.h"
 #include "report/snapshot.h"
-#include "scan/firmware_table.h"
+#include "scan/registry.h"
+#include "scan/smbios_parser.h"
 
-// The processor's brand and vendor strings from CPUID; the brand may be empty.
-[[nodiscard]] std::wstring cpuBrandString();
-[[nodiscard]] std::wstring cpuVendorString();
+// EAX, EBX, ECX and EDX of one CPUID leaf.
+[[nodiscard]] std::array<uint32_t, 4> cpuidLeaf(uint32_t leaf);
 
-// HKEY_LOCAL_MACHINE\<this> holds the first processor's start-up speed, "~MHz".
-inline constexpr wchar_t kCentralProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
-
-// True and the "~MHz" value when it could be read as a REG_DWORD (it may be 0).
-[[nodiscard]] bool readStartupMegahertz(uint32_t& megahertz);
-
-// The start-up speed the firmware states, else the registry's one;
-// the registry is asked only when the firmware's speed does not apply.
-[[nodiscard]] Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware);
+// The processor probe's calls; tests hand in their own. The newer topology
+// call is looked up, so that the program starts where it is missing; it is
+// null there.
+struct ProcessorCalls {
+    decltype(&cpuidLeaf) cpuid = cpuidLeaf;
+    decltype(&GetLogicalProcessorInformationEx) logicalProcessorInformationEx =
+        findSystemFunction<decltype(&GetLogicalProcessorInformationEx)>(L"kernel32.dll",
+                                                                        "GetLogicalProcessorInformationEx");
+    decltype(&GetLogicalProcessorInformation) logicalProcessorInformation = GetLogicalProcessorInformation;
+    RegistryCalls registry;
+};
 
 // Fills processorName, processorManufacturer, processorVersion, physicalCores
 // and processorFrequency, in that order.
 void probeProcessor(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware,
-                    const Reading& firmwareFallback);
+                    const Reading& firmwareFallback, const ProcessorCalls& calls);

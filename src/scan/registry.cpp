@@ -3,16 +3,15 @@
 #include <vector>
 
 #include "common/unique_resource.h"
-#include "scan/system_identity.h"
 
-bool readRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueName, std::wstring& text,
-                        uint32_t& code)
+bool readRegistryString(const RegistryCalls& calls, HKEY root, const wchar_t* subkey, const wchar_t* valueName,
+                        std::wstring& text, uint32_t& code)
 {
     text.clear();
     code = 0;
 
     UniqueHKey key;
-    const LSTATUS opened = RegOpenKeyExW(root, subkey, 0, KEY_QUERY_VALUE, key.put());
+    const LSTATUS opened = calls.openKey(root, subkey, 0, KEY_QUERY_VALUE, key.put());
     if (opened != ERROR_SUCCESS) {
         code = static_cast<uint32_t>(opened);
         return false;
@@ -20,7 +19,7 @@ bool readRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
 
     DWORD type = 0;
     DWORD size = 0;
-    const LSTATUS sized = RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size);
+    const LSTATUS sized = calls.queryValue(key.get(), valueName, nullptr, &type, nullptr, &size);
     if (sized != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
         code = sized != ERROR_SUCCESS ? static_cast<uint32_t>(sized) : ERROR_INVALID_DATA;
         return false;
@@ -31,7 +30,7 @@ bool readRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
     std::vector<wchar_t> buffer(size / 2 + 2, L'\0');
     DWORD bufferBytes = size;
     const LSTATUS queried =
-        RegQueryValueExW(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &bufferBytes);
+        calls.queryValue(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &bufferBytes);
     key.reset();
     if (queried != ERROR_SUCCESS) {
         code = static_cast<uint32_t>(queried);
@@ -41,27 +40,20 @@ bool readRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* valueNa
     return true;
 }
 
-bool readRegistryDword(HKEY root, const wchar_t* subkey, const wchar_t* valueName, uint32_t& value)
+bool readRegistryDword(const RegistryCalls& calls, HKEY root, const wchar_t* subkey, const wchar_t* valueName,
+                       uint32_t& value)
 {
     UniqueHKey key;
-    if (RegOpenKeyExW(root, subkey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+    if (calls.openKey(root, subkey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
         return false;
     }
     DWORD type = 0;
     DWORD data = 0;
     DWORD size = sizeof(data);
-    const LSTATUS status = RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    const LSTATUS status = calls.queryValue(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
     if (status != ERROR_SUCCESS || type != REG_DWORD) {
         return false;
     }
     value = data;
     return true;
-}
-
-Reading readCurrentVersionValue(const wchar_t* valueName, const wchar_t* what)
-{
-    std::wstring text;
-    uint32_t code = 0;
-    const bool read = readRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, valueName, text, code);
-    return currentVersionReading(read, text, code, what);
 }

@@ -1,20 +1,12 @@
 #include "scan/scan_machine.h"
 
-#include <windows.h>
-
+#include <string>
 #include <utility>
 #include <vector>
 
-#include "common/system_function.h"
 #include "report/value_text.h"
-#include "scan/display_probe.h"
-#include "scan/drives_probe.h"
-#include "scan/firmware_fallback.h"
-#include "scan/memory_probe.h"
-#include "scan/network_probe.h"
-#include "scan/processor_probe.h"
-#include "scan/registry.h"
 #include "scan/scan_tally.h"
+#include "scan/smbios_parser.h"
 #include "scan/system_identity.h"
 #include "scan/windows_failure.h"
 
@@ -27,47 +19,62 @@ struct DnsName {
 };
 
 // Two-step read: size first (the sizing call "fails" with the size needed), then fill.
-Reading readDnsName(COMPUTER_NAME_FORMAT format, const wchar_t* phrase)
+Reading readDnsName(const SystemCalls& calls, COMPUTER_NAME_FORMAT format, const wchar_t* phrase)
 {
     SetLastError(0);
     DWORD size = 0;
-    GetComputerNameExW(format, nullptr, &size);
+    calls.computerNameEx(format, nullptr, &size);
     const DWORD sizingError = GetLastError();
     if (size == 0) {
         return readingFailed(L"sizing " + std::wstring(phrase) + L": " + windowsFailureText(sizingError));
     }
     std::vector<wchar_t> buffer(size + 1, L'\0');
-    if (!GetComputerNameExW(format, buffer.data(), &size)) {
+    if (!calls.computerNameEx(format, buffer.data(), &size)) {
         const DWORD fillError = GetLastError();
         return readingFailed(L"reading " + std::wstring(phrase) + L": " + windowsFailureText(fillError));
     }
     return dnsNameReading(buffer.data(), static_cast<int>(format));
 }
 
-// RtlGetVersion is not in the import libraries of every toolchain, and it is
-// the only version call that does not lie to an unmanifested caller.
-using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-
-bool queryRtlVersion(OSVERSIONINFOW& info)
+bool queryRtlVersion(const SystemCalls& calls, OSVERSIONINFOW& info)
 {
     info = OSVERSIONINFOW{};
     info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    const auto rtlGetVersion = findSystemFunction<RtlGetVersionFunction>(L"ntdll.dll", "RtlGetVersion");
-    return rtlGetVersion != nullptr && rtlGetVersion(&info) == 0;
+    return calls.rtlGetVersion != nullptr && calls.rtlGetVersion(&info) == 0;
 }
 
-}  // namespace
+// HKEY_LOCAL_MACHINE\<this> holds the Windows product and release values.
+constexpr wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
-FirmwareResult readFirmware()
+// A value under the CurrentVersion key as a reading; `what` names it in the reason.
+Reading readCurrentVersionValue(const SystemCalls& calls, const wchar_t* valueName, const wchar_t* what)
+{
+    std::wstring text;
+    uint32_t code = 0;
+    const bool read = readRegistryString(calls.registry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, valueName, text, code);
+    return currentVersionReading(read, text, code, what);
+}
+
+// The firmware table as one scan uses it: usable only when it was both
+// fetched and parsed; otherwise every firmware-derived reading is `fallback`.
+struct FirmwareResult {
+    bool usable = false;
+    std::wstring error;
+    FirmwareSummary summary;
+    Reading fallback;
+};
+
+FirmwareResult readFirmware(const FirmwareCalls& calls)
 {
     FirmwareResult result;
     std::vector<uint8_t> table;
-    if (!readFirmwareTable(table, result.error)) {
-        result.usable = false;
-    } else {
+    if (readFirmwareTable(calls, table, result.error)) {
         result.usable = parseSmbios(table.empty() ? nullptr : table.data(), table.size(), result.summary, result.error);
     }
-    result.fallback = firmwareFallback(result.usable ? std::wstring() : result.error);
+    if (!result.usable) {
+        result.fallback = readingFailed(L"the firmware table could not be read: " +
+                                        (result.error.empty() ? std::wstring(L"reason unknown") : result.error));
+    }
     return result;
 }
 
@@ -84,37 +91,37 @@ void spreadFirmware(ScanSnapshot& snapshot, const FirmwareResult& firmware)
     snapshot.processorSocket = usable ? summary.processorSocket : firmware.fallback;
 }
 
-void readComputerNames(ScanSnapshot& snapshot)
+void readComputerNames(const SystemCalls& calls, ScanSnapshot& snapshot)
 {
     wchar_t computer[16] = {};
     DWORD computerSize = 16;
-    snapshot.computerName = GetComputerNameW(computer, &computerSize)
+    snapshot.computerName = calls.computerName(computer, &computerSize)
                                 ? readingOk(computer)
                                 : failedFromLastError(L"reading the computer name");
 
     wchar_t user[256] = {};
     DWORD userSize = 256;
     snapshot.loggedInUser =
-        GetUserNameW(user, &userSize) ? readingOk(user) : failedFromLastError(L"reading the user name");
+        calls.userName(user, &userSize) ? readingOk(user) : failedFromLastError(L"reading the user name");
 
     static const DnsName kDnsNames[] = {
         {ComputerNameDnsHostname, L"the DNS host name", &ScanSnapshot::dnsHostName},
         {ComputerNamePhysicalDnsDomain, L"the DNS domain name", &ScanSnapshot::dnsDomainName},
     };
     for (const DnsName& name : kDnsNames) {
-        snapshot.*name.field = readDnsName(name.format, name.phrase);
+        snapshot.*name.field = readDnsName(calls, name.format, name.phrase);
     }
 }
 
-void readWindowsRelease(ScanSnapshot& snapshot)
+void readWindowsRelease(const SystemCalls& calls, ScanSnapshot& snapshot)
 {
     OSVERSIONINFOW info{};
-    if (queryRtlVersion(info)) {
+    if (queryRtlVersion(calls, info)) {
         uint32_t ubr = 0;
-        const bool haveUbr = readRegistryDword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR", ubr);
+        const bool haveUbr = readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR", ubr);
         snapshot.windowsVersion = readingOk(
             windowsVersionText(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, haveUbr, ubr));
-        snapshot.windowsProduct = windowsProductReading(readCurrentVersionValue(L"ProductName", L"product name"),
+        snapshot.windowsProduct = windowsProductReading(readCurrentVersionValue(calls, L"ProductName", L"product name"),
                                                         info.dwMajorVersion, info.dwBuildNumber);
     } else {
         snapshot.windowsVersion =
@@ -123,19 +130,19 @@ void readWindowsRelease(ScanSnapshot& snapshot)
         snapshot.windowsProduct = snapshot.windowsVersion;
     }
 
-    snapshot.windowsRelease = readCurrentVersionValue(L"DisplayVersion", L"release name");
+    snapshot.windowsRelease = readCurrentVersionValue(calls, L"DisplayVersion", L"release name");
     if (snapshot.windowsRelease.state != ReadingState::Ok) {
         // Releases before 20H2 name themselves only in ReleaseId.
-        Reading releaseId = readCurrentVersionValue(L"ReleaseId", L"release name");
+        Reading releaseId = readCurrentVersionValue(calls, L"ReleaseId", L"release name");
         if (releaseId.state == ReadingState::Ok) {
             snapshot.windowsRelease = std::move(releaseId);
         }
     }
-    snapshot.registeredOwner = readCurrentVersionValue(L"RegisteredOwner", L"registered owner");
-    snapshot.registeredOrganisation = readCurrentVersionValue(L"RegisteredOrganization", L"registered organization");
+    snapshot.registeredOwner = readCurrentVersionValue(calls, L"RegisteredOwner", L"registered owner");
+    snapshot.registeredOrganisation = readCurrentVersionValue(calls, L"RegisteredOrganization", L"registered organization");
 }
 
-void readArchitecture(ScanSnapshot& snapshot, const ArchitectureCalls& calls)
+void readArchitecture(const SystemCalls& calls, ScanSnapshot& snapshot)
 {
     SYSTEM_INFO info{};
     calls.nativeSystemInfo(&info);
@@ -159,6 +166,8 @@ void readArchitecture(ScanSnapshot& snapshot, const ArchitectureCalls& calls)
     snapshot.logicalProcessors = readingOk(countText(processors));
 }
 
+// The local start time of a machine up for `uptimeMilliseconds` when the UTC
+// clock reads `nowFileTime` (a FILETIME as one number).
 Reading startedAtReading(uint64_t nowFileTime, uint64_t uptimeMilliseconds)
 {
     const uint64_t bootTicks = uptimeMilliseconds * 10000;  // 100-nanosecond units
@@ -178,37 +187,39 @@ Reading startedAtReading(uint64_t nowFileTime, uint64_t uptimeMilliseconds)
     return readingOk(timestampText(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond));
 }
 
-void readUptime(ScanSnapshot& snapshot)
+void readUptime(const SystemCalls& calls, ScanSnapshot& snapshot)
 {
-    const ULONGLONG milliseconds = GetTickCount64();
+    const ULONGLONG milliseconds = calls.tickCount64();
     snapshot.upFor = readingOk(durationText(milliseconds));
 
     FILETIME nowFileTime{};
-    GetSystemTimeAsFileTime(&nowFileTime);
+    calls.systemTimeAsFileTime(&nowFileTime);
     const uint64_t now = (uint64_t{nowFileTime.dwHighDateTime} << 32) | nowFileTime.dwLowDateTime;
     snapshot.startedAt = startedAtReading(now, milliseconds);
 }
 
-ScanSnapshot& scanMachine(ScanSnapshot& snapshot)
+}  // namespace
+
+ScanSnapshot& scanMachine(ScanSnapshot& snapshot, const ScanCalls& calls)
 {
     snapshot = ScanSnapshot{};
 
-    const FirmwareResult firmware = readFirmware();
+    const FirmwareResult firmware = readFirmware(calls.firmware);
     snapshot.tally.firmwareTableRead = firmware.usable;
     if (!firmware.usable) {
         snapshot.tally.firmwareTableReason = firmware.error;
     }
 
-    readComputerNames(snapshot);
-    readWindowsRelease(snapshot);
-    readArchitecture(snapshot);
-    readUptime(snapshot);
+    readComputerNames(calls.system, snapshot);
+    readWindowsRelease(calls.system, snapshot);
+    readArchitecture(calls.system, snapshot);
+    readUptime(calls.system, snapshot);
     spreadFirmware(snapshot, firmware);
 
-    probeProcessor(snapshot, firmware.usable, firmware.summary, firmware.fallback);
-    probeMemory(snapshot, firmware.usable, firmware.summary);
+    probeProcessor(snapshot, firmware.usable, firmware.summary, firmware.fallback, calls.processor);
+    probeMemory(snapshot, firmware.usable, firmware.summary, calls.memory);
 
-    DriveScan drives = scanDrives();
+    DriveScan drives = scanDrives(calls.drives);
     snapshot.drives = std::move(drives.drives);
     snapshot.tally.drivesNotExamined = drives.notExamined;
     snapshot.tally.drivesNotSized = 0;
@@ -218,15 +229,20 @@ ScanSnapshot& scanMachine(ScanSnapshot& snapshot)
         }
     }
 
-    NetworkScan network = scanNetworkAdapters();
+    NetworkScan network = scanNetworkAdapters(calls.network);
     snapshot.networkAdapters = std::move(network.adapters);
     snapshot.tally.adaptersNotExamined = network.notExamined;
 
-    DisplayScan display = scanDisplayAdapters();
+    DisplayScan display = scanDisplayAdapters(calls.display);
     snapshot.displayAdapters = std::move(display.adapters);
     snapshot.tally.displayListComplete = display.error.empty();
     snapshot.tally.displayListReason = std::move(display.error);
 
     tallyStates(snapshot);
     return snapshot;
+}
+
+ScanSnapshot& scanMachine(ScanSnapshot& snapshot)
+{
+    return scanMachine(snapshot, ScanCalls{});
 }

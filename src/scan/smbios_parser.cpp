@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "common/wide_format.h"
-#include "scan/firmware_table.h"
 
 namespace {
 

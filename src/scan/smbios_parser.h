@@ -6,7 +6,30 @@
 #include <string_view>
 #include <vector>
 
+#include "report/reading.h"
 #include "report/value_text.h"
+
+// The few SMBIOS fields the report uses, each already a reading.
+struct FirmwareSummary {
+    Reading biosVendor;
+    Reading biosVersion;
+    Reading biosReleaseDate;
+    Reading smbiosVersion;
+    Reading systemManufacturer;
+    Reading systemModel;
+    Reading processorVersion;
+    Reading processorManufacturer;
+    Reading processorSocket;
+    uint32_t startSpeedMhz = 0;
+    bool startSpeedKnown = false;
+    uint64_t installedMemoryBytes = 0;
+    bool installedMemoryKnown = false;
+};
+
+// Validates and walks the raw table as readFirmwareTable fetched it (8-byte
+// header first). The bytes are untrusted: every length is checked before it
+// is used. `summary` is written only on success.
+[[nodiscard]] bool parseSmbios(const uint8_t* table, size_t length, FirmwareSummary& summary, std::wstring& reason);
 
 // One structure of the SMBIOS table. The views point into the caller's raw
 // table, which must outlive the structure.

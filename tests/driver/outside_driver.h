@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/unique_resource.h"
+#include "support/remote_memory.h"
 
 // One line of the report as Korvane's list shows it.
 struct ShownRow {

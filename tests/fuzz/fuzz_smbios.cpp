@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "scan/firmware_table.h"
 #include "scan/smbios_parser.h"
 #include "support/smbios_damage.h"
 

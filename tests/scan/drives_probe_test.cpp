@@ -7,14 +7,14 @@
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "common/unique_resource.h"
-#include "scan/drive_entry.h"
+#include "scan/drives_rules.h"
+#include "scan/fake_machine.h"
 #include "scan/host_file.h"
 #include "scan/windows_failure.h"
 
@@ -138,97 +138,14 @@ TEST(DriveEntryFromReads, MissingMediumOnlyInRemovableAndOpticalDrives)
     EXPECT_NE(windowsFailureText(1112).find(L"(error 1112)"), std::wstring::npos);
 }
 
-TEST(DriveRoots, LettersAndExaminedTypes)
-{
-    EXPECT_EQ(driveRootText(0), L"A:\\");
-    EXPECT_EQ(driveRootText(2), L"C:\\");
-    EXPECT_EQ(driveRootText(25), L"Z:\\");
-    const bool examined[] = {false, false, true, true, true, true, true, true};
-    for (uint32_t type = 0; type < 8; ++type) {
-        EXPECT_EQ(driveTypeExamined(type), examined[type]) << "drive type " << type;
-    }
-}
-
 namespace {
 
-// A machine for the walk: its mask, its drives and the thread's error mode.
-struct FakeDrive {
-    uint32_t type = 3;
-    bool volumeRead = true;
-    uint32_t volumeError = 0;
-    bool spaceRead = true;
-    uint32_t spaceError = 0;
-    uint64_t total = 0;
-};
-
-struct FakeMachine {
-    uint32_t mask = 0;
-    uint32_t errorMode = 0;
-    std::map<wchar_t, FakeDrive> drives;
-    std::vector<std::wstring> calls;
-    bool volumeThrows = false;
-};
-
-FakeMachine* machine = nullptr;
-
-uint32_t fakeLogicalDrives()
-{
-    machine->calls.push_back(L"mask");
-    return machine->mask;
-}
-
-uint32_t fakeSetThreadErrorMode(uint32_t mode)
-{
-    machine->calls.push_back(L"mode " + std::to_wstring(mode));
-    const uint32_t previous = machine->errorMode;
-    machine->errorMode = mode;
-    return previous;
-}
-
-uint32_t fakeDriveType(const wchar_t* root)
-{
-    machine->calls.push_back(std::wstring(L"type ") + root);
-    const auto found = machine->drives.find(root[0]);
-    return found == machine->drives.end() ? 1 : found->second.type;
-}
-
-bool fakeVolumeInformation(const wchar_t* root, std::wstring& label, std::wstring& fileSystemName, uint32_t& error)
-{
-    machine->calls.push_back(std::wstring(L"volume ") + root);
-    if (machine->volumeThrows) {
-        throw std::bad_alloc();
-    }
-    const FakeDrive& drive = machine->drives.at(root[0]);
-    if (!drive.volumeRead) {
-        error = drive.volumeError;
-        return false;
-    }
-    label = std::wstring(L"Label ") + root[0];
-    fileSystemName = L"NTFS";
-    return true;
-}
-
-bool fakeDiskFreeSpace(const wchar_t* root, uint64_t& freeToCaller, uint64_t& totalBytes, uint32_t& error)
-{
-    machine->calls.push_back(std::wstring(L"space ") + root);
-    const FakeDrive& drive = machine->drives.at(root[0]);
-    if (!drive.spaceRead) {
-        error = drive.spaceError;
-        return false;
-    }
-    totalBytes = drive.total;
-    freeToCaller = drive.total / 4;
-    return true;
-}
-
-constexpr DriveCalls kFakeCalls{fakeLogicalDrives, fakeSetThreadErrorMode, fakeDriveType, fakeVolumeInformation,
-                                fakeDiskFreeSpace};
+using FakeDrive = FakeMachine::Drive;
 
 class DriveWalk : public ::testing::Test {
 protected:
-    void SetUp() override { machine = &fake; }
-    void TearDown() override { machine = nullptr; }
     FakeMachine fake;
+    const DriveCalls& kFakeCalls = fake.calls.drives;
 };
 
 uint32_t letterBit(wchar_t letter)
@@ -240,12 +157,12 @@ uint32_t letterBit(wchar_t letter)
 
 TEST_F(DriveWalk, UnreadableMaskCountsOneAndLeavesTheErrorModeAlone)
 {
-    fake.mask = 0;
+    fake.driveMask = 0;
     fake.errorMode = 0x0002;
     const DriveScan scan = scanDrives(kFakeCalls);
     EXPECT_TRUE(scan.drives.empty());
     EXPECT_EQ(scan.notExamined, 1);
-    EXPECT_EQ(fake.calls, std::vector<std::wstring>{L"mask"});
+    EXPECT_EQ(fake.driveLog, std::vector<std::wstring>{L"mask"});
     EXPECT_EQ(fake.errorMode, 0x0002u);
 }
 
@@ -259,7 +176,7 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     fake.drives[L'G'] = FakeDrive{4, false, 53, false, 53, 0};  // disconnected network drive
     fake.drives[L'Z'] = FakeDrive{3, true, 0, true, 0, 8000};
     // F is in the mask but has no root directory (type 1); bits above Z are not letters.
-    fake.mask = letterBit(L'A') | letterBit(L'C') | letterBit(L'D') | letterBit(L'E') | letterBit(L'F') |
+    fake.driveMask = letterBit(L'A') | letterBit(L'C') | letterBit(L'D') | letterBit(L'E') | letterBit(L'F') |
                 letterBit(L'G') | letterBit(L'Z') | 0xFC000000u;
 
     const DriveScan scan = scanDrives(kFakeCalls);
@@ -273,6 +190,7 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     EXPECT_EQ(scan.drives[0].volumeName, readingNone(kNoMedia));
     EXPECT_TRUE(scan.drives[0].noMedia);
     EXPECT_EQ(scan.drives[1].volumeName, readingOk(L"Label C"));
+    EXPECT_EQ(scan.drives[1].fileSystem, readingOk(std::wstring(64, L'N'))) << "a name filling its buffer";
     EXPECT_EQ(scan.drives[1].totalBytes, 1000u);
     EXPECT_EQ(scan.drives[1].freeBytes, 250u) << "free bytes are the caller's, not the total";
     EXPECT_TRUE(scan.drives[2].sized);
@@ -286,20 +204,29 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
         L"type F:\\",   L"type G:\\",   L"volume G:\\", L"space G:\\",  L"type Z:\\",   L"volume Z:\\",
         L"space Z:\\",  L"mode 4",
     };
-    EXPECT_EQ(fake.calls, expectedCalls);
+    EXPECT_EQ(fake.driveLog, expectedCalls);
     EXPECT_EQ(fake.errorMode, 0x0004u) << "the previous error mode is restored";
+}
+
+TEST_F(DriveWalk, ARefusedErrorModeIsRestoredAsItIs)
+{
+    fake.errorMode = 0x0004;
+    fake.errorModeRefused = true;
+    fake.driveMask = letterBit(L'F');
+    static_cast<void>(scanDrives(kFakeCalls));
+    EXPECT_EQ(fake.driveLog, (std::vector<std::wstring>{L"mask", L"mode 32769", L"mode?", L"type F:\\", L"mode 4"}));
 }
 
 TEST_F(DriveWalk, RestoresTheErrorModeWhenMemoryRunsOut)
 {
     fake.errorMode = 0x0001;
-    fake.mask = letterBit(L'C');
+    fake.driveMask = letterBit(L'C');
     fake.drives[L'C'] = FakeDrive{};
     fake.volumeThrows = true;
     EXPECT_THROW(static_cast<void>(scanDrives(kFakeCalls)), std::bad_alloc);
     EXPECT_EQ(fake.errorMode, 0x0001u);
-    ASSERT_FALSE(fake.calls.empty());
-    EXPECT_EQ(fake.calls.back(), L"mode 1");
+    ASSERT_FALSE(fake.driveLog.empty());
+    EXPECT_EQ(fake.driveLog.back(), L"mode 1");
 }
 
 // The system drive is listed and sized; under Wine that is C:, the prefix's
@@ -312,7 +239,7 @@ TEST(ScanDrives, ListsThisMachinesDrivesAndRestoresTheErrorMode)
     const wchar_t systemLetter = wine ? L'C' : windowsFolder[0];
     DWORD original = 0;
     ASSERT_TRUE(SetThreadErrorMode(SEM_NOGPFAULTERRORBOX, &original));
-    const DriveScan scan = scanDrives();
+    const DriveScan scan = scanDrives(DriveCalls{});
     EXPECT_EQ(GetThreadErrorMode(), static_cast<DWORD>(SEM_NOGPFAULTERRORBOX))
         << "the error mode after the scan differs from the one before";
     ASSERT_TRUE(SetThreadErrorMode(original, nullptr));
@@ -378,7 +305,12 @@ struct HeldWalk {
 };
 HeldWalk* heldWalk = nullptr;
 
-uint32_t heldDriveType(const wchar_t*)
+DWORD WINAPI driveCOnly()
+{
+    return DWORD{1} << 2;
+}
+
+UINT WINAPI heldDriveType(LPCWSTR)
 {
     heldWalk->modeInside = GetThreadErrorMode();
     SetEvent(heldWalk->inside.get());
@@ -397,8 +329,8 @@ TEST(ScanDrives, QuietsOnlyTheThreadThatWalks)
     HeldWalk walk;
     ASSERT_TRUE(walk.inside && walk.release);
     heldWalk = &walk;
-    DriveCalls calls = windowsDriveCalls();
-    calls.logicalDrives = [] { return uint32_t{1} << 2; };
+    DriveCalls calls;
+    calls.logicalDrives = driveCOnly;
     calls.driveType = heldDriveType;
     DWORD modeAfter = 0xFFFF;
     std::thread walker([&] {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "scan/smbios_parser.h"
 #include "scan/windows_failure.h"
 
 namespace {
@@ -34,7 +35,7 @@ std::vector<FakeAnswer> fakeAnswers;
 std::vector<FakeCall> fakeCalls;
 std::vector<uint8_t> fakeTable;
 
-uint32_t fakeFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer, uint32_t bufferSize)
+UINT WINAPI fakeFirmwareTable(DWORD provider, DWORD tableId, PVOID buffer, DWORD bufferSize)
 {
     const DWORD entryError = GetLastError();
     fakeCalls.push_back({provider, tableId, buffer != nullptr, bufferSize, entryError});
@@ -44,7 +45,7 @@ uint32_t fakeFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer, ui
     }
     const FakeAnswer& answer = fakeAnswers[fakeCalls.size() - 1];
     if (buffer != nullptr) {
-        const uint32_t count = std::min({answer.written, bufferSize, static_cast<uint32_t>(fakeTable.size())});
+        const uint32_t count = std::min({answer.written, static_cast<uint32_t>(bufferSize), static_cast<uint32_t>(fakeTable.size())});
         std::copy_n(fakeTable.begin(), count, static_cast<uint8_t*>(buffer));
     }
     if (answer.result == 0) {
@@ -69,7 +70,7 @@ Fetched fetch(std::vector<FakeAnswer> answers)
     }
     Fetched fetched;
     SetLastError(1234);  // the reader must clear this before sizing
-    fetched.ok = readFirmwareTableWith(fakeFirmwareTable, fetched.table, fetched.reason);
+    fetched.ok = readFirmwareTable(FirmwareCalls{fakeFirmwareTable}, fetched.table, fetched.reason);
     return fetched;
 }
 
@@ -136,7 +137,7 @@ TEST(ReadFirmwareTable, TheRealTableParses)
 {
     std::vector<uint8_t> table;
     std::wstring reason;
-    ASSERT_TRUE(readFirmwareTable(table, reason)) << testing::PrintToString(reason);
+    ASSERT_TRUE(readFirmwareTable(FirmwareCalls{}, table, reason)) << testing::PrintToString(reason);
     EXPECT_EQ(reason, L"");
     ASSERT_GE(table.size(), 8u);
     const uint32_t declared = static_cast<uint32_t>(table[4]) | (static_cast<uint32_t>(table[5]) << 8) |

@@ -1,9 +1,12 @@
 #include "scan/network_probe.h"
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <cctype>
 #include <cstdlib>
@@ -15,7 +18,6 @@
 #include <vector>
 
 #include "report/value_text.h"
-#include "scan/adapter_addresses.h"
 #include "scan/host_file.h"
 #include "support/fake_library_loader.h"
 
@@ -85,6 +87,33 @@ std::wstring joined(const std::vector<std::wstring>& texts)
 std::string narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
+}
+
+// The probe with GetAdaptersAddresses answered by `call`, reached through a
+// stand-in loader.
+NetworkScan scanWith(ULONG(WINAPI* call)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG))
+{
+    const FakeLibraryLoader loader({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(call)}});
+    return scanNetworkAdapters(NetworkCalls{FakeLibraryLoader::calls()});
+}
+
+// Hands out a chain built in memory as Windows writes one: its first record
+// in the caller's buffer, the rest wherever its links point.
+const IP_ADAPTER_ADDRESSES* chainFirst = nullptr;
+
+ULONG WINAPI chainCall(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES buffer, PULONG)
+{
+    if (chainFirst == nullptr) {
+        return ERROR_NO_DATA;
+    }
+    *buffer = *chainFirst;
+    return ERROR_SUCCESS;
+}
+
+NetworkScan adaptersFromChain(const IP_ADAPTER_ADDRESSES* first)
+{
+    chainFirst = first;
+    return scanWith(chainCall);
 }
 
 TEST(AdaptersFromChain, ListsEveryAdapterButLoopbackInOrder)
@@ -203,27 +232,6 @@ TEST(AdaptersFromChain, HardwareAddressLongerThanItsArrayShowsOnlyTheArray)
     }
 }
 
-TEST(AdaptersFromChain, OnlyLoopbackOrNothingGivesAnEmptyList)
-{
-    wchar_t name[] = L"Loopback Pseudo-Interface 1";
-    sockaddr_in v4 = ipv4Socket(127, 0, 0, 1);
-    sockaddr_in6 v6 = ipv6Socket({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 0);
-    IP_ADAPTER_UNICAST_ADDRESS unicasts[] = {unicastOf(&v4), unicastOf(&v6)};
-    IP_ADAPTER_ADDRESSES loopback{};
-    loopback.FriendlyName = name;
-    loopback.IfType = IF_TYPE_SOFTWARE_LOOPBACK;
-    loopback.OperStatus = IfOperStatusUp;
-    linkUnicasts(loopback, {&unicasts[0], &unicasts[1]});
-
-    const NetworkScan onlyLoopback = adaptersFromChain(&loopback);
-    EXPECT_TRUE(onlyLoopback.adapters.empty());
-    EXPECT_EQ(onlyLoopback.notExamined, 0);
-
-    const NetworkScan none = adaptersFromChain(nullptr);
-    EXPECT_TRUE(none.adapters.empty());
-    EXPECT_EQ(none.notExamined, 0);
-}
-
 // ---------------------------------------------------------------------------
 // The call loop, with stand-ins for GetAdaptersAddresses. A plain function
 // pointer cannot carry state, so the stand-ins share this record.
@@ -289,13 +297,13 @@ ULONG WINAPI failingCall(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_
     return callLog.failure;
 }
 
-NetworkScan runWith(GetAdaptersAddressesCall call, CallLog setup)
+NetworkScan runWith(ULONG(WINAPI* call)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG), CallLog setup)
 {
     callLog = std::move(setup);
-    return scanNetworkAdaptersWith(call);
+    return scanWith(call);
 }
 
-TEST(ScanNetworkAdaptersWith, GrowsTheBufferToTheSizeAskedForAtMostFourCalls)
+TEST(ScanNetworkAdapters, AsksForEveryFamilyAndGrowsTheBufferAtMostFourCalls)
 {
     CallLog once;
     once.requestedSize = 40000;
@@ -305,6 +313,10 @@ TEST(ScanNetworkAdaptersWith, GrowsTheBufferToTheSizeAskedForAtMostFourCalls)
     EXPECT_EQ(callLog.sizesOffered, (std::vector<ULONG>{16384, 40000}))
         << "a 16384-byte start, then the size asked for";
     EXPECT_TRUE(callLog.buffersZeroed) << "every call gets a zeroed buffer";
+    EXPECT_EQ(callLog.families, (std::vector<ULONG>{0, 0})) << "AF_UNSPEC";
+    EXPECT_EQ(callLog.flags, (std::vector<ULONG>{14, 14}))
+        << "GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER";
+    EXPECT_FALSE(callLog.reservedSet);
     ASSERT_EQ(scan.adapters.size(), 1u);
     EXPECT_EQ(scan.adapters[0].friendlyName, L"Fake Ethernet");
     EXPECT_EQ(scan.adapters[0].hardwareAddress, L"AB-01");
@@ -333,7 +345,7 @@ TEST(ScanNetworkAdaptersWith, GrowsTheBufferToTheSizeAskedForAtMostFourCalls)
     EXPECT_EQ(scan.notExamined, 1);
 }
 
-TEST(ScanNetworkAdaptersWith, NoDataIsAnEmptyListOtherFailuresCountOne)
+TEST(ScanNetworkAdapters, NoDataIsAnEmptyListOtherFailuresCountOne)
 {
     const struct {
         ULONG result;
@@ -352,39 +364,6 @@ TEST(ScanNetworkAdaptersWith, NoDataIsAnEmptyListOtherFailuresCountOne)
         EXPECT_TRUE(scan.adapters.empty()) << "result " << c.result;
         EXPECT_EQ(scan.notExamined, c.notExamined) << "result " << c.result;
     }
-}
-
-TEST(ScanNetworkAdaptersIn, IphlpapiFromTheSystemFolderOrTheListCountsAsUnread)
-{
-    const struct {
-        const char* what;
-        FakeLibraryLoader::Answer answer;
-    } cases[] = {
-        {"no such DLL", {nullptr, ERROR_MOD_NOT_FOUND}},
-        {"a DLL without GetAdaptersAddresses", {L"kernel32.dll"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakeLibraryLoader loader({c.answer});
-        const NetworkScan scan = scanNetworkAdaptersIn(FakeLibraryLoader::calls());
-        EXPECT_EQ(loader.made(), (std::vector<FakeLibraryLoader::Call>{{L"iphlpapi.dll", LOAD_LIBRARY_SEARCH_SYSTEM32}}))
-            << "iphlpapi.dll is not asked for once, in the system folder";
-        EXPECT_TRUE(scan.adapters.empty());
-        EXPECT_EQ(scan.notExamined, 1);
-    }
-}
-
-TEST(ScanNetworkAdaptersWith, AsksForEveryFamilyWithoutAnycastMulticastOrDnsServers)
-{
-    CallLog setup;
-    setup.requestedSize = 20000;
-    setup.overflowsBeforeSuccess = 1;
-    (void)runWith(&growingTable, setup);
-    ASSERT_EQ(callLog.calls, 2);
-    EXPECT_EQ(callLog.families, (std::vector<ULONG>{0, 0})) << "AF_UNSPEC";
-    EXPECT_EQ(callLog.flags, (std::vector<ULONG>{14, 14}))
-        << "GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER";
-    EXPECT_FALSE(callLog.reservedSet);
 }
 
 // ---------------------------------------------------------------------------
@@ -423,9 +402,7 @@ struct HostInterface {
     std::wstring name;
     std::wstring hardwareAddress;
     std::string operState;
-    unsigned index = 0;
     std::vector<std::wstring> ipv6;
-    std::vector<std::wstring> ipv4;
 };
 
 constexpr int kArphrdLoopback = 772;
@@ -450,7 +427,6 @@ std::map<std::wstring, HostInterface> hostInterfaces()
         HostInterface host;
         host.name = name;
         host.operState = firstLine(folder + L"operstate");
-        host.index = static_cast<unsigned>(std::atoi(firstLine(folder + L"ifindex").c_str()));
         // "02:fc:00:00:00:01" becomes "02-FC-00-00-00-01"; no address bytes, no text.
         if (std::atoi(firstLine(folder + L"addr_len").c_str()) > 0) {
             for (const char c : firstLine(folder + L"address")) {
@@ -495,13 +471,12 @@ void addHostIpv6(std::map<std::wstring, HostInterface>& interfaces)
     }
 }
 
-// The kernel lists its local IPv4 addresses in /proc/net/fib_trie ("|-- a.b.c.d"
-// followed by "/32 host LOCAL") without their interface; /proc/net/route gives
-// each interface's subnets, and the longest subnet holding an address names
-// its interface. Addresses no subnet holds are returned as unplaced.
-std::set<std::wstring> addHostIpv4(std::map<std::wstring, HostInterface>& interfaces)
+// The host's local IPv4 addresses but the loopback ones: /proc/net/fib_trie
+// lists each as "|-- a.b.c.d" followed by "/32 host LOCAL", without its
+// interface, so they are compared as one set.
+std::set<std::wstring> hostIpv4()
 {
-    std::set<uint32_t> local;
+    std::set<std::wstring> local;
     unsigned a = 0, b = 0, c = 0, d = 0;
     bool haveAddress = false;
     for (const std::string& line : hostLines(L"Z:\\proc\\net\\fib_trie")) {
@@ -509,47 +484,12 @@ std::set<std::wstring> addHostIpv4(std::map<std::wstring, HostInterface>& interf
         if (leaf != std::string::npos) {
             haveAddress = std::sscanf(line.c_str() + leaf + 4, "%u.%u.%u.%u", &a, &b, &c, &d) == 4;
         } else if (haveAddress && line.find("/32 host LOCAL") != std::string::npos && a != 127) {
-            // The same byte order as /proc/net/route's hexadecimal words.
-            local.insert(a | b << 8 | c << 16 | d << 24);
+            const uint8_t bytes[4] = {static_cast<uint8_t>(a), static_cast<uint8_t>(b), static_cast<uint8_t>(c),
+                                      static_cast<uint8_t>(d)};
+            local.insert(ipv4Text(bytes));
         }
     }
-    struct Subnet {
-        std::wstring name;
-        uint32_t destination;
-        uint32_t mask;
-    };
-    std::vector<Subnet> subnets;
-    for (const std::string& line : hostLines(L"Z:\\proc\\net\\route")) {
-        char name[64] = {};
-        char destination[9] = {};
-        char gateway[9] = {};
-        unsigned flags = 0, references = 0, use = 0, metric = 0;
-        char mask[9] = {};
-        if (std::sscanf(line.c_str(), "%63s %8s %8s %x %u %u %u %8s", name, destination, gateway, &flags, &references,
-                        &use, &metric, mask) == 8 &&
-            hexNumber(mask) != 0) {
-            subnets.push_back({widen(name), hexNumber(destination), hexNumber(mask)});
-        }
-    }
-    std::set<std::wstring> unplaced;
-    for (const uint32_t address : local) {
-        uint8_t bytes[4] = {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
-                            static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 24)};
-        const Subnet* best = nullptr;
-        for (const Subnet& subnet : subnets) {
-            if ((address & subnet.mask) == subnet.destination &&
-                (best == nullptr || std::popcount(subnet.mask) > std::popcount(best->mask))) {
-                best = &subnet;
-            }
-        }
-        const auto host = best != nullptr ? interfaces.find(best->name) : interfaces.end();
-        if (host != interfaces.end()) {
-            host->second.ipv4.push_back(ipv4Text(bytes));
-        } else {
-            unplaced.insert(ipv4Text(bytes));
-        }
-    }
-    return unplaced;
+    return local;
 }
 
 std::vector<std::wstring> sorted(std::vector<std::wstring> texts)
@@ -560,7 +500,7 @@ std::vector<std::wstring> sorted(std::vector<std::wstring> texts)
 
 TEST(ScanNetworkAdapters, ListsTheHostInterfacesUnderWine)
 {
-    const NetworkScan scan = scanNetworkAdapters();
+    const NetworkScan scan = scanNetworkAdapters(NetworkCalls{});
     for (const NetworkAdapterEntry& entry : scan.adapters) {
         std::printf("adapter [%ls] [%ls] [%ls] %s %ls\n", entry.friendlyName.c_str(), entry.description.c_str(),
                     entry.hardwareAddress.c_str(), entry.up ? "up" : "down", joined(entry.addresses).c_str());
@@ -571,11 +511,10 @@ TEST(ScanNetworkAdapters, ListsTheHostInterfacesUnderWine)
     std::map<std::wstring, HostInterface> interfaces = hostInterfaces();
     ASSERT_FALSE(interfaces.empty()) << "Z:\\sys\\class\\net lists no interface of the host";
     addHostIpv6(interfaces);
-    const std::set<std::wstring> unplacedIpv4 = addHostIpv4(interfaces);
 
     // Wine names each adapter after its Linux interface, in both name fields.
     std::set<std::wstring> listed;
-    std::set<std::wstring> listedIpv4;
+    std::vector<std::wstring> ipv4;
     for (const NetworkAdapterEntry& entry : scan.adapters) {
         SCOPED_TRACE(narrow(entry.friendlyName));
         EXPECT_TRUE(listed.insert(entry.friendlyName).second) << "listed twice";
@@ -590,29 +529,17 @@ TEST(ScanNetworkAdapters, ListsTheHostInterfacesUnderWine)
             EXPECT_EQ(entry.up, host->second.operState == "up") << "operstate " << host->second.operState;
         }
         std::vector<std::wstring> ipv6;
-        std::vector<std::wstring> ipv4;
         for (const std::wstring& address : entry.addresses) {
             (address.find(L':') != std::wstring::npos ? ipv6 : ipv4).push_back(address);
         }
         EXPECT_EQ(sorted(ipv6), sorted(host->second.ipv6))
             << narrow(joined(ipv6)) << " instead of " << narrow(joined(host->second.ipv6));
-        for (const std::wstring& address : ipv4) {
-            listedIpv4.insert(address);
-            const auto& own = host->second.ipv4;
-            EXPECT_TRUE(std::find(own.begin(), own.end(), address) != own.end() || unplacedIpv4.count(address) != 0)
-                << narrow(address) << " is not a local address of this interface";
-        }
-        for (const std::wstring& address : host->second.ipv4) {
-            EXPECT_TRUE(std::find(ipv4.begin(), ipv4.end(), address) != ipv4.end())
-                << narrow(address) << " is missing";
-        }
     }
     for (const auto& [name, host] : interfaces) {
         EXPECT_EQ(listed.count(name), 1u) << narrow(name) << " is not listed";
     }
-    for (const std::wstring& address : unplacedIpv4) {
-        EXPECT_EQ(listedIpv4.count(address), 1u) << narrow(address) << " is on no adapter";
-    }
+    const std::set<std::wstring> hostV4 = hostIpv4();
+    EXPECT_EQ(sorted(ipv4), std::vector<std::wstring>(hostV4.begin(), hostV4.end())) << narrow(joined(ipv4));
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 // the current user's for the life of a PrivateLocalMachine, so the tests need
 // no administrator rights and never change the machine they run on.
 
+// HKEY_LOCAL_MACHINE\\<this> holds the Windows product and release values.
+inline constexpr wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+
 inline constexpr wchar_t kPrivateMachineKey[] = L"Software\\KorvaneTests\\LocalMachine";
 
 class PrivateLocalMachine {

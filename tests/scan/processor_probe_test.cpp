@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -18,11 +17,10 @@
 
 #include "common/unique_resource.h"
 #include "report/value_text.h"
+#include "scan/fake_machine.h"
 #include "scan/host_file.h"
 #include "scan/private_registry.h"
-#include "scan/processor_cores.h"
-#include "scan/processor_text.h"
-#include "scan/processor_topology.h"
+#include "scan/processor_rules.h"
 #include "scan/windows_failure.h"
 
 namespace {
@@ -118,64 +116,25 @@ TEST(VendorText, TakesEbxEdxEcxInThatOrder)
         << "bytes are widened as they are: no question marks, no trimming";
 }
 
-TEST(ProcessorName, BrandIsCleanedElseFirmwareVersionElseNone)
+// The plain cases run through the probe on the fake CPUID below.
+TEST(ProcessorNameAndManufacturer, PlaceholdersUnsetFirmwareAndRawVendors)
 {
     const Reading firmwareVersion = readingOk(L"Intel(R) Core(TM) i5-4590 CPU @ 3.30GHz");
     const Reading firmwareUnset = readingNone(L"the firmware left the processor version unset");
     const Reading unsetName = readingNone(L"the firmware left the processor name unset");
-
-    EXPECT_EQ(processorNameReading(brandText(0x80000008u, brandRegisters("       Intel(R) Xeon(R) CPU E5-2680 0")),
-                                   false, firmwareVersion),
-              readingOk(L"Intel(R) Xeon(R) CPU E5-2680 0"))
-        << "leading blanks of the brand string are trimmed";
-    EXPECT_EQ(processorNameReading(L"AMD  Ryzen \t 7   5800X  ", true, firmwareVersion), readingOk(L"AMD Ryzen 7 5800X"))
-        << "inner runs collapse; the brand wins over the firmware";
     EXPECT_EQ(processorNameReading(L"unknown", true, firmwareVersion), unsetName) << "placeholder brand";
     EXPECT_EQ(processorNameReading(L"  To Be Filled By O.E.M.  ", false, firmwareVersion), unsetName);
     EXPECT_EQ(processorNameReading(L"      ", true, firmwareVersion), unsetName) << "a brand of blanks is not empty";
-
-    EXPECT_EQ(processorNameReading(L"", true, firmwareVersion), firmwareVersion);
     EXPECT_EQ(processorNameReading(L"", true, firmwareUnset), firmwareUnset) << "copied whatever its state";
-    EXPECT_EQ(processorNameReading(L"", false, firmwareVersion),
-              readingNone(L"this processor does not publish a brand string"));
-}
 
-TEST(ProcessorManufacturer, UsableFirmwareTextWinsElseVendor)
-{
     const Reading firmwareIntel = readingOk(L"Intel(R) Corporation");
-    const Reading firmwareUnset = readingNone(L"the firmware left the processor manufacturer unset");
-    const Reading noVendor = readingNone(L"this processor does not publish a vendor string");
-    const Reading fallback = readingFailed(L"the firmware table could not be read: the firmware table is empty");
-    const struct {
-        const wchar_t* vendor;
-        bool usable;
-        Reading firmware;
-        Reading expected;
-    } cases[] = {
-        {L"GenuineIntel", true, firmwareIntel, firmwareIntel},
-        {L"GenuineIntel", true, firmwareUnset, readingOk(L"GenuineIntel")},
-        {L"GenuineIntel", false, firmwareIntel, readingOk(L"GenuineIntel")},
-        {L"GenuineIntel", false, fallback, readingOk(L"GenuineIntel")},
-        {L" Odd  Vendor ", false, fallback, readingOk(L" Odd  Vendor ")},
-        {L"", true, firmwareUnset, noVendor},
-        {L"", false, firmwareIntel, noVendor},
-        {L"", true, firmwareIntel, firmwareIntel},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(processorManufacturerReading(c.vendor, c.usable, c.firmware), c.expected)
-            << "vendor '" << testing::PrintToString(std::wstring(c.vendor)) << "', firmware usable " << c.usable
-            << ", firmware state " << static_cast<int>(c.firmware.state);
-    }
-}
-
-TEST(ProcessorVersion, FirmwareVersionWhenUsableElseFallback)
-{
-    const Reading version = readingOk(L"AMD Ryzen 7 5800X 8-Core Processor");
-    const Reading unset = readingNone(L"the firmware left the processor version unset");
-    const Reading fallback = readingFailed(L"the firmware table could not be read: reason unknown");
-    EXPECT_EQ(processorVersionReading(true, version, fallback), version);
-    EXPECT_EQ(processorVersionReading(true, unset, fallback), unset);
-    EXPECT_EQ(processorVersionReading(false, version, fallback), fallback);
+    const Reading manufacturerUnset = readingNone(L"the firmware left the processor manufacturer unset");
+    EXPECT_EQ(processorManufacturerReading(L"GenuineIntel", true, manufacturerUnset), readingOk(L"GenuineIntel"));
+    EXPECT_EQ(processorManufacturerReading(L" Odd  Vendor ", false, firmwareIntel), readingOk(L" Odd  Vendor "))
+        << "the vendor string is not cleaned";
+    EXPECT_EQ(processorManufacturerReading(L"", true, firmwareIntel), firmwareIntel);
+    EXPECT_EQ(processorManufacturerReading(L"", true, manufacturerUnset),
+              readingNone(L"this processor does not publish a vendor string"));
 }
 
 TEST(CoreRecords, WalksVariableLengthRecords)
@@ -233,78 +192,6 @@ TEST(CoreEntries, CountsWholeEntriesByRelationshipAtOffsetEight)
 
 namespace {
 
-// Stand-ins for the two topology calls, driven by one script. They behave as
-// Windows does: a call without a big enough buffer fails with the size needed.
-struct TopologyScript {
-    bool exReportsSize = true;
-    bool exFills = true;
-    std::vector<uint8_t> exRecords;
-    int exCalls = 0;
-    std::vector<int> exRelations;
-
-    std::optional<DWORD> legacySizingSize;  // the size the sizing call reports; default: the entries' size
-    DWORD legacySizingError = ERROR_INSUFFICIENT_BUFFER;
-    bool legacyFills = true;
-    DWORD legacyFillError = 0;
-    std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> legacyEntries;
-    int legacyCalls = 0;
-    DWORD legacyFillSizeGiven = 0;
-};
-
-TopologyScript script;
-
-BOOL WINAPI fakeEx(LOGICAL_PROCESSOR_RELATIONSHIP relation, PSYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX buffer,
-                   PDWORD size)
-{
-    ++script.exCalls;
-    script.exRelations.push_back(static_cast<int>(relation));
-    const DWORD needed = static_cast<DWORD>(script.exRecords.size());
-    if (buffer == nullptr || *size < needed) {
-        if (script.exReportsSize) {
-            *size = needed;
-        }
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    if (!script.exFills) {
-        SetLastError(ERROR_GEN_FAILURE);
-        return FALSE;
-    }
-    std::memcpy(buffer, script.exRecords.data(), needed);
-    *size = needed;
-    return TRUE;
-}
-
-BOOL WINAPI fakeLegacy(PSYSTEM_LOGICAL_PROCESSOR_INFORMATION buffer, PDWORD size)
-{
-    ++script.legacyCalls;
-    const DWORD needed = static_cast<DWORD>(script.legacyEntries.size() * sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
-    if (buffer == nullptr || *size == 0) {
-        *size = script.legacySizingSize.value_or(needed);
-        if (script.legacySizingError != 0) {
-            SetLastError(script.legacySizingError);
-        }
-        return FALSE;
-    }
-    script.legacyFillSizeGiven = *size;
-    if (!script.legacyFills) {
-        SetLastError(script.legacyFillError);
-        return FALSE;
-    }
-    const DWORD copied = *size < needed ? *size / 32 * 32 : needed;
-    std::memcpy(buffer, script.legacyEntries.data(), copied);
-    *size = copied;
-    return TRUE;
-}
-
-SYSTEM_LOGICAL_PROCESSOR_INFORMATION entry(LOGICAL_PROCESSOR_RELATIONSHIP relation)
-{
-    SYSTEM_LOGICAL_PROCESSOR_INFORMATION info{};
-    info.ProcessorMask = ~ULONG_PTR{0};
-    info.Relationship = relation;
-    return info;
-}
-
 std::vector<uint8_t> exRecords(std::initializer_list<uint32_t> relations)
 {
     std::vector<uint8_t> bytes;
@@ -318,17 +205,30 @@ class CountProcessorCores : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        script = TopologyScript{};
+        script = FakeMachine::Topology{};
         script.exRecords = exRecords({0, 2, 0, 0, 3});
-        script.legacyEntries = {entry(RelationProcessorCore), entry(RelationCache), entry(RelationProcessorCore),
-                                entry(RelationProcessorPackage)};
+        script.legacyEntries = {processorEntry(RelationProcessorCore), processorEntry(RelationCache),
+                                processorEntry(RelationProcessorCore), processorEntry(RelationProcessorPackage)};
     }
 
+    // The probe's core count with the stand-ins, split back into count and reason.
     bool count(bool withEx = true)
     {
-        return countProcessorCoresWith(withEx ? &fakeEx : nullptr, &fakeLegacy, cores, reason);
+        ProcessorCalls calls = machine.calls.processor;
+        if (!withEx) {
+            calls.logicalProcessorInformationEx = nullptr;
+        }
+        ScanSnapshot snapshot;
+        probeProcessor(snapshot, false, FirmwareSummary{}, Reading{}, calls);
+        const Reading& counted = snapshot.physicalCores;
+        const std::wstring prefix = L"counting processor cores: ";
+        cores = counted.state == ReadingState::Ok ? std::stoull(counted.value) : 0;
+        reason = counted.reason.starts_with(prefix) ? counted.reason.substr(prefix.size()) : counted.reason;
+        return counted.state == ReadingState::Ok;
     }
 
+    FakeMachine machine;
+    FakeMachine::Topology& script = machine.topology;
     uint64_t cores = 99;
     std::wstring reason = L"left over";
 };
@@ -427,20 +327,10 @@ TEST_F(CountProcessorCores, FailuresCarryTheirReasons)
     // Entries but no cores among them.
     SetUp();
     script.exRecords = exRecords({2});
-    script.legacyEntries = {entry(RelationCache), entry(RelationProcessorPackage), entry(RelationNumaNode)};
+    script.legacyEntries = {processorEntry(RelationCache), processorEntry(RelationProcessorPackage), processorEntry(RelationNumaNode)};
     EXPECT_FALSE(count());
     EXPECT_EQ(reason, L"Windows described no processor cores");
     EXPECT_EQ(cores, 0u);
-}
-
-TEST(PhysicalCores, CountOrFailedWithTheCountersReason)
-{
-    EXPECT_EQ(physicalCoresReading(true, 8, L""), readingOk(L"8"));
-    EXPECT_EQ(physicalCoresReading(true, 18446744073709551615ull, L""), readingOk(L"18446744073709551615"));
-    EXPECT_EQ(physicalCoresReading(false, 0, L"Windows described no processor cores"),
-              readingFailed(L"counting processor cores: Windows described no processor cores"));
-    EXPECT_EQ(physicalCoresReading(false, 0, windowsFailureText(ERROR_NOT_SUPPORTED)),
-              readingFailed(L"counting processor cores: " + windowsFailureText(ERROR_NOT_SUPPORTED)));
 }
 
 TEST(FrequencyReading, FirmwareThenRegistryThenNone)
@@ -476,6 +366,8 @@ TEST(FrequencyReading, FirmwareThenRegistryThenNone)
 
 namespace {
 
+constexpr wchar_t kCentralProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
+
 void writeProcessorValue(DWORD type, const void* data, DWORD bytes)
 {
     writeRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", type, data, bytes);
@@ -484,6 +376,14 @@ void writeProcessorValue(DWORD type, const void* data, DWORD bytes)
 void writeMegahertz(DWORD value)
 {
     writeProcessorValue(REG_DWORD, &value, sizeof(value));
+}
+
+// The frequency the probe reads, with the real calls.
+Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware)
+{
+    ScanSnapshot snapshot;
+    probeProcessor(snapshot, firmwareUsable, firmware, Reading{}, ProcessorCalls{});
+    return snapshot.processorFrequency;
 }
 
 }  // namespace
@@ -495,28 +395,20 @@ TEST_F(PrivateMachineTest, ProcessorStartUpSpeedComesFromTheRegistry)
     stated.startSpeedKnown = true;
     stated.startSpeedMhz = 3600;
     const Reading none = readingNone(L"neither the firmware nor the registry states a processor speed");
-    uint32_t mhz = 1;
 
     writeMegahertz(2195);
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), readingOk(L"2.19 GHz (at start-up)"));
-    EXPECT_EQ(readProcessorFrequency(false, stated), readingOk(L"2.19 GHz (at start-up)"))
-        << "an unusable firmware's speed is not used";
     EXPECT_EQ(readProcessorFrequency(true, stated), readingOk(L"3.60 GHz (at start-up)")) << "the firmware speed wins";
-    ASSERT_TRUE(readStartupMegahertz(mhz));
-    EXPECT_EQ(mhz, 2195u);
 
     writeMegahertz(800);
     EXPECT_EQ(readProcessorFrequency(false, noSpeed), readingOk(L"800 MHz (at start-up)"));
 
     writeMegahertz(0);
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none);
-    EXPECT_TRUE(readStartupMegahertz(mhz));
-    EXPECT_EQ(mhz, 0u);
 
     const wchar_t text[] = L"2195";
     writeProcessorValue(REG_SZ, text, sizeof(text));
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none) << "a REG_SZ value is not a speed";
-    EXPECT_FALSE(readStartupMegahertz(mhz));
 
     const ULONGLONG wide = 2195;
     writeProcessorValue(REG_QWORD, &wide, sizeof(wide));
@@ -524,8 +416,6 @@ TEST_F(PrivateMachineTest, ProcessorStartUpSpeedComesFromTheRegistry)
 
     deleteRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz");
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none);
-    EXPECT_FALSE(readStartupMegahertz(mhz));
-    EXPECT_EQ(mhz, 0u);
 }
 
 namespace {
@@ -563,6 +453,15 @@ size_t hostCoreCount(const std::string& cpuinfo)
     return blocks == 0 ? 0 : cores.size();
 }
 
+// The probe's readings with the firmware not usable, so that the name and
+// manufacturer are the processor's own.
+ScanSnapshot probeThisProcessor(const ProcessorCalls& calls = ProcessorCalls{})
+{
+    ScanSnapshot snapshot;
+    probeProcessor(snapshot, false, FirmwareSummary{}, readingFailed(L"fallback"), calls);
+    return snapshot;
+}
+
 }  // namespace
 
 TEST(ProcessorOnThisMachine, VendorMatchesTheHost)
@@ -570,7 +469,7 @@ TEST(ProcessorOnThisMachine, VendorMatchesTheHost)
     SKIP_UNLESS_UNDER_WINE();
     const std::string vendor = hostField(hostCpuinfo(), "vendor_id");
     ASSERT_FALSE(vendor.empty()) << "Z:\\proc\\cpuinfo gave no vendor_id";
-    EXPECT_EQ(cpuVendorString(), widen(vendor));
+    EXPECT_EQ(probeThisProcessor().processorManufacturer, readingOk(widen(vendor)));
 }
 
 namespace {
@@ -601,10 +500,10 @@ std::string liveBrand()
 
 TEST(ProcessorOnThisMachine, BrandMatchesTheProcessorAndTheHost)
 {
-    const std::wstring brand = cpuBrandString();
+    const std::wstring brand = probeThisProcessor().processorName.value;
     const std::string live = liveBrand();
     ASSERT_FALSE(live.empty()) << "this processor has no brand string";
-    EXPECT_EQ(brand, widen(live));
+    EXPECT_EQ(brand, firmwareText(widen(live), L"the processor name").value);
 
     if (!runningUnderWine()) {
         return;  // no Linux host to compare with
@@ -616,7 +515,7 @@ TEST(ProcessorOnThisMachine, BrandMatchesTheProcessorAndTheHost)
     ASSERT_FALSE(model.empty()) << "Z:\\proc\\cpuinfo gave no model name";
     const std::wstring cleanedModel = collapseBlanks(trimText(widen(model)));
     if (collapseBlanks(trimText(widen(live))) == cleanedModel) {
-        EXPECT_EQ(collapseBlanks(trimText(brand)), cleanedModel);
+        EXPECT_EQ(brand, cleanedModel);
     } else {
         std::printf("[   INFO   ] CPUID brand '%ls' differs from the host's boot-time model name '%s'\n",
                     brand.c_str(), model.c_str());
@@ -625,18 +524,17 @@ TEST(ProcessorOnThisMachine, BrandMatchesTheProcessorAndTheHost)
 
 TEST(ProcessorOnThisMachine, CoresAreCountedByBothCalls)
 {
-    uint64_t cores = 0;
-    std::wstring reason;
-    ASSERT_TRUE(countProcessorCores(cores, reason)) << testing::PrintToString(reason);
+    const Reading counted = probeThisProcessor().physicalCores;
+    ASSERT_EQ(counted.state, ReadingState::Ok) << testing::PrintToString(counted.reason);
+    const uint64_t cores = std::stoull(counted.value);
     EXPECT_GT(cores, 0u);
     EXPECT_LE(cores, logicalProcessors());
-    EXPECT_TRUE(reason.empty());
 
-    ASSERT_NE(findLogicalProcessorInformationEx(), nullptr) << "Windows 7 and Wine 8 have GetLogicalProcessorInformationEx";
-    uint64_t legacyCores = 0;
-    ASSERT_TRUE(countProcessorCoresWith(nullptr, &GetLogicalProcessorInformation, legacyCores, reason))
-        << testing::PrintToString(reason);
-    EXPECT_EQ(legacyCores, cores) << "the older call describes the same cores";
+    ProcessorCalls legacyOnly;
+    ASSERT_NE(legacyOnly.logicalProcessorInformationEx, nullptr)
+        << "Windows 7 and Wine 8 have GetLogicalProcessorInformationEx";
+    legacyOnly.logicalProcessorInformationEx = nullptr;
+    EXPECT_EQ(probeThisProcessor(legacyOnly).physicalCores, counted) << "the older call describes the same cores";
 
     const size_t hostCores = runningUnderWine() ? hostCoreCount(hostCpuinfo()) : 0;
     if (hostCores > 0) {
@@ -646,7 +544,17 @@ TEST(ProcessorOnThisMachine, CoresAreCountedByBothCalls)
                 static_cast<unsigned long long>(cores), logicalProcessors(), hostCores);
 }
 
-TEST(ProcessorOnThisMachine, ProbeFillsItsFiveReadings)
+namespace {
+
+// CPUID without the brand leaves and with a vendor string of zeros.
+std::array<uint32_t, 4> noBrandCpuid(uint32_t leaf)
+{
+    return leaf == 0x80000000u ? std::array<uint32_t, 4>{0x80000001u, 0, 0, 0} : std::array<uint32_t, 4>{};
+}
+
+}  // namespace
+
+TEST(ProbeProcessor, CpuidFirstFirmwareWhereItWins)
 {
     const Reading fallback = readingFailed(L"the firmware table could not be read: the firmware table is empty");
     FirmwareSummary firmware;
@@ -654,25 +562,28 @@ TEST(ProcessorOnThisMachine, ProbeFillsItsFiveReadings)
     firmware.processorManufacturer = readingOk(L"Firmware Maker");
     firmware.startSpeedKnown = true;
     firmware.startSpeedMhz = 2600;
+    ProcessorCalls calls;
+    calls.cpuid = FakeMachine::cpuid;
 
     ScanSnapshot snapshot;
-    probeProcessor(snapshot, false, firmware, fallback);
-    const std::wstring brand = cpuBrandString();
-    EXPECT_EQ(snapshot.processorName,
-              brand.empty() ? readingNone(L"this processor does not publish a brand string")
-                            : firmwareText(brand, L"the processor name"));
-    EXPECT_EQ(snapshot.processorManufacturer, readingOk(cpuVendorString()));
+    probeProcessor(snapshot, false, firmware, fallback, calls);
+    EXPECT_EQ(snapshot.processorName, readingOk(L"Fake CPU"));
+    EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"FakeVendor12"));
     EXPECT_EQ(snapshot.processorVersion, fallback);
     EXPECT_EQ(snapshot.physicalCores.state, ReadingState::Ok) << testing::PrintToString(snapshot.physicalCores.reason);
     EXPECT_NE(snapshot.processorFrequency.state, ReadingState::Failed);
     EXPECT_EQ(snapshot.processorSocket, Reading{}) << "the socket is the driver's";
 
-    probeProcessor(snapshot, true, firmware, fallback);
+    probeProcessor(snapshot, true, firmware, fallback, calls);
+    EXPECT_EQ(snapshot.processorName, readingOk(L"Fake CPU"));
     EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"Firmware Maker"));
     EXPECT_EQ(snapshot.processorVersion, readingOk(L"Firmware CPU Version"));
     EXPECT_EQ(snapshot.processorFrequency, readingOk(L"2.60 GHz (at start-up)"));
-    probeProcessor(snapshot, false, firmware, fallback);
-    std::printf("[   INFO   ] name '%ls', vendor '%ls', cores %ls, frequency '%ls'\n",
-                snapshot.processorName.value.c_str(), snapshot.processorManufacturer.value.c_str(),
-                snapshot.physicalCores.value.c_str(), readingText(snapshot.processorFrequency).c_str());
+
+    calls.cpuid = noBrandCpuid;
+    probeProcessor(snapshot, true, firmware, fallback, calls);
+    EXPECT_EQ(snapshot.processorName, readingOk(L"Firmware CPU Version"));
+    probeProcessor(snapshot, false, firmware, fallback, calls);
+    EXPECT_EQ(snapshot.processorName, readingNone(L"this processor does not publish a brand string"));
+    EXPECT_EQ(snapshot.processorManufacturer, readingNone(L"this processor does not publish a vendor string"));
 }

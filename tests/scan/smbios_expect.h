@@ -7,7 +7,7 @@
 #include <string>
 
 #include "report/reading.h"
-#include "scan/firmware_table.h"
+#include "scan/smbios_parser.h"
 #include "support/smbios_damage.h"
 
 namespace smbios_test {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "scan/firmware_table.h"
 #include "scan/smbios_expect.h"
 #include "scan/smbios_table_builder.h"
 

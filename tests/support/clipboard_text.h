@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/unique_resource.h"
+#include "support/clipboard_opener.h"
 
 // The text on the clipboard (CF_UNICODETEXT), read with the clipboard opened
 // for `owner`; nothing when the clipboard could not be opened. A clipboard

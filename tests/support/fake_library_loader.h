@@ -2,30 +2,34 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/system_function.h"
 
-// Stands in for LoadLibraryExW in SystemLibraryCalls: records what it is
-// asked for and answers each call from a script, either by loading another
-// DLL for real in its place (so the holder frees a real reference) or by
-// failing with an error. A function pointer carries no state, so one loader
-// is installed at a time, for its own lifetime.
-class FakeLibraryLoader {
-public:
-    struct Answer {
-        const wchar_t* loadInstead;  // null: fail with `error`
-        DWORD error = ERROR_MOD_NOT_FOUND;
-    };
+// Stands in for the loader and GetProcAddress of SystemLibraryCalls. The n-th
+// load fails with loadErrors[n] when that is not 0; otherwise it loads
+// kernel32.dll for real in the DLL's place, so the holder frees a real
+// reference. GetProcAddress finds only `functions`. A function pointer
+// carries no state, so one fake is installed at a time, for its lifetime.
+struct FakeLibraryLoader {
     struct Call {
         std::wstring name;
         DWORD flags;
         bool operator==(const Call&) const = default;
     };
 
-    explicit FakeLibraryLoader(std::vector<Answer> answers) : answers_(std::move(answers)) { installed() = this; }
+    std::vector<DWORD> loadErrors;
+    std::map<std::string, void*> functions;
+    std::vector<Call> made;
+
+    explicit FakeLibraryLoader(std::vector<DWORD> errors, std::map<std::string, void*> found = {})
+        : loadErrors(std::move(errors)), functions(std::move(found))
+    {
+        installed() = this;
+    }
     ~FakeLibraryLoader() { installed() = nullptr; }
     FakeLibraryLoader(const FakeLibraryLoader&) = delete;
     FakeLibraryLoader& operator=(const FakeLibraryLoader&) = delete;
@@ -34,9 +38,9 @@ public:
     {
         SystemLibraryCalls calls;
         calls.loadLibraryEx = &load;
+        calls.getProcAddress = &find;
         return calls;
     }
-    [[nodiscard]] const std::vector<Call>& made() const { return made_; }
 
 private:
     static FakeLibraryLoader*& installed()
@@ -45,18 +49,21 @@ private:
         return loader;
     }
 
-    static HMODULE WINAPI load(LPCWSTR name, HANDLE file, DWORD flags)
+    static HMODULE WINAPI load(LPCWSTR name, HANDLE, DWORD flags)
     {
         FakeLibraryLoader& self = *installed();
-        const size_t index = self.made_.size();
-        self.made_.push_back({name, flags});
-        if (index >= self.answers_.size() || self.answers_[index].loadInstead == nullptr) {
-            SetLastError(index < self.answers_.size() ? self.answers_[index].error : ERROR_MOD_NOT_FOUND);
+        const size_t index = self.made.size();
+        self.made.push_back({name, flags});
+        if (index < self.loadErrors.size() && self.loadErrors[index] != 0) {
+            SetLastError(self.loadErrors[index]);
             return nullptr;
         }
-        return LoadLibraryExW(self.answers_[index].loadInstead, file, 0);
+        return LoadLibraryExW(L"kernel32.dll", nullptr, 0);
     }
 
-    std::vector<Answer> answers_;
-    std::vector<Call> made_;
+    static FARPROC WINAPI find(HMODULE, LPCSTR name)
+    {
+        const auto found = installed()->functions.find(name);
+        return found == installed()->functions.end() ? nullptr : reinterpret_cast<FARPROC>(found->second);
+    }
 };

@@ -1,4 +1,4 @@
-#include "scan/drive_entry.h"
+#include "scan/drives_rules.h"
 
 #include <utility>
 
@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr uint32_t kDriveUnknown = 0;
-constexpr uint32_t kDriveNoRootDir = 1;
 constexpr uint32_t kDriveRemovable = 2;
 constexpr uint32_t kDriveCdrom = 5;
 constexpr uint32_t kErrorNotReady = 21;
@@ -21,16 +19,6 @@ bool isMissingMedium(uint32_t code)
 }
 
 }  // namespace
-
-bool driveTypeExamined(uint32_t driveType)
-{
-    return driveType != kDriveUnknown && driveType != kDriveNoRootDir;
-}
-
-std::wstring driveRootText(int letterIndex)
-{
-    return std::wstring{static_cast<wchar_t>(L'A' + letterIndex), L':', L'\\'};
-}
 
 DriveEntry driveEntryFromReads(std::wstring root, const DriveReads& reads)
 {

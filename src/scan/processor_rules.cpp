@@ -1,4 +1,6 @@
-#include "scan/processor_text.h"
+#include "scan/processor_rules.h"
+
+#include <cstring>
 
 #include "report/value_text.h"
 
@@ -11,6 +13,15 @@ void appendRegisterBytes(uint32_t value, uint8_t*& out)
         *out++ = static_cast<uint8_t>(value >> shift);
     }
 }
+
+uint32_t readU32(std::span<const uint8_t> bytes, size_t offset)
+{
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + offset, sizeof(value));
+    return value;
+}
+
+constexpr uint32_t kRelationProcessorCore = 0;
 
 }  // namespace
 
@@ -69,11 +80,6 @@ Reading processorManufacturerReading(const std::wstring& vendor, bool firmwareUs
     return readingNone(L"this processor does not publish a vendor string");
 }
 
-Reading processorVersionReading(bool firmwareUsable, const Reading& firmwareVersion, const Reading& firmwareFallback)
-{
-    return firmwareUsable ? firmwareVersion : firmwareFallback;
-}
-
 Reading physicalCoresReading(bool counted, uint64_t count, const std::wstring& reason)
 {
     if (counted) {
@@ -97,4 +103,40 @@ Reading frequencyReading(bool firmwareUsable, bool startSpeedKnown, uint32_t sta
         return readingOk(frequencyText(startupMhz) + L" (at start-up)");
     }
     return readingNone(L"neither the firmware nor the registry states a processor speed");
+}
+
+uint64_t countCoreRecords(std::span<const uint8_t> records)
+{
+    // Each record starts with its relationship (offset 0) and its own size
+    // (offset 4); a record too short to hold both ends the walk.
+    uint64_t cores = 0;
+    size_t offset = 0;
+    while (offset < records.size() && records.size() - offset >= 8) {
+        const uint32_t relationship = readU32(records, offset);
+        const uint32_t size = readU32(records, offset + 4);
+        if (size == 0) {
+            break;
+        }
+        if (relationship == kRelationProcessorCore) {
+            ++cores;
+        }
+        if (size > records.size() - offset) {
+            break;
+        }
+        offset += size;
+    }
+    return cores;
+}
+
+uint64_t countCoreEntries(std::span<const uint8_t> entries)
+{
+    // ProcessorMask (8 bytes) comes first, the relationship follows it.
+    uint64_t cores = 0;
+    const size_t count = entries.size() / kProcessorEntrySize;
+    for (size_t i = 0; i < count; ++i) {
+        if (readU32(entries, i * kProcessorEntrySize + 8) == kRelationProcessorCore) {
+            ++cores;
+        }
+    }
+    return cores;
 }

@@ -18,12 +18,6 @@ struct DriveReads {
     uint64_t freeBytes = 0;  // available to the calling user
 };
 
-// Drive types 0 (unknown) and 1 (no root directory) are counted, not listed.
-[[nodiscard]] bool driveTypeExamined(uint32_t driveType);
-
-// "A:\" for index 0 up to "Z:\" for index 25.
-[[nodiscard]] std::wstring driveRootText(int letterIndex);
-
 // One drive's entry. An empty card reader or optical drive is "no media"
 // rather than a failure; the drive type matters only for that rule.
 [[nodiscard]] DriveEntry driveEntryFromReads(std::wstring root, const DriveReads& reads);

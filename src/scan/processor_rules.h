@@ -1,14 +1,16 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "report/reading.h"
 
 // The decisions behind the processor readings, apart from the CPUID
-// instruction, the topology calls and the registry that feed them. Counting
-// the cores in the topology records is processor_cores.h's.
+// instruction, the topology calls and the registry that feed them
+// (processor_probe.h).
 
 // The last CPUID leaf that holds part of the brand string.
 inline constexpr uint32_t kBrandLastLeaf = 0x80000004u;
@@ -33,9 +35,6 @@ inline constexpr uint32_t kBrandLastLeaf = 0x80000004u;
 [[nodiscard]] Reading processorManufacturerReading(const std::wstring& vendor, bool firmwareUsable,
                                                    const Reading& firmwareManufacturer);
 
-[[nodiscard]] Reading processorVersionReading(bool firmwareUsable, const Reading& firmwareVersion,
-                                              const Reading& firmwareFallback);
-
 // The outcome of counting the cores; `reason` is the counter's own.
 [[nodiscard]] Reading physicalCoresReading(bool counted, uint64_t count, const std::wstring& reason);
 
@@ -47,3 +46,17 @@ inline constexpr uint32_t kBrandLastLeaf = 0x80000004u;
 // (`startupStated` when "~MHz" was read as a REG_DWORD), else none.
 [[nodiscard]] Reading frequencyReading(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz,
                                        bool startupStated, uint32_t startupMhz);
+
+// Counting the cores in the records of Windows' two topology calls. The bytes
+// are walked with every length checked first.
+
+// GetLogicalProcessorInformationEx's variable-length records: the number of
+// processor-core records. `records` is what the call said it returned.
+[[nodiscard]] uint64_t countCoreRecords(std::span<const uint8_t> records);
+
+// The size of one SYSTEM_LOGICAL_PROCESSOR_INFORMATION entry on 64-bit Windows.
+inline constexpr size_t kProcessorEntrySize = 32;
+
+// GetLogicalProcessorInformation's fixed entries: the number of whole
+// entries whose relationship is a processor core.
+[[nodiscard]] uint64_t countCoreEntries(std::span<const uint8_t> entries);

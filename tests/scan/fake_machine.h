@@ -1,0 +1,378 @@
+#pragma once
+
+// A machine of the tests' making: every Windows call of a scan answered by a
+// stand-in, so that scanMachine runs from start to end on fakes. The answers
+// are plain fields a test changes before it scans.
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <map>
+#include <optional>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "scan/scan_machine.h"
+#include "scan/smbios_table_builder.h"
+#include "support/fake_library_loader.h"
+
+// One entry of GetLogicalProcessorInformation: a mask that is all ones (so
+// that a read at the wrong offset is not 0) and the relationship.
+inline SYSTEM_LOGICAL_PROCESSOR_INFORMATION processorEntry(LOGICAL_PROCESSOR_RELATIONSHIP relation)
+{
+    SYSTEM_LOGICAL_PROCESSOR_INFORMATION info{};
+    info.ProcessorMask = ~ULONG_PTR{0};
+    info.Relationship = relation;
+    return info;
+}
+
+class FakeMachine {
+public:
+    // A BIOS, system and processor record (started at 3600 MHz), SMBIOS 3.4.
+    std::vector<uint8_t> firmwareTable = smbios_test::rsmb(
+        smbios_test::Table()
+            .add(smbios_test::Formatted(0, 0x18).byte(4, 1).byte(5, 2).byte(8, 3), {"Fake BIOS Co", "1.23", "06/14/2021"})
+            .add(smbios_test::Formatted(1, 8).byte(4, 1).byte(5, 2), {"Contoso", "Model 7"})
+            .add(smbios_test::Formatted(4, 0x1A).byte(4, 1).byte(7, 2).byte(16, 3).word(22, 3600),
+                 {"AM5", "Fake Maker", "Fake CPU Version"})
+            .endOfTable(),
+        3, 4);
+    WORD processorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
+    DWORD groupProcessors = 8;  // dwNumberOfProcessors: the calling thread's group only
+    BOOL wow64Succeeds = TRUE;
+    USHORT nativeMachine = IMAGE_FILE_MACHINE_AMD64;
+    DWORD allGroupsProcessors = 8;
+    ULONGLONG uptimeMilliseconds = 90061000;  // 1 day, 1:01:01
+    uint64_t now = 133500000000000000ull;     // a FILETIME in 2024
+    // 16 GiB, 11 in use; Windows' own figure of the memory in the slots.
+    bool memoryStatusFails = false;
+    ULONGLONG installedKilobytes = 16777216;
+    BOOL installedResult = TRUE;
+    int installedCalls = 0;
+    // The drives by letter, and the thread's error mode; every drive call is
+    // logged.
+    struct Drive {
+        UINT type = DRIVE_FIXED;
+        bool volumeRead = true;
+        DWORD volumeError = 0;
+        bool spaceRead = true;
+        DWORD spaceError = 0;
+        uint64_t total = 100ull << 30;
+    };
+    DWORD driveMask = 1u << 2;
+    std::map<wchar_t, Drive> drives{{L'C', Drive{}}};
+    DWORD errorMode = 0;
+    bool errorModeRefused = false;
+    bool volumeThrows = false;
+    std::vector<std::wstring> driveLog;
+    // The answers of the two topology calls, which behave as Windows' do: a
+    // call without a big enough buffer fails with the size needed. No records:
+    // the newer call gives no size, and two cores come from the older one.
+    struct Topology {
+        bool exReportsSize = true;
+        bool exFills = true;
+        std::vector<uint8_t> exRecords;
+        int exCalls = 0;
+        std::vector<int> exRelations;
+        std::optional<DWORD> legacySizingSize;  // the size the sizing call reports; default: the entries' size
+        DWORD legacySizingError = ERROR_INSUFFICIENT_BUFFER;
+        bool legacyFills = true;
+        DWORD legacyFillError = 0;
+        std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> legacyEntries = {
+            processorEntry(RelationProcessorCore), processorEntry(RelationProcessorPackage),
+            processorEntry(RelationProcessorCore)};
+        int legacyCalls = 0;
+        DWORD legacyFillSizeGiven = 0;
+    };
+    Topology topology;
+
+    // The real calls nowhere: a test puts one back where it wants Windows'.
+    ScanCalls calls;
+    // Where iphlpapi.dll and dxgi.dll come from.
+    FakeLibraryLoader library;
+
+    FakeMachine() : library({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(&adaptersAddresses)},
+                                  {"CreateDXGIFactory1", reinterpret_cast<void*>(&createFactory)}})
+    {
+        current() = this;
+        calls.firmware = {firmwareTableCall};
+        calls.system = {computerName,     userName,        computerNameEx, rtlGetVersion,
+                        {openKey, nullptr}, nativeSystemInfo, isWow64Process2, activeProcessorCount,
+                        tickCount64,      systemTimeAsFileTime};
+        calls.processor = {cpuid, logicalProcessorInformationEx, logicalProcessorInformation, {openKey, nullptr}};
+        calls.memory = {{globalMemoryStatusEx}, installedMemory};
+        calls.drives = {logicalDrives, setThreadErrorMode, threadErrorMode, driveType, volumeInformation, diskFreeSpace};
+        calls.network = {FakeLibraryLoader::calls()};
+        calls.display = {FakeLibraryLoader::calls()};
+    }
+    ~FakeMachine() { current() = nullptr; }
+    FakeMachine(const FakeMachine&) = delete;
+    FakeMachine& operator=(const FakeMachine&) = delete;
+
+    [[nodiscard]] ScanSnapshot scan() const
+    {
+        ScanSnapshot snapshot;
+        scanMachine(snapshot, calls);
+        return snapshot;
+    }
+
+    // CPUID of a processor named "  Fake  CPU " by "FakeVendor12".
+    static std::array<uint32_t, 4> cpuid(uint32_t leaf)
+    {
+        const auto bytes = [](const char* text, size_t at) {
+            uint32_t value = 0;
+            std::memcpy(&value, text + at, 4);
+            return value;
+        };
+        static const char brand[49] = "  Fake  CPU ";
+        switch (leaf) {
+        case 0:
+            return {0xD, bytes("FakeVendor12", 0), bytes("FakeVendor12", 8), bytes("FakeVendor12", 4)};
+        case 0x80000000u:
+            return {0x80000004u, 0, 0, 0};
+        case 0x80000002u:
+        case 0x80000003u:
+        case 0x80000004u: {
+            const size_t at = (leaf - 0x80000002u) * 16;
+            return {bytes(brand, at), bytes(brand, at + 4), bytes(brand, at + 8), bytes(brand, at + 12)};
+        }
+        default:
+            ADD_FAILURE() << "CPUID leaf " << leaf << " was not to be asked";
+            return {};
+        }
+    }
+
+private:
+    static FakeMachine*& current()
+    {
+        static FakeMachine* machine = nullptr;
+        return machine;
+    }
+
+    static bool copyName(const wchar_t* name, LPWSTR buffer, LPDWORD size)
+    {
+        const DWORD length = static_cast<DWORD>(wcslen(name));
+        if (buffer == nullptr || *size <= length) {
+            *size = length + 1;
+            SetLastError(ERROR_MORE_DATA);
+            return false;
+        }
+        wmemcpy(buffer, name, length + 1);
+        *size = length;
+        return true;
+    }
+
+    static UINT WINAPI firmwareTableCall(DWORD, DWORD, PVOID buffer, DWORD size)
+    {
+        const std::vector<uint8_t>& table = current()->firmwareTable;
+        if (table.empty()) {
+            SetLastError(ERROR_NOT_FOUND);
+            return 0;
+        }
+        if (buffer != nullptr && size >= table.size()) {
+            std::memcpy(buffer, table.data(), table.size());
+        }
+        return static_cast<UINT>(table.size());
+    }
+    static BOOL WINAPI computerName(LPWSTR buffer, LPDWORD size) { return copyName(L"FAKEPC", buffer, size); }
+    static BOOL WINAPI userName(LPWSTR buffer, LPDWORD size) { return copyName(L"tester", buffer, size); }
+    static BOOL WINAPI computerNameEx(COMPUTER_NAME_FORMAT format, LPWSTR buffer, LPDWORD size)
+    {
+        return copyName(format == ComputerNameDnsHostname ? L"fakepc" : L"", buffer, size);
+    }
+    static LONG WINAPI rtlGetVersion(OSVERSIONINFOW* info)
+    {
+        info->dwMajorVersion = 10;
+        info->dwMinorVersion = 0;
+        info->dwBuildNumber = 22631;
+        return 0;
+    }
+    // A registry that holds nothing.
+    static LSTATUS WINAPI openKey(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY) { return ERROR_FILE_NOT_FOUND; }
+    static void WINAPI nativeSystemInfo(LPSYSTEM_INFO info)
+    {
+        *info = SYSTEM_INFO{};
+        info->wProcessorArchitecture = current()->processorArchitecture;
+        info->dwNumberOfProcessors = current()->groupProcessors;
+    }
+    static BOOL WINAPI isWow64Process2(HANDLE, USHORT* processMachine, USHORT* nativeMachine)
+    {
+        if (!current()->wow64Succeeds) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        *processMachine = IMAGE_FILE_MACHINE_UNKNOWN;  // an x64 program, emulated or not, is no WOW64 process
+        *nativeMachine = current()->nativeMachine;
+        return TRUE;
+    }
+    static DWORD WINAPI activeProcessorCount(WORD group)
+    {
+        return group == ALL_PROCESSOR_GROUPS ? current()->allGroupsProcessors : 0;
+    }
+    static ULONGLONG WINAPI tickCount64() { return current()->uptimeMilliseconds; }
+    static void WINAPI systemTimeAsFileTime(LPFILETIME time)
+    {
+        *time = FILETIME{static_cast<DWORD>(current()->now), static_cast<DWORD>(current()->now >> 32)};
+    }
+    static BOOL WINAPI logicalProcessorInformationEx(LOGICAL_PROCESSOR_RELATIONSHIP relation,
+                                                     PSYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX buffer, PDWORD size)
+    {
+        Topology& script = current()->topology;
+        ++script.exCalls;
+        script.exRelations.push_back(static_cast<int>(relation));
+        const DWORD needed = static_cast<DWORD>(script.exRecords.size());
+        if (buffer == nullptr || *size < needed) {
+            if (script.exReportsSize) {
+                *size = needed;
+            }
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        if (!script.exFills) {
+            SetLastError(ERROR_GEN_FAILURE);
+            return FALSE;
+        }
+        std::memcpy(buffer, script.exRecords.data(), needed);
+        *size = needed;
+        return TRUE;
+    }
+
+    static BOOL WINAPI logicalProcessorInformation(PSYSTEM_LOGICAL_PROCESSOR_INFORMATION buffer, PDWORD size)
+    {
+        Topology& script = current()->topology;
+        ++script.legacyCalls;
+        const DWORD needed = static_cast<DWORD>(script.legacyEntries.size() * sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
+        if (buffer == nullptr || *size == 0) {
+            *size = script.legacySizingSize.value_or(needed);
+            if (script.legacySizingError != 0) {
+                SetLastError(script.legacySizingError);
+            }
+            return FALSE;
+        }
+        script.legacyFillSizeGiven = *size;
+        if (!script.legacyFills) {
+            SetLastError(script.legacyFillError);
+            return FALSE;
+        }
+        const DWORD copied = *size < needed ? *size / 32 * 32 : needed;
+        std::memcpy(buffer, script.legacyEntries.data(), copied);
+        *size = copied;
+        return TRUE;
+    }
+    static BOOL WINAPI globalMemoryStatusEx(LPMEMORYSTATUSEX status)
+    {
+        if (current()->memoryStatusFails) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        constexpr ULONGLONG kGiB = 1024ull * 1024 * 1024;
+        *status = MEMORYSTATUSEX{sizeof(MEMORYSTATUSEX), 68, 16 * kGiB, 5 * kGiB, 20 * kGiB, 9 * kGiB, 0, 0, 0};
+        return TRUE;
+    }
+    static BOOL WINAPI installedMemory(PULONGLONG kilobytes)
+    {
+        FakeMachine& self = *current();
+        ++self.installedCalls;
+        *kilobytes = self.installedKilobytes;  // also when it fails: an amount that must not be used
+        if (!self.installedResult) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+        }
+        return self.installedResult;
+    }
+    static DWORD WINAPI logicalDrives()
+    {
+        current()->driveLog.push_back(L"mask");
+        return current()->driveMask;
+    }
+    static BOOL WINAPI setThreadErrorMode(DWORD mode, LPDWORD previous)
+    {
+        FakeMachine& self = *current();
+        self.driveLog.push_back(L"mode " + std::to_wstring(mode));
+        if (self.errorModeRefused) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        if (previous != nullptr) {
+            *previous = self.errorMode;
+        }
+        self.errorMode = mode;
+        return TRUE;
+    }
+    static DWORD WINAPI threadErrorMode()
+    {
+        current()->driveLog.push_back(L"mode?");
+        return current()->errorMode;
+    }
+    static UINT WINAPI driveType(LPCWSTR root)
+    {
+        current()->driveLog.push_back(std::wstring(L"type ") + root);
+        const auto found = current()->drives.find(root[0]);
+        return found == current()->drives.end() ? DRIVE_NO_ROOT_DIR : found->second.type;
+    }
+    static BOOL WINAPI volumeInformation(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD, LPDWORD, LPDWORD,
+                                         LPWSTR fileSystem, DWORD fileSystemSize)
+    {
+        current()->driveLog.push_back(std::wstring(L"volume ") + root);
+        if (current()->volumeThrows) {
+            throw std::bad_alloc();
+        }
+        const Drive& drive = current()->drives.at(root[0]);
+        if (!drive.volumeRead || labelSize != 261 || fileSystemSize != 64) {
+            SetLastError(drive.volumeRead ? ERROR_INSUFFICIENT_BUFFER : drive.volumeError);
+            return FALSE;
+        }
+        swprintf(label, labelSize, L"Label %lc", root[0]);
+        // A file-system name that fills its whole buffer, without a terminator.
+        wmemset(fileSystem, L'N', fileSystemSize);
+        return TRUE;
+    }
+    static BOOL WINAPI diskFreeSpace(LPCWSTR root, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
+                                     PULARGE_INTEGER totalFree)
+    {
+        current()->driveLog.push_back(std::wstring(L"space ") + root);
+        const Drive& drive = current()->drives.at(root[0]);
+        if (!drive.spaceRead) {
+            SetLastError(drive.spaceError);
+            return FALSE;
+        }
+        total->QuadPart = drive.total;
+        freeToCaller->QuadPart = drive.total / 4;
+        totalFree->QuadPart = drive.total / 2;
+        return TRUE;
+    }
+    // One Ethernet adapter, up, with one IPv4 address.
+    static ULONG WINAPI adaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES adapter, PULONG)
+    {
+        static wchar_t name[] = L"Fake Ethernet";
+        static sockaddr_in socket{};
+        socket.sin_family = AF_INET;
+        const BYTE ipv4[] = {192, 168, 1, 20};
+        std::memcpy(&socket.sin_addr, ipv4, sizeof(ipv4));
+        static IP_ADAPTER_UNICAST_ADDRESS unicast{};
+        unicast.Address.lpSockaddr = reinterpret_cast<SOCKADDR*>(&socket);
+        adapter->FriendlyName = name;
+        adapter->Description = name;
+        adapter->PhysicalAddressLength = 6;
+        const BYTE address[] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+        std::memcpy(adapter->PhysicalAddress, address, sizeof(address));
+        adapter->IfType = IF_TYPE_ETHERNET_CSMACD;
+        adapter->OperStatus = IfOperStatusUp;
+        adapter->FirstUnicastAddress = &unicast;
+        return ERROR_SUCCESS;
+    }
+    static HRESULT WINAPI createFactory(REFIID, void** factory)
+    {
+        *factory = nullptr;
+        return E_FAIL;
+    }
+};
