@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Build Korvane and every test suite (MinGW-w64 cross build, and once more with
-# clang for its warnings), run the fuzz smoke runs, validate the hosted-CI
-# workflow and run the tests under wine, on Xvfb when no usable X display is
-# given. Exits non-zero on any failure.
+# clang for its warnings), check the style (tools/check-style.sh), run the fuzz
+# smoke runs, validate the hosted-CI workflow and run the tests under wine, on
+# Xvfb when no usable X display is given. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-source tools/xvfb.sh
-source tools/build-step.sh
-source tools/wine-prefix.sh
+source tools/lib/xvfb.sh
+source tools/lib/build.sh
+source tools/lib/wine-prefix.sh
 root=$PWD
 build="$root/build/mingw-cross"
 prefix="$build/wineprefix"
@@ -16,16 +16,21 @@ jobs=$(nproc)
 bash tools/setup-debian.sh
 
 start=$SECONDS
-step configure cmake --preset mingw-cross
-step build cmake --build --preset mingw-cross --parallel "$jobs"
+build_preset mingw-cross
 echo "test.sh: configured and built in $((SECONDS - start)) s"
 
 # The same code through a second compiler, warnings as errors; its tests are
 # not run again.
 start=$SECONDS
-step "clang configure" cmake --preset clang-cross
-step "clang build" cmake --build --preset clang-cross --parallel "$jobs"
+build_preset clang-cross
 echo "test.sh: built with clang in $((SECONDS - start)) s"
+
+# The layout of .clang-format, clang-tidy (on the clang build's compile
+# database) and cppcheck. A finding fails the run, after the tests.
+start=$SECONDS
+style=0
+bash tools/check-style.sh || style=$?
+echo "test.sh: style checked in $((SECONDS - start)) s"
 
 step "workflow check" bash tools/check-workflows.sh
 
@@ -63,4 +68,8 @@ echo "test.sh: wine ready in $((SECONDS - start)) s"
 
 rc=0
 ctest --preset mingw-cross --parallel "$jobs" || rc=$?
+if [[ $style != 0 ]]; then
+  echo "test.sh: the style check failed (see above)" >&2
+  [[ $rc != 0 ]] || rc=$style
+fi
 exit "$rc"
