@@ -41,7 +41,7 @@ trap 'rm -f "$log"' EXIT
 if clang-format --dry-run --Werror "${files[@]}" 2>"$log"; then
   echo "check-style: clang-format: ${#files[@]} files as .clang-format lays them out ($((SECONDS - start)) s)"
 else
-  head -n 60 "$log"
+  grep 'error: code should be clang-formatted' "$log" | head -n 40
   mapfile -t differ < <(sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' "$log" | sort -u)
   echo "check-style: clang-format: ${#differ[@]} files differ from .clang-format's layout" \
     "($(grep -c 'error: code should be clang-formatted' "$log") places; tools/check-style.sh --fix rewrites them):"
@@ -59,14 +59,20 @@ tidy=$(mktemp -d)
 trap 'rm -f "$log"; rm -rf "$tidy"' EXIT
 # One log per unit, printed whole afterwards, so parallel runs do not mix.
 printf '%s\n' "${units[@]}" |
-  xargs -P "$jobs" -I '{}' sh -c 'clang-tidy -p "$1" --quiet "$2" >"$3/$(echo "$2" | tr / _).log" 2>&1 || true' \
+  xargs -P "$jobs" -I '{}' sh -c 'log="$3/$(echo "$2" | tr / _).log"
+    clang-tidy -p "$1" --quiet "$2" >"$log" 2>&1 || echo "clang-tidy: exit code $? on $2" >>"$log"' \
     _ "$build" '{}' "$tidy"
 findings=$(cat "$tidy"/*.log | grep -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' | sort -u || true)
-if [[ -z $findings ]]; then
+if [[ -z $findings ]] && grep -q '^clang-tidy: exit code' "$tidy"/*.log; then
+  # Failed without a finding: a crash, say.
+  cat "$tidy"/*.log
+  echo "check-style: clang-tidy failed"
+  failed+=(clang-tidy)
+elif [[ -z $findings ]]; then
   echo "check-style: clang-tidy: ${#units[@]} files, no findings ($((SECONDS - start)) s)"
 else
   # A finding in a header shows once for every file that includes it.
-  cat "$tidy"/*.log | grep -v -E '^(Suppressed|Use -header-filter|[0-9]+ warnings? (and [0-9]+ errors? )?generated)' |
+  cat "$tidy"/*.log | grep -v -E '^(clang-tidy: exit code|Suppressed|Use -header-filter|[0-9]+ warnings? (and [0-9]+ errors? )?generated)' |
     awk '/^[^ ]+:[0-9]+:[0-9]+: (warning|error):/ { seen = $0 in printed; printed[$0] = 1 } !seen' | head -n 200
   echo "check-style: clang-tidy: $(grep -c . <<<"$findings") findings in ${#units[@]} files ($((SECONDS - start)) s)"
   failed+=(clang-tidy)
