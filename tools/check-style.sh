@@ -41,7 +41,7 @@ trap 'rm -f "$log"' EXIT
 if clang-format --dry-run --Werror "${files[@]}" 2>"$log"; then
   echo "check-style: clang-format: ${#files[@]} files as .clang-format lays them out ($((SECONDS - start)) s)"
 else
-  grep 'error: code should be clang-formatted' "$log" | head -n 40
+  awk '/error: code should be clang-formatted/ && shown++ < 40' "$log"
   mapfile -t differ < <(sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' "$log" | sort -u)
   echo "check-style: clang-format: ${#differ[@]} files differ from .clang-format's layout" \
     "($(grep -c 'error: code should be clang-formatted' "$log") places; tools/check-style.sh --fix rewrites them):"
@@ -73,7 +73,7 @@ elif [[ -z $findings ]]; then
 else
   # A finding in a header shows once for every file that includes it.
   cat "$tidy"/*.log | grep -v -E '^(clang-tidy: exit code|Suppressed|Use -header-filter|[0-9]+ warnings? (and [0-9]+ errors? )?generated)' |
-    awk '/^[^ ]+:[0-9]+:[0-9]+: (warning|error):/ { seen = $0 in printed; printed[$0] = 1 } !seen' | head -n 200
+    awk '/^[^ ]+:[0-9]+:[0-9]+: (warning|error):/ { seen = $0 in printed; printed[$0] = 1 } !seen && shown++ < 300'
   echo "check-style: clang-tidy: $(grep -c . <<<"$findings") findings in ${#units[@]} files ($((SECONDS - start)) s)"
   failed+=(clang-tidy)
 fi
