@@ -11,7 +11,7 @@
 # the input that shows it is kept in build/fuzz/findings.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-source tools/build-step.sh
+source tools/lib/build.sh
 root=$PWD
 build=$root/build/fuzz
 tables=$root/../shared/testdata/smbios

@@ -5,11 +5,10 @@
 # Check a downloaded package with: sha256sum -c korvane-<version>-win64.zip.sha256
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-source tools/build-step.sh
+source tools/lib/build.sh
 
 bash tools/setup-debian.sh
-step configure cmake --preset mingw-cross
-step build cmake --build --preset mingw-cross --target korvane --parallel "$(nproc)"
+build_preset mingw-cross korvane
 step package cpack --config build/mingw-cross/CPackConfig.cmake
 package=$(ls build/mingw-cross/package/korvane-*-win64.zip)
 echo "release.sh: $package"

@@ -7,10 +7,8 @@
 # Xvfb are ended again.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-source tools/xvfb.sh
-source tools/window-picture.sh
-source tools/build-step.sh
-source tools/wine-prefix.sh
+source tools/lib/build.sh
+source tools/lib/headless.sh
 build="$PWD/build/mingw-cross"
 
 bash tools/setup-debian.sh
@@ -22,8 +20,7 @@ fi
 
 targets=(korvane)
 [[ $headless == 0 ]] || targets+=(korvane_report_reader)
-step configure cmake --preset mingw-cross
-step build cmake --build --preset mingw-cross --target "${targets[@]}" --parallel "$(nproc)"
+build_preset mingw-cross "${targets[@]}"
 echo "run.sh: built $build/korvane.exe"
 
 if [[ $headless == 0 ]]; then
@@ -37,28 +34,13 @@ fi
 
 # Its own prefix too: windows on a screen without a window manager need
 # settings that would not suit a real display.
-prefix="$build/wineprefix-headless"
 picture="$build/korvane-window.png"
 reader="$build/korvane_report_reader.exe"
-log=$(mktemp)
-xvfb_pid=""
-korvane_pid=""
-trap end_korvane_on_xvfb EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-# A wineserver left over from an earlier run may hold a display that is gone.
-end_wineserver "$prefix"
-if ! start_xvfb; then
+echo "run.sh: no X display; running Korvane on a private Xvfb screen"
+if ! start_korvane_headless "$build/wineprefix-headless" "$build/korvane.exe" "$@"; then
   echo "run.sh: there is no X display and Xvfb could not be started" >&2
   exit 1
 fi
-echo "run.sh: no X display; running Korvane on a private Xvfb screen"
-tools/wine-run --prefix "$prefix" --boot
-prepare_picture_prefix "$prefix"
-
-tools/wine-run --prefix "$prefix" "$build/korvane.exe" "$@" >"$log" 2>&1 &
-korvane_pid=$!
 echo
 if ! tools/wine-run --prefix "$prefix" "$reader"; then
   cat "$log"

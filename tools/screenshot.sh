@@ -9,14 +9,10 @@
 # status bar) and the graphs have some points. Not part of tools/test.sh.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-source tools/xvfb.sh
-source tools/window-picture.sh
-source tools/build-step.sh
-source tools/wine-prefix.sh
+source tools/lib/build.sh
+source tools/lib/headless.sh
 root=$PWD
 build="$root/build/mingw-cross"
-# Its own wine prefix, apart from the tests' and tools/run.sh's.
-prefix="$build/wineprefix-shot"
 output=${1:-$root/docs/screenshot.png}
 wait_after=${KORVANE_SHOT_WAIT:-30}
 appear_limit=60
@@ -24,30 +20,15 @@ appear_limit=60
 # import (ImageMagick) takes the picture; xwininfo (x11-utils) finds the window.
 bash tools/setup-debian.sh imagemagick
 
-log=$(mktemp)
-xvfb_pid=""
-korvane_pid=""
-trap end_korvane_on_xvfb EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-step configure cmake --preset mingw-cross
-step build cmake --build --preset mingw-cross --target korvane --parallel "$(nproc)"
+build_preset mingw-cross korvane
 echo "screenshot.sh: built $build/korvane.exe"
 
-# A wineserver left over from an earlier run may hold a display that is gone.
-end_wineserver "$prefix"
-
-# Our own screen, whatever DISPLAY says.
-if ! start_xvfb; then
+# Our own screen, whatever DISPLAY says, and its own wine prefix, apart from
+# the tests' and tools/run.sh's.
+if ! start_korvane_headless "$build/wineprefix-shot" "$build/korvane.exe"; then
   echo "screenshot.sh: could not start Xvfb" >&2
   exit 1
 fi
-
-tools/wine-run --prefix "$prefix" --boot
-prepare_picture_prefix "$prefix"
-tools/wine-run --prefix "$prefix" "$build/korvane.exe" >"$log" 2>&1 &
-korvane_pid=$!
 
 window=""
 start=$SECONDS

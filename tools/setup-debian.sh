@@ -17,6 +17,8 @@ packages=(
   icoutils libxml2-utils
   # tools/fuzz.sh: clang with libFuzzer and the sanitizer run-times
   clang libclang-rt-dev
+  # tools/check-style.sh
+  clang-format clang-tidy cppcheck
   "$@"
 )
 

@@ -5,17 +5,16 @@
 # display, or a private Xvfb when there is none.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-source tools/xvfb.sh
-source tools/build-step.sh
-source tools/wine-prefix.sh
+source tools/lib/xvfb.sh
+source tools/lib/build.sh
+source tools/lib/wine-prefix.sh
 build="$PWD/build/mingw-cross"
 # Its own wine prefix, so the soak and the tests do not share a wineserver.
 prefix="$build/wineprefix-soak"
 
 bash tools/setup-debian.sh
 
-step configure cmake --preset mingw-cross
-step build cmake --build --preset mingw-cross --target korvane_soak --parallel "$(nproc)"
+build_preset mingw-cross korvane_soak
 
 xvfb_pid=""
 trap 'end_wineserver "$prefix"; stop_xvfb' EXIT

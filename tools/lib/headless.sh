@@ -1,29 +1,48 @@
-# Sourced by tools/screenshot.sh and tools/run.sh: a picture of Korvane's
-# window on a private Xvfb screen. Needs xwininfo (x11-utils), import
-# (ImageMagick) and tools/wine-prefix.sh sourced.
+# Sourced by tools/screenshot.sh and tools/run.sh: Korvane under wine on a
+# private Xvfb screen, and a picture of its window. Needs xwininfo
+# (x11-utils) and import (ImageMagick).
 #
-# prepare_picture_prefix PREFIX: sets up a wine prefix whose windows draw
-# their own title bar and frame, as they must on a screen without a window
-# manager.
+# start_korvane_headless PREFIX KORVANE.EXE [ARGS...]: starts Xvfb, readies
+# the wine prefix PREFIX for a screen without a window manager and starts
+# KORVANE.EXE in the background with its output in a temporary file. Sets the
+# globals prefix, log, xvfb_pid and korvane_pid, and traps EXIT with
+# end_korvane_on_xvfb. Returns 1 when Xvfb could not be started.
 #
 # find_korvane_window: prints the id of the largest top-level X window titled
 # exactly "Korvane", or nothing.
 #
 # save_window_picture WINDOW OUTPUT.png: saves the window's part of the screen.
 #
-# end_korvane_on_xvfb: the clean-up of a script that ran Korvane on its own
-# Xvfb (its globals: prefix, korvane_pid, the wine-run that started Korvane,
-# and log): ends the prefix's wineserver, which ends korvane.exe and wine's
-# helpers (only then does that wine-run return), reaps it and stops Xvfb.
+# end_korvane_on_xvfb: the clean-up of start_korvane_headless: ends the
+# prefix's wineserver, which ends korvane.exe and wine's helpers (only then
+# does the wine-run that started Korvane return), reaps it and stops Xvfb.
 
-prepare_picture_prefix() {
-  local prefix=$1 font
+source tools/lib/xvfb.sh
+source tools/lib/wine-prefix.sh
+
+start_korvane_headless() {
+  prefix=$1
+  local exe=$2 font
+  shift 2
+  log=$(mktemp)
+  xvfb_pid=""
+  korvane_pid=""
+  trap end_korvane_on_xvfb EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  # A wineserver left over from an earlier run may hold a display that is gone.
+  end_wineserver "$prefix"
+  start_xvfb || return 1
+  tools/wine-run --prefix "$prefix" --boot
+  # Windows that no window manager takes draw their own title bar and frame.
   unmanage_windows "$prefix"
   # wine draws the caption buttons with its Marlett font, which this wine does
   # not find in its own data folder; the prefix's Fonts folder is searched.
   for font in /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf; do
     [[ ! -f $font ]] || cp "$font" "$prefix/drive_c/windows/Fonts/"
   done
+  tools/wine-run --prefix "$prefix" "$exe" "$@" >"$log" 2>&1 &
+  korvane_pid=$!
 }
 
 find_korvane_window() {

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The house style and the static checks, as tools/test.sh runs them:
+#   clang-format  the layout of .clang-format over src/, tests/ and bench/;
+#                 any difference fails
+#   clang-tidy    the checks of .clang-tidy over every source file of src/,
+#                 tests/ and bench/, compiled as the clang-cross preset
+#                 compiles them (its compile database), against the Windows
+#                 headers of MinGW-w64
+#   cppcheck      over src/
+#
+#   tools/check-style.sh         check; exits non-zero on any finding
+#   tools/check-style.sh --fix   rewrite the files in clang-format's layout
+#                                first, then check
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source tools/lib/build.sh
+build=build/clang-cross
+
+fix=0
+case ${1:-} in
+  --fix) fix=1 ;;
+  '') ;;
+  *)
+    echo "usage: tools/check-style.sh [--fix]" >&2
+    exit 2
+    ;;
+esac
+
+bash tools/setup-debian.sh
+jobs=$(nproc)
+failed=()
+mapfile -t files < <(find src tests bench -name '*.cpp' -o -name '*.h' | sort)
+
+# ---- clang-format ----------------------------------------------------------
+start=$SECONDS
+if [[ $fix == 1 ]]; then
+  clang-format -i "${files[@]}"
+fi
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if clang-format --dry-run --Werror "${files[@]}" 2>"$log"; then
+  echo "check-style: clang-format: ${#files[@]} files as .clang-format lays them out ($((SECONDS - start)) s)"
+else
+  awk '/error: code should be clang-formatted/ && shown++ < 40' "$log"
+  mapfile -t differ < <(sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' "$log" | sort -u)
+  echo "check-style: clang-format: ${#differ[@]} files differ from .clang-format's layout" \
+    "($(grep -c 'error: code should be clang-formatted' "$log") places; tools/check-style.sh --fix rewrites them):"
+  printf '  %s\n' "${differ[@]}"
+  failed+=(clang-format)
+fi
+
+# ---- clang-tidy ------------------------------------------------------------
+start=$SECONDS
+step "configuring clang-cross" cmake --preset clang-cross
+# The translation units of our own folders (not GoogleTest's).
+mapfile -t units < <(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$build/compile_commands.json" |
+                       grep -E "^$PWD/(src|tests|bench)/.*\.cpp$" | sort -u)
+tidy=$(mktemp -d)
+trap 'rm -f "$log"; rm -rf "$tidy"' EXIT
+# One log per unit, printed whole afterwards, so parallel runs do not mix.
+printf '%s\n' "${units[@]}" |
+  xargs -P "$jobs" -I '{}' sh -c 'log="$3/$(echo "$2" | tr / _).log"
+    clang-tidy -p "$1" --quiet "$2" >"$log" 2>&1 || echo "clang-tidy: exit code $? on $2" >>"$log"' \
+    _ "$build" '{}' "$tidy"
+findings=$(cat "$tidy"/*.log | grep -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' | sort -u || true)
+if [[ -z $findings ]] && grep -q '^clang-tidy: exit code' "$tidy"/*.log; then
+  # Failed without a finding: a crash, say.
+  cat "$tidy"/*.log
+  echo "check-style: clang-tidy failed"
+  failed+=(clang-tidy)
+elif [[ -z $findings ]]; then
+  echo "check-style: clang-tidy: ${#units[@]} files, no findings ($((SECONDS - start)) s)"
+else
+  # A finding in a header shows once for every file that includes it.
+  cat "$tidy"/*.log | grep -v -E '^(clang-tidy: exit code|Suppressed|Use -header-filter|[0-9]+ warnings? (and [0-9]+ errors? )?generated)' |
+    awk '/^[^ ]+:[0-9]+:[0-9]+: (warning|error):/ { seen = $0 in printed; printed[$0] = 1 } !seen && shown++ < 300'
+  echo "check-style: clang-tidy: $(grep -c . <<<"$findings") findings in ${#units[@]} files ($((SECONDS - start)) s)"
+  failed+=(clang-tidy)
+fi
+
+# ---- cppcheck --------------------------------------------------------------
+start=$SECONDS
+if cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability --inline-suppr --std=c++20 \
+     -j "$jobs" -I src src; then
+  echo "check-style: cppcheck: no findings in src ($((SECONDS - start)) s)"
+else
+  failed+=(cppcheck)
+fi
+
+if [[ ${#failed[@]} -gt 0 ]]; then
+  echo "check-style: failed: ${failed[*]}" >&2
+  exit 1
+fi
+echo "check-style: passed"
