@@ -18,28 +18,24 @@ set(korvane_common_platform_free
   failure_text.cpp
   wide_format.cpp)
 set(korvane_common_windows
-  global_memory_status.cpp
   message_box.cpp
   windows_failure.cpp)
 
 set(korvane_report_uses report common)
 set(korvane_report_platform_free
   completeness.cpp
-  memory_sample.cpp
-  memory_status.cpp
   reading.cpp
   reading_stream.cpp
   report_rows.cpp
   snapshot.cpp
   value_text.cpp)
-set(korvane_report_windows)
+set(korvane_report_windows
+  memory_sample.cpp)
 
 set(korvane_scan_uses scan report common)
 set(korvane_scan_platform_free
-  drive_entry.cpp
-  firmware_fallback.cpp
-  processor_cores.cpp
-  processor_text.cpp
+  drives_rules.cpp
+  processor_rules.cpp
   scan_tally.cpp
   smbios_parser.cpp
   system_identity.cpp)
@@ -47,12 +43,9 @@ set(korvane_scan_windows
   display_probe.cpp
   drives_probe.cpp
   firmware_table.cpp
-  installed_memory.cpp
   memory_probe.cpp
   network_probe.cpp
-  processor_cpuid.cpp
   processor_probe.cpp
-  processor_topology.cpp
   registry.cpp
   scan_machine.cpp
   windows_failure.cpp)
@@ -85,7 +78,8 @@ set(korvane_app_windows
   main_window.cpp
   power_actions.cpp
   report_view.cpp
-  scan_coordination.cpp)
+  scan_coordination.cpp
+  status_bar.cpp)
 
 # korvane_sources(<out> <folder> <kind>...): the absolute paths of the lists
 # of <kind> (platform_free, windows) of src/<folder>.
