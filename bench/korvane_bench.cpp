@@ -53,8 +53,8 @@ int main()
     for (int i = 0; i < kTicks; ++i) {
         tick(app);
     }
-    std::printf("one timer tick with its panel repaint: %.1f us (mean of %d)\n",
-                secondsSince(start) * 1e6 / kTicks, kTicks);
+    std::printf("one timer tick with its panel repaint: %.1f us (mean of %d)\n", secondsSince(start) * 1e6 / kTicks,
+                kTicks);
 
     std::vector<double> scans;
     for (int i = 0; i < 15; ++i) {
@@ -90,9 +90,10 @@ int main()
             }
         }
         if (saved) {
-            std::printf("save as CSV: %zu bytes, page and bytes built in %.1f us, written and renamed in %.2f ms "
-                        "(mean of %d)\n",
-                        bytes, building * 1e6 / kSaves, writing * 1e3 / kSaves, kSaves);
+            std::printf(
+                "save as CSV: %zu bytes, page and bytes built in %.1f us, written and renamed in %.2f ms "
+                "(mean of %d)\n",
+                bytes, building * 1e6 / kSaves, writing * 1e3 / kSaves, kSaves);
         }
     }
 

@@ -463,9 +463,9 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
     }
 
     const HMENU menu = buildMenu();
-    const HWND window = CreateWindowExW(0, kMainClass, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        scaled(kWindowWidth96), scaled(kWindowHeight96), nullptr, menu, instance,
-                                        this);
+    const HWND window =
+        CreateWindowExW(0, kMainClass, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        scaled(kWindowWidth96), scaled(kWindowHeight96), nullptr, menu, instance, this);
     if (window == nullptr) {
         // A window that failed in WM_CREATE has taken its menu with it.
         if (menu != nullptr && IsMenu(menu)) {

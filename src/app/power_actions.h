@@ -12,8 +12,9 @@ struct PowerCalls {
     BOOL(WINAPI* exitWindows)(UINT flags, DWORD reason);
     BOOL(WINAPI* openProcessToken)(HANDLE process, DWORD access, PHANDLE token);
     BOOL(WINAPI* lookupPrivilegeValue)(LPCWSTR systemName, LPCWSTR name, PLUID luid);
-    BOOL(WINAPI* adjustTokenPrivileges)(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState,
-                                        DWORD bufferLength, PTOKEN_PRIVILEGES previousState, PDWORD returnLength);
+    BOOL(WINAPI* adjustTokenPrivileges)
+    (HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD bufferLength, PTOKEN_PRIVILEGES previousState,
+     PDWORD returnLength);
 };
 
 // The real calls.

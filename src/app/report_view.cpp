@@ -55,7 +55,8 @@ LRESULT addReportGroup(HWND list, int id, const wchar_t* header)
 
 void ReportView::prepare(int itemWidth, int valueWidth)
 {
-    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
     insertColumn(list_, 0, L"Item", itemWidth);
     insertColumn(list_, 1, L"Value", valueWidth);
     grouped_ = showSectionGroups(list_);

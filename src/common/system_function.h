@@ -51,7 +51,8 @@ template <typename Function>
 // program's own folder first, and the program is run from wherever it was
 // downloaded to, beside whatever else was downloaded there. Null when the
 // DLL cannot be loaded, with the thread's last error saying why.
-[[nodiscard]] inline UniqueHModule loadSystemLibrary(const wchar_t* name, const SystemLibraryCalls& calls = {}) noexcept
+[[nodiscard]] inline UniqueHModule loadSystemLibrary(const wchar_t* name,
+                                                     const SystemLibraryCalls& calls = {}) noexcept
 {
     HMODULE module = calls.loadLibraryEx(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) {

@@ -78,14 +78,38 @@ struct File {
     static void close(Type value) noexcept { CloseHandle(value); }
 };
 
-inline void closeKey(HKEY key) noexcept { RegCloseKey(key); }
-inline void freeModule(HMODULE module) noexcept { FreeLibrary(module); }
-inline void freeLocal(HLOCAL memory) noexcept { LocalFree(memory); }
-inline void freeGlobal(HGLOBAL memory) noexcept { GlobalFree(memory); }
-inline void deleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
-inline void deleteDc(HDC dc) noexcept { DeleteDC(dc); }
-inline void destroyMenu(HMENU menu) noexcept { DestroyMenu(menu); }
-inline void destroyAccelerators(HACCEL table) noexcept { DestroyAcceleratorTable(table); }
+inline void closeKey(HKEY key) noexcept
+{
+    RegCloseKey(key);
+}
+inline void freeModule(HMODULE module) noexcept
+{
+    FreeLibrary(module);
+}
+inline void freeLocal(HLOCAL memory) noexcept
+{
+    LocalFree(memory);
+}
+inline void freeGlobal(HGLOBAL memory) noexcept
+{
+    GlobalFree(memory);
+}
+inline void deleteGdiObject(HGDIOBJ object) noexcept
+{
+    DeleteObject(object);
+}
+inline void deleteDc(HDC dc) noexcept
+{
+    DeleteDC(dc);
+}
+inline void destroyMenu(HMENU menu) noexcept
+{
+    DestroyMenu(menu);
+}
+inline void destroyAccelerators(HACCEL table) noexcept
+{
+    DestroyAcceleratorTable(table);
+}
 
 }  // namespace resource_traits
 

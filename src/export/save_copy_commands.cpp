@@ -121,7 +121,8 @@ bool askSavePath(const CommandSite& site, const SaveDialogCalls& calls, std::wst
     }
     std::wstring reason;
     if (dialogErrorText(calls.commDlgExtendedError(), reason)) {
-        showMessage(site.messageBox, site.owner, L"The Save As dialog failed, so nothing was saved.\r\n\r\n" + reason, MB_ICONERROR | MB_OK);
+        showMessage(site.messageBox, site.owner, L"The Save As dialog failed, so nothing was saved.\r\n\r\n" + reason,
+                    MB_ICONERROR | MB_OK);
     }
     return false;
 }
@@ -164,11 +165,13 @@ void copySelectedRows(const CommandSite& site, HWND list,
     case ClipboardOutcome::Done:
         break;
     case ClipboardOutcome::NotOpened:
-        showMessage(site.messageBox, site.owner, L"The clipboard could not be opened: " + windowsErrorMessage(openError) + L".",
+        showMessage(site.messageBox, site.owner,
+                    L"The clipboard could not be opened: " + windowsErrorMessage(openError) + L".",
                     MB_ICONERROR | MB_OK);
         break;
     case ClipboardOutcome::NotAccepted:
-        showMessage(site.messageBox, site.owner, L"The rows could not be put on the clipboard.", MB_ICONERROR | MB_OK);
+        showMessage(site.messageBox, site.owner, L"The rows could not be put on the clipboard.",
+                    MB_ICONERROR | MB_OK);
         break;
     }
 }

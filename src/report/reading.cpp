@@ -34,8 +34,7 @@ Reading readingFailed(std::wstring reason)
 
 Reading readingUnsupported(std::wstring reason)
 {
-    return withReason(ReadingState::Unsupported, std::move(reason),
-                      L"not offered by this version of Windows");
+    return withReason(ReadingState::Unsupported, std::move(reason), L"not offered by this version of Windows");
 }
 
 std::wstring readingText(const Reading& reading)

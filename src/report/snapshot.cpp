@@ -9,9 +9,8 @@ ScanTally mergeTally(const ScanTally& scanTally, const MemorySample& liveMemory,
     return merged;
 }
 
-ReportPage buildReportPage(const ScanSnapshot& snapshot, const MemorySample& liveMemory,
-                           const LoadSample& liveLoad, const std::wstring& scanTakenAt,
-                           const std::wstring& liveTakenAt)
+ReportPage buildReportPage(const ScanSnapshot& snapshot, const MemorySample& liveMemory, const LoadSample& liveLoad,
+                           const std::wstring& scanTakenAt, const std::wstring& liveTakenAt)
 {
     ReportPage page;
     page.snapshot = snapshot;

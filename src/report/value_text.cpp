@@ -28,12 +28,28 @@ std::wstring unsetReason(std::wstring_view what)
 }
 
 constexpr std::array<std::wstring_view, 22> kFirmwarePlaceholders = {
-    L"to be filled by o.e.m.", L"to be filled by oem", L"default string", L"system manufacturer",
-    L"system product name",    L"system version",      L"not specified",  L"not available",
-    L"unknown",                L"none",                L"n/a",            L"na",
-    L"null",                   L"empty",               L"filled by oem",  L"oem",
-    L"chassis manufacture",    L"no enclosure",        L"x.x",            L"0.0",
-    L"-",                      L".",
+    L"to be filled by o.e.m.",
+    L"to be filled by oem",
+    L"default string",
+    L"system manufacturer",
+    L"system product name",
+    L"system version",
+    L"not specified",
+    L"not available",
+    L"unknown",
+    L"none",
+    L"n/a",
+    L"na",
+    L"null",
+    L"empty",
+    L"filled by oem",
+    L"oem",
+    L"chassis manufacture",
+    L"no enclosure",
+    L"x.x",
+    L"0.0",
+    L"-",
+    L".",
 };
 
 }  // namespace
@@ -89,8 +105,7 @@ std::wstring ipv4Text(const uint8_t* bytes)
     if (bytes == nullptr) {
         return std::wstring();
     }
-    return formatWide(L"%u.%u.%u.%u", unsigned{bytes[0]}, unsigned{bytes[1]}, unsigned{bytes[2]},
-                      unsigned{bytes[3]});
+    return formatWide(L"%u.%u.%u.%u", unsigned{bytes[0]}, unsigned{bytes[1]}, unsigned{bytes[2]}, unsigned{bytes[3]});
 }
 
 std::wstring ipv6Text(const uint8_t* bytes, uint32_t scopeId)

@@ -67,7 +67,8 @@ DriveScan scanDrives(const DriveCalls& calls)
     // The quiet error mode for this walk only, restored on every way out,
     // including an allocation failure.
     const DWORD previousMode = quietThreadErrorMode(calls);
-    const ScopeExit restoreMode([&calls, previousMode] { static_cast<void>(calls.setThreadErrorMode(previousMode, nullptr)); });
+    const ScopeExit restoreMode(
+        [&calls, previousMode] { static_cast<void>(calls.setThreadErrorMode(previousMode, nullptr)); });
     for (int index = 0; index < kLetterCount; ++index) {
         if ((mask & (DWORD{1} << index)) == 0) {
             continue;

@@ -26,8 +26,7 @@ DriveEntry driveEntryFromReads(std::wstring root, const DriveReads& reads)
     entry.root = std::move(root);
 
     if (reads.volumeRead) {
-        entry.volumeName =
-            reads.label.empty() ? readingNone(L"the volume has no label") : readingOk(reads.label);
+        entry.volumeName = reads.label.empty() ? readingNone(L"the volume has no label") : readingOk(reads.label);
         entry.fileSystem = reads.fileSystemName.empty() ? readingNone(L"Windows stated no file-system name")
                                                         : readingOk(reads.fileSystemName);
     } else {

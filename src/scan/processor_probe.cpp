@@ -92,7 +92,8 @@ bool countProcessorCores(const ProcessorCalls& calls, uint64_t& count, std::wstr
 
     // Count only what the filling call wrote: the zeroed entries after it
     // would read as relationship 0, that is as cores.
-    const size_t written = (filled < buffer.size() ? filled : buffer.size()) / kProcessorEntrySize * kProcessorEntrySize;
+    const size_t written =
+        (filled < buffer.size() ? filled : buffer.size()) / kProcessorEntrySize * kProcessorEntrySize;
     count = countCoreEntries(std::span<const uint8_t>(buffer.data(), written));
     if (count == 0) {
         reason = L"Windows described no processor cores";
@@ -108,7 +109,8 @@ Reading readProcessorFrequency(const ProcessorCalls& calls, bool firmwareUsable,
     uint32_t startupMhz = 0;
     bool startupStated = false;
     if (!firmwareSpeedApplies(firmwareUsable, firmware.startSpeedKnown, firmware.startSpeedMhz)) {
-        startupStated = readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", startupMhz);
+        startupStated =
+            readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", startupMhz);
     }
     return frequencyReading(firmwareUsable, firmware.startSpeedKnown, firmware.startSpeedMhz, startupStated,
                             startupMhz);

@@ -29,8 +29,8 @@ bool readRegistryString(const RegistryCalls& calls, HKEY root, const wchar_t* su
     // (or with an odd byte count).
     std::vector<wchar_t> buffer(size / 2 + 2, L'\0');
     DWORD bufferBytes = size;
-    const LSTATUS queried =
-        calls.queryValue(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &bufferBytes);
+    const LSTATUS queried = calls.queryValue(key.get(), valueName, nullptr, nullptr,
+                                             reinterpret_cast<BYTE*>(buffer.data()), &bufferBytes);
     key.reset();
     if (queried != ERROR_SUCCESS) {
         code = static_cast<uint32_t>(queried);
@@ -50,7 +50,8 @@ bool readRegistryDword(const RegistryCalls& calls, HKEY root, const wchar_t* sub
     DWORD type = 0;
     DWORD data = 0;
     DWORD size = sizeof(data);
-    const LSTATUS status = calls.queryValue(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    const LSTATUS status =
+        calls.queryValue(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
     if (status != ERROR_SUCCESS || type != REG_DWORD) {
         return false;
     }

@@ -51,7 +51,8 @@ Reading readCurrentVersionValue(const SystemCalls& calls, const wchar_t* valueNa
 {
     std::wstring text;
     uint32_t code = 0;
-    const bool read = readRegistryString(calls.registry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, valueName, text, code);
+    const bool read =
+        readRegistryString(calls.registry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, valueName, text, code);
     return currentVersionReading(read, text, code, what);
 }
 
@@ -69,7 +70,8 @@ FirmwareResult readFirmware(const FirmwareCalls& calls)
     FirmwareResult result;
     std::vector<uint8_t> table;
     if (readFirmwareTable(calls, table, result.error)) {
-        result.usable = parseSmbios(table.empty() ? nullptr : table.data(), table.size(), result.summary, result.error);
+        result.usable =
+            parseSmbios(table.empty() ? nullptr : table.data(), table.size(), result.summary, result.error);
     }
     if (!result.usable) {
         result.fallback = readingFailed(L"the firmware table could not be read: " +
@@ -119,14 +121,15 @@ void readWindowsRelease(const SystemCalls& calls, ScanSnapshot& snapshot)
     if (queryRtlVersion(calls, info)) {
         uint32_t ubr = 0;
         const bool haveUbr = readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR", ubr);
-        snapshot.windowsVersion = readingOk(
-            windowsVersionText(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, haveUbr, ubr));
-        snapshot.windowsProduct = windowsProductReading(readCurrentVersionValue(calls, L"ProductName", L"product name"),
-                                                        info.dwMajorVersion, info.dwBuildNumber);
-    } else {
         snapshot.windowsVersion =
-            readingUnsupported(L"RtlGetVersion is not available, and GetVersionEx is not trusted here because it "
-                               L"misreports every release after Windows 8");
+            readingOk(windowsVersionText(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, haveUbr, ubr));
+        snapshot.windowsProduct =
+            windowsProductReading(readCurrentVersionValue(calls, L"ProductName", L"product name"),
+                                  info.dwMajorVersion, info.dwBuildNumber);
+    } else {
+        snapshot.windowsVersion = readingUnsupported(
+            L"RtlGetVersion is not available, and GetVersionEx is not trusted here because it "
+            L"misreports every release after Windows 8");
         snapshot.windowsProduct = snapshot.windowsVersion;
     }
 
@@ -139,7 +142,8 @@ void readWindowsRelease(const SystemCalls& calls, ScanSnapshot& snapshot)
         }
     }
     snapshot.registeredOwner = readCurrentVersionValue(calls, L"RegisteredOwner", L"registered owner");
-    snapshot.registeredOrganisation = readCurrentVersionValue(calls, L"RegisteredOrganization", L"registered organization");
+    snapshot.registeredOrganisation =
+        readCurrentVersionValue(calls, L"RegisteredOrganization", L"registered organization");
 }
 
 void readArchitecture(const SystemCalls& calls, ScanSnapshot& snapshot)

@@ -441,11 +441,12 @@ TEST(ChildLayout, TinyAreasKeepTheirMinimumsAndNoNegativeHeight)
     const ScopeExit destroy([parent] { DestroyWindow(parent); });
     const HWND panel = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
     ReportView report;
-    report.attach(CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 0, 0, parent, nullptr, instance,
-                                  nullptr));
+    report.attach(
+        CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 0, 0, parent, nullptr, instance, nullptr));
     report.prepare(10, 10);
     StatusBar status;
-    status.attach(CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD, 0, 0, 0, 0, parent, nullptr, instance, nullptr));
+    status.attach(
+        CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD, 0, 0, 0, 0, parent, nullptr, instance, nullptr));
     status.set(0, L"left");
     status.set(1, L"right");
     status.set(2, L"no such part");
@@ -500,7 +501,8 @@ TEST_F(KorvaneWindow, MenuHasItsTextsInOrderAndAlwaysOnTopToggles)
           {0, L""},
           {IDM_EXIT, L"E&xit"}}},
         {L"&View", {{IDM_ALWAYS_ON_TOP, L"Always on &Top"}}},
-        {L"&Power", {{IDM_LOG_OFF, L"&Log Off..."}, {IDM_RESTART, L"&Restart..."}, {IDM_SHUT_DOWN, L"Shut &Down..."}}},
+        {L"&Power",
+         {{IDM_LOG_OFF, L"&Log Off..."}, {IDM_RESTART, L"&Restart..."}, {IDM_SHUT_DOWN, L"Shut &Down..."}}},
         {L"&Help", {{IDM_WEB_PAGE, L"Korvane on the &Web"}}},
     };
     ASSERT_EQ(GetMenuItemCount(bar), 4);
@@ -540,8 +542,8 @@ struct WebPageCall {
 std::vector<WebPageCall> webPageCalls;
 INT_PTR webPageResult = 0;
 
-HINSTANCE WINAPI scriptedShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
-                                      LPCWSTR directory, INT show)
+HINSTANCE WINAPI scriptedShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
+                                      INT show)
 {
     webPageCalls.push_back({owner, verb != nullptr ? verb : L"(null)", file != nullptr ? file : L"(null)",
                             parameters != nullptr || directory != nullptr, show});

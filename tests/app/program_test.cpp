@@ -123,8 +123,8 @@ void deleteKeyIfEmpty(HKEY root, const wchar_t* path)
     {
         UniqueHKey key;
         if (RegOpenKeyExW(root, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
-            RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
-                             nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, nullptr) != ERROR_SUCCESS) {
             return;
         }
     }
@@ -142,7 +142,8 @@ TEST(Program, ClosedAtOnceItExitsWithZero)
     std::wstring error;
     const ULONGLONG started = GetTickCount64();
     ASSERT_TRUE(korvane.start(besideThisProgram(L"korvane.exe"), kStartMs, error)) << error;
-    std::printf("korvane.exe showed its window after %.2f s\n", static_cast<double>(GetTickCount64() - started) / 1000);
+    std::printf("korvane.exe showed its window after %.2f s\n",
+                static_cast<double>(GetTickCount64() - started) / 1000);
     EXPECT_EQ(korvane.close(kStartMs), 0);
 }
 
@@ -212,8 +213,8 @@ TEST(Program, DrivenFromOutsideItScansCopiesSavesAndCloses)
     for (const auto& record : records) {
         ASSERT_EQ(record.size(), 7u) << "a line of " << record.size() << " fields, beginning " << record[0];
     }
-    EXPECT_EQ(records[0], (std::vector<std::wstring>{L"Section", L"Item", L"Value", L"State", L"Numeric", L"Unit",
-                                                    L"Reason"}));
+    EXPECT_EQ(records[0],
+              (std::vector<std::wstring>{L"Section", L"Item", L"Value", L"State", L"Numeric", L"Unit", L"Reason"}));
     EXPECT_EQ(records[1][2], L"Korvane");
     EXPECT_EQ(L"Scanned at " + records[2][2], secondScan);
     EXPECT_EQ(records[5][2], korvane.statusText(0));

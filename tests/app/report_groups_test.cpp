@@ -88,8 +88,7 @@ struct GroupRefusingList {
     int rowsWithGroupId = 0;
 };
 
-LRESULT CALLBACK refuseGroupsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                  DWORD_PTR data)
+LRESULT CALLBACK refuseGroupsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
     auto& list = *reinterpret_cast<GroupRefusingList*>(data);
     switch (message) {

@@ -66,9 +66,10 @@ inline ResourceCounts measureResources()
 
 inline void printResources(const char* when, const ResourceCounts& counts)
 {
-    std::printf("%-16s GDI %lu, USER %lu, handles %lu, free handle slot %#llx, heap %llu bytes in %llu blocks, "
-                "private bytes %llu%s\n",
-                when, counts.gdi, counts.user, counts.handles, static_cast<unsigned long long>(counts.freeHandleSlot),
-                counts.heapBytes, counts.heapBlocks, counts.privateBytes,
-                counts.privateBytesFromPagefileUsage ? " (PagefileUsage)" : "");
+    std::printf(
+        "%-16s GDI %lu, USER %lu, handles %lu, free handle slot %#llx, heap %llu bytes in %llu blocks, "
+        "private bytes %llu%s\n",
+        when, counts.gdi, counts.user, counts.handles, static_cast<unsigned long long>(counts.freeHandleSlot),
+        counts.heapBytes, counts.heapBlocks, counts.privateBytes,
+        counts.privateBytesFromPagefileUsage ? " (PagefileUsage)" : "");
 }

@@ -451,15 +451,15 @@ void CALLBACK driveRealDialog(HWND, UINT, UINT_PTR, DWORD)
         }
         return;
     }
-    const auto dialogWindow = std::find_if(open.begin(), open.end(),
-                                           [](HWND w) { return windowText(w) == L"Save this page as CSV"; });
+    const auto dialogWindow =
+        std::find_if(open.begin(), open.end(), [](HWND w) { return windowText(w) == L"Save this page as CSV"; });
     // The focused window, when it is the file name box holding the default
     // name (Windows may hide its known extension).
     const HWND focus = GetFocus();
-    const bool inFileNameBox = dialogWindow != open.end() && focus != nullptr && IsChild(*dialogWindow, focus) &&
-                               className(focus) == L"Edit" &&
-                               CompareStringOrdinal(windowText(focus).substr(0, 7).c_str(), -1, L"Korvane", -1,
-                                                    TRUE) == CSTR_EQUAL;
+    const bool inFileNameBox =
+        dialogWindow != open.end() && focus != nullptr && IsChild(*dialogWindow, focus) &&
+        className(focus) == L"Edit" &&
+        CompareStringOrdinal(windowText(focus).substr(0, 7).c_str(), -1, L"Korvane", -1, TRUE) == CSTR_EQUAL;
     driver.found = driver.found || dialogWindow != open.end();
     if (driver.found && driver.answer.empty()) {
         giveUp(L"");

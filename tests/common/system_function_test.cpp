@@ -23,7 +23,10 @@ TEST(LoadSystemLibrary, AsksForTheSystemFolderAndFallsBackToItsFullPath)
         DWORD error;  // 0: loaded
     } cases[] = {
         {"the flag is accepted", {}, {searchSystem32}, 0},
-        {"the flag is refused (Windows 7 without its loader update)", {ERROR_INVALID_PARAMETER}, {searchSystem32, byFullPath}, 0},
+        {"the flag is refused (Windows 7 without its loader update)",
+         {ERROR_INVALID_PARAMETER},
+         {searchSystem32, byFullPath},
+         0},
         {"the DLL is missing", {ERROR_MOD_NOT_FOUND}, {searchSystem32}, ERROR_MOD_NOT_FOUND},
         {"the flag is refused and the DLL is missing",
          {ERROR_INVALID_PARAMETER, ERROR_MOD_NOT_FOUND},

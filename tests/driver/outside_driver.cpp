@@ -200,8 +200,8 @@ std::vector<ShownRow> OutsideDriver::rows()
 std::wstring OutsideDriver::waitForScan(const std::wstring& previous, DWORD timeoutMs)
 {
     // The times have the same fixed form, so a later one sorts after.
-    const std::wstring after = startsWith(previous, kScannedAt, kScannedAtLength) ? previous.substr(kScannedAtLength)
-                                                                                   : std::wstring();
+    const std::wstring after =
+        startsWith(previous, kScannedAt, kScannedAtLength) ? previous.substr(kScannedAtLength) : std::wstring();
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (running() && GetTickCount64() <= deadline) {
         const std::wstring text = statusText(1);

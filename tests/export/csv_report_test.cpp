@@ -104,7 +104,8 @@ TEST(CsvReport, Utf8Conversion)
         {"long mixed text",
          units({0x43, 0x61, 0x66, 0xE9, 0x20, 0x20AC, 0x20, 0xD83D, 0xDE00, 0x61, 0x61, 0x61, 0x61, 0x61, 0x61, 0x61,
                 0x61}),
-         "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80" "aaaaaaaa"},
+         "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"
+         "aaaaaaaa"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(hex(utf8FromUtf16(c.text)), hex(c.utf8)) << c.name;
@@ -143,7 +144,7 @@ TEST(CsvReport, FieldsAreQuotedOnlyForCommaQuoteCrAndLf)
 TEST(CsvReport, StateWordsAndUnknownStates)
 {
     const std::pair<int, const wchar_t*> words[] = {
-        {0, L"ok"},       {1, L"none"},    {2, L"failed"},  {3, L"unsupported"},
+        {0, L"ok"},           {1, L"none"},    {2, L"failed"},   {3, L"unsupported"},
         {4, L"not-measured"}, {5, L"unknown"}, {-1, L"unknown"}, {1000, L"unknown"},
     };
     for (const auto& [state, word] : words) {
@@ -195,8 +196,8 @@ TEST(CsvReport, WholeFileOfASmallPage)
     s.memory.installedStated = true;
     s.drives = {DriveEntry{L"C:\\", readingOk(L"Windows"), readingOk(L"NTFS"), 255013683200ull, 13207024435ull, true,
                            L"", false}};
-    s.networkAdapters = {NetworkAdapterEntry{L"Wi\u2011Fi", L"Wireless", L"00-11-22-33-44-55",
-                                             {L"10.0.0.5", L"fe80::5%3"}, true}};
+    s.networkAdapters = {
+        NetworkAdapterEntry{L"Wi\u2011Fi", L"Wireless", L"00-11-22-33-44-55", {L"10.0.0.5", L"fe80::5%3"}, true}};
     s.displayAdapters = {DisplayAdapterEntry{L"Radeon\u2122 Graphics", 0, false}};
     s.tally.okCount = 22;
     s.tally.noneCount = 2;
@@ -225,7 +226,8 @@ TEST(CsvReport, WholeFileOfASmallPage)
         "System,Release,22H2,ok,,,",
         "System,Version,10.0.19045.3803,ok,,,",
         "System,Architecture,x64,ok,,,",
-        "System,Registered owner,\"Zo\xC3\xAB \"\"Z\"\" M\xC3\xBC" "ller\",ok,,,",
+        "System,Registered owner,\"Zo\xC3\xAB \"\"Z\"\" M\xC3\xBC"
+        "ller\",ok,,,",
         "System,Registered organisation,(none: Windows records no registered organisation),none,,,"
         "Windows records no registered organisation",
         "System,Manufacturer,(none: the firmware left the system manufacturer unset),none,,,"
@@ -257,8 +259,10 @@ TEST(CsvReport, WholeFileOfASmallPage)
         "Drives,C:\\,12.3 GB free of 237.5 GB,ok,,,",
         "Drives,C:\\  name,Windows,ok,,,",
         "Drives,C:\\  file system,NTFS,ok,,,",
-        "Network adapters,Wi\xE2\x80\x91" "Fi,\"Up; 00-11-22-33-44-55; 10.0.0.5, fe80::5%3\",ok,,,",
-        "Display adapters,Radeon\xE2\x84\xA2" " Graphics,(the display driver stated no dedicated memory),none,,,"
+        "Network adapters,Wi\xE2\x80\x91"
+        "Fi,\"Up; 00-11-22-33-44-55; 10.0.0.5, fe80::5%3\",ok,,,",
+        "Display adapters,Radeon\xE2\x84\xA2"
+        " Graphics,(the display driver stated no dedicated memory),none,,,"
         "the display driver stated none",
     };
     std::string expected = "\xEF\xBB\xBF";
@@ -289,8 +293,10 @@ TEST(CsvReport, CompleteLineAgreesWithTheCompletenessLine)
     notMeasured.reason = L"the counters went backwards, twice";
     const std::string allRead = "Every item on this page was read successfully.";
     const Case cases[] = {
-        {"everything read", liveMemoryRead(), measuredLoad(), L"2025-03-14 09:26", "2025-03-14 09:26", "yes", allRead},
-        {"load never derived", liveMemoryRead(), LoadSample{}, L"2025-03-14 09:26", "2025-03-14 09:26", "yes", allRead},
+        {"everything read", liveMemoryRead(), measuredLoad(), L"2025-03-14 09:26", "2025-03-14 09:26", "yes",
+         allRead},
+        {"load never derived", liveMemoryRead(), LoadSample{}, L"2025-03-14 09:26", "2025-03-14 09:26", "yes",
+         allRead},
         {"live memory failed", failedMemory, measuredLoad(), L"2025-03-14 09:26", "2025-03-14 09:26", "no",
          "memory not read (reading the memory status: Access is denied.)."},
         {"commas in the load reason and the time", liveMemoryRead(), notMeasured, L"14 March, 09:26",
@@ -298,12 +304,19 @@ TEST(CsvReport, CompleteLineAgreesWithTheCompletenessLine)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string expected = "\xEF\xBB\xBF" "Section,Item,Value,State,Numeric,Unit,Reason\r\n"
-                                     "Report,Program,Korvane,ok,,,\r\n"
-                                     "Report,Scan taken at," + c.scanField + ",ok,,,\r\n"
-                                     "Report,Live reading taken at,2025-03-14 09:27:10,ok,,,\r\n"
-                                     "Report,Complete," + c.complete + ",ok,,,\r\n"
-                                     "Report,Completeness," + c.summaryField + ",ok,,,\r\n";
+        const std::string expected =
+            "\xEF\xBB\xBF"
+            "Section,Item,Value,State,Numeric,Unit,Reason\r\n"
+            "Report,Program,Korvane,ok,,,\r\n"
+            "Report,Scan taken at," +
+            c.scanField +
+            ",ok,,,\r\n"
+            "Report,Live reading taken at,2025-03-14 09:27:10,ok,,,\r\n"
+            "Report,Complete," +
+            c.complete +
+            ",ok,,,\r\n"
+            "Report,Completeness," +
+            c.summaryField + ",ok,,,\r\n";
         const ReportPage page = buildReportPage(s, c.memory, c.load, c.scanTime, L"2025-03-14 09:27:10");
         EXPECT_EQ(buildCsvReport(page).substr(0, expected.size()), expected);
     }

@@ -38,8 +38,10 @@ TEST(DialogErrorText, CancelLeavesTheTextAloneAndCodesAreWorded)
 
 TEST(SelectedRowsText, ItemTabValueCrLfInTheGivenOrder)
 {
-    const std::vector<std::pair<std::wstring, std::wstring>> rows{
-        {L"Computer name", L"VM"}, {L"Release", L""}, {L"Version", L"6.1.7601"}, {L"Tab\there", L"a\"b"}};
+    const std::vector<std::pair<std::wstring, std::wstring>> rows{{L"Computer name", L"VM"},
+                                                                  {L"Release", L""},
+                                                                  {L"Version", L"6.1.7601"},
+                                                                  {L"Tab\there", L"a\"b"}};
 
     EXPECT_EQ(selectedRowsText(rows, {0, 2}), L"Computer name\tVM\r\nVersion\t6.1.7601\r\n");
     // An empty value still gives the item, the tab and the line end; nothing

@@ -94,7 +94,7 @@ struct Script {
     std::vector<DWORD> writeSizes;
     DWORD openErrorWhileWriting = 0;
 
-    DWORD flushFailure = 0;  // the flush fails with this code, untried
+    DWORD flushFailure = 0;          // the flush fails with this code, untried
     std::vector<std::string> calls;  // "write", "flush", "move" in the order made
 
     DWORD moveFailure = 0;  // the move fails with this code, untried

@@ -257,15 +257,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(records.size() == expected.size(),
                std::to_string(records.size()) + " records for " + std::to_string(expected.size()) + " lines");
     for (size_t line = 0; line < records.size(); ++line) {
-        FUZZ_CHECK(records[line].size() == 7, "line " + std::to_string(line) + " has " +
-                                                  std::to_string(records[line].size()) + " fields");
+        FUZZ_CHECK(records[line].size() == 7,
+                   "line " + std::to_string(line) + " has " + std::to_string(records[line].size()) + " fields");
         for (size_t column = 0; column < 7; ++column) {
             const std::wstring& text = expected[line][column];
             const Field& field = records[line][column];
             const auto place = [&] { return "line " + std::to_string(line) + " field " + std::to_string(column); };
             std::u32string read;
             FUZZ_CHECK(decodeUtf8(field.bytes, read) && read == codePoints(text),
-                       place() + " reads \"" + fuzz::shown(field.bytes) + "\" for the text \"" + fuzz::shown(text) + "\"");
+                       place() + " reads \"" + fuzz::shown(field.bytes) + "\" for the text \"" + fuzz::shown(text) +
+                           "\"");
             // No other byte (blanks, tabs, semicolons, bytes of 80 and above) starts quotes.
             FUZZ_CHECK(field.quoted == (field.bytes.find_first_of(",\"\r\n") != std::string::npos),
                        place() + (field.quoted ? " is quoted: \"" : " is not quoted: \"") + fuzz::shown(field.bytes) +

@@ -149,9 +149,10 @@ void checkBytesAfterTheEnd(const uint8_t* data, size_t size, size_t cut, const F
         FirmwareSummary other;
         std::wstring reason;
         const bool parsed = parseSmbios(exact.data(), exact.size(), other, reason);
-        FUZZ_CHECK(parsed && sameSummary(other, summary),
-                   std::string("the summary changes with ") + variant.name + " (the end-of-table structure ends at byte " +
-                       std::to_string(cut) + (parsed ? ")" : "; " + fuzz::shown(reason) + ")"));
+        FUZZ_CHECK(parsed && sameSummary(other, summary), std::string("the summary changes with ") + variant.name +
+                                                              " (the end-of-table structure ends at byte " +
+                                                              std::to_string(cut) +
+                                                              (parsed ? ")" : "; " + fuzz::shown(reason) + ")"));
     }
 }
 
@@ -178,8 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool parsed = parseSmbios(data, size, summary, reason);
     FUZZ_CHECK(parsed || endOfTable == 0, "a table with its end-of-table structure failed: " + fuzz::shown(reason));
     if (!parsed) {
-        FUZZ_CHECK(isSmbiosDamageSentence(reason),
-                   "unknown failure reason \"" + fuzz::shown(reason) + "\"");
+        FUZZ_CHECK(isSmbiosDamageSentence(reason), "unknown failure reason \"" + fuzz::shown(reason) + "\"");
         FUZZ_CHECK(summary.biosVendor == readingOk(L"untouched") && summary.biosVersion == Reading{} &&
                        summary.startSpeedMhz == 4321 && summary.installedMemoryBytes == 1234 &&
                        !summary.startSpeedKnown && !summary.installedMemoryKnown,

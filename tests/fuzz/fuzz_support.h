@@ -121,9 +121,9 @@ inline std::wstring text(FuzzedDataProvider& input, size_t maxUnits, std::wstrin
 
 // Like assert, in every build, with a description of the values involved
 // (evaluated only when the check fails).
-#define FUZZ_CHECK(condition, detail)                                   \
-    do {                                                                \
-        if (!(condition)) {                                             \
-            ::fuzz::failure(__FILE__, __LINE__, #condition, (detail));  \
-        }                                                               \
+#define FUZZ_CHECK(condition, detail)                                  \
+    do {                                                               \
+        if (!(condition)) {                                            \
+            ::fuzz::failure(__FILE__, __LINE__, #condition, (detail)); \
+        }                                                              \
     } while (0)

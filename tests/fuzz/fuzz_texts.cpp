@@ -129,8 +129,8 @@ void checkFirmwareStrings(FuzzedDataProvider& input)
         bytes.push_back(input.ConsumeRandomLengthString(24));
     }
     const std::vector<std::string_view> strings(bytes.begin(), bytes.end());
-    const uint32_t number = input.ConsumeBool() ? input.ConsumeIntegralInRange<uint32_t>(0, 5)
-                                                : input.ConsumeIntegral<uint32_t>();
+    const uint32_t number =
+        input.ConsumeBool() ? input.ConsumeIntegralInRange<uint32_t>(0, 5) : input.ConsumeIntegral<uint32_t>();
     std::wstring text = L"stale";
     const bool found = smbiosString(strings, number, text);
     FUZZ_CHECK(found == (number >= 1 && number <= strings.size()), "string " + std::to_string(number));
@@ -156,8 +156,9 @@ void checkBiosDate(FuzzedDataProvider& input)
     const std::wstring text = fuzz::text(input, 14, L"0123456789/ \t\r\n-");
     const std::wstring result = biosDateText(text);
     const size_t first = text.find_first_not_of(L" \t\r\n");
-    const std::wstring trimmed =
-        first == std::wstring::npos ? std::wstring() : text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
+    const std::wstring trimmed = first == std::wstring::npos
+                                     ? std::wstring()
+                                     : text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
 
     bool dated = trimmed.size() == 8 || trimmed.size() == 10;
     for (size_t i = 0; dated && i < trimmed.size(); ++i) {
@@ -237,8 +238,8 @@ void checkGraph(FuzzedDataProvider& input)
     };
     for (int k = 1; k <= 3; ++k) {
         const int y = gridLineY(box, k);
-        FUZZ_CHECK(inside(box.left + 1, y), "grid line " + std::to_string(k) + " at " + std::to_string(y) +
-                                                " outside " + boxText(box));
+        FUZZ_CHECK(inside(box.left + 1, y),
+                   "grid line " + std::to_string(k) + " at " + std::to_string(y) + " outside " + boxText(box));
     }
     size_t mapped = 0;
     for (const auto& run : plotRuns(box, history)) {
@@ -257,7 +258,8 @@ void checkGraph(FuzzedDataProvider& input)
         }
         mapped += run.size();
     }
-    FUZZ_CHECK(mapped == validPoints, std::to_string(mapped) + " of " + std::to_string(validPoints) + " points mapped");
+    FUZZ_CHECK(mapped == validPoints,
+               std::to_string(mapped) + " of " + std::to_string(validPoints) + " points mapped");
 }
 
 void checkTemporaryName(FuzzedDataProvider& input)
@@ -332,8 +334,8 @@ bool showsNumber(std::wstring_view text, double expected, size_t decimals, std::
     double value = 0;
     size_t shown = 0;
     return readDecimal(text.substr(0, text.size() - unit.size()), value, shown) && shown == decimals &&
-           std::fabs(value - expected) <= 0.5 * std::pow(10.0, -static_cast<double>(decimals)) +
-                                              std::fabs(expected) * 1e-15;
+           std::fabs(value - expected) <=
+               0.5 * std::pow(10.0, -static_cast<double>(decimals)) + std::fabs(expected) * 1e-15;
 }
 
 // A 64-bit count: any, or one next to a power of 1024, where the units change.
@@ -371,11 +373,11 @@ void checkValueTexts(FuzzedDataProvider& input)
     FUZZ_CHECK(countText(bytes) == std::to_wstring(bytes), fuzz::shown(countText(bytes)));
 
     // Frequencies: MHz below 1000, GHz with two decimals from there on.
-    const uint32_t megahertz = input.ConsumeBool()
-                                   ? input.ConsumeIntegral<uint32_t>() >> input.ConsumeIntegralInRange<unsigned>(0, 31)
-                                   : input.ConsumeIntegralInRange<uint32_t>(998, 1002);
+    const uint32_t megahertz =
+        input.ConsumeBool() ? input.ConsumeIntegral<uint32_t>() >> input.ConsumeIntegralInRange<unsigned>(0, 31)
+                            : input.ConsumeIntegralInRange<uint32_t>(998, 1002);
     const std::wstring frequency = frequencyText(megahertz);
-    FUZZ_CHECK(megahertz == 0       ? frequency.empty()
+    FUZZ_CHECK(megahertz == 0     ? frequency.empty()
                : megahertz < 1000 ? frequency == std::to_wstring(megahertz) + L" MHz"
                                   : showsNumber(frequency, megahertz / 1000.0, 2, L" GHz"),
                fuzz::shown(frequency) + " for " + std::to_string(megahertz) + " MHz");

@@ -326,7 +326,8 @@ TEST_F(GraphPanel, NewestPointIsDrawnInsideTheFrame)
         paintPanelInto(canvas.dc(), 940, 120, picture_);
         // Processor plot box (82, 5) to (734, 55): the newest point is (732, 6).
         EXPECT_EQ(canvas.pixel(732, 6), kProcessorColour) << ticks << " tick(s)";
-        EXPECT_EQ(canvas.count(kProcessorColour, 733, 0, 940, 60), 0) << ticks << " tick(s): nothing on or past the frame";
+        EXPECT_EQ(canvas.count(kProcessorColour, 733, 0, 940, 60), 0)
+            << ticks << " tick(s): nothing on or past the frame";
     }
 }
 
@@ -510,8 +511,9 @@ TEST_F(GraphPanel, WindowPaintsTheGraphsAndNamesTheFigures)
     EXPECT_STREQ(name, L"Processor load not measured, memory in use 41%");
 
     // A new font repaints the panel.
-    const UniqueHFont other(CreateFontW(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+    const UniqueHFont other(CreateFontW(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                        DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
     SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(other.get()), TRUE);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)), other.get());
     RECT update{};

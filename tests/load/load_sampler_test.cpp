@@ -60,8 +60,7 @@ TEST(DeriveLoad, ReasonsWhenNoLoadCanBeDerived)
         {"both failed: the later reason is told", failedTimes(L"first"), failedTimes(L"second"),
          std::wstring(kCouldNotRead) + L"second"},
         {"later failed without a reason", base, failedTimes(L""), std::wstring(kCouldNotRead) + L"reason unknown"},
-        {"earlier failed without a reason", failedTimes(L""), base,
-         std::wstring(kCouldNotRead) + L"reason unknown"},
+        {"earlier failed without a reason", failedTimes(L""), base, std::wstring(kCouldNotRead) + L"reason unknown"},
     };
     for (const Case& c : cases) {
         const LoadSample load = deriveLoad(c.earlier, c.later);

@@ -54,7 +54,8 @@ TEST(SampleMemory, CopiesTheFiguresAndNeverWrapsInUse)
         uint64_t available;
         uint64_t inUse;
     } cases[] = {
-        {8 * kGiB, 9 * kGiB, 0}, {8 * kGiB, 8 * kGiB, 0}, {0, 1, 0}, {UINT64_MAX, 0, UINT64_MAX}, {8 * kGiB, 8 * kGiB - 1, 1},
+        {8 * kGiB, 9 * kGiB, 0},     {8 * kGiB, 8 * kGiB, 0},     {0, 1, 0},
+        {UINT64_MAX, 0, UINT64_MAX}, {8 * kGiB, 8 * kGiB - 1, 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(sampleWith(c.total, c.available).inUse, c.inUse)

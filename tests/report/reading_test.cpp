@@ -62,16 +62,26 @@ TEST(ReportPage, MergedTallyTakesMemoryAndLoadFromTheLiveSamples)
 {
     ScanSnapshot snapshot;
     snapshot.computerName = readingOk(L"DESK-7");
-    snapshot.drives.push_back(DriveEntry{L"C:\\", readingOk(L"Windows"), readingOk(L"NTFS"), 10, 5, true, L"", false});
+    snapshot.drives.push_back(
+        DriveEntry{L"C:\\", readingOk(L"Windows"), readingOk(L"NTFS"), 10, 5, true, L"", false});
     snapshot.memory.read = true;
     snapshot.memory.totalPhysical = 111;
     snapshot.memory.installedBytes = 17179869184ull;
     snapshot.memory.installedStated = true;
     ScanTally& scan = snapshot.tally;
-    scan = ScanTally{.okCount = 20, .noneCount = 3, .failedCount = 2, .unsupportedCount = 1, .drivesNotExamined = 4,
-                     .adaptersNotExamined = 5, .drivesNotSized = 6, .firmwareTableRead = false,
-                     .firmwareTableReason = L"no table", .memoryRead = true, .memoryReason = L"",
-                     .displayListComplete = false, .displayListReason = L"list ended early",
+    scan = ScanTally{.okCount = 20,
+                     .noneCount = 3,
+                     .failedCount = 2,
+                     .unsupportedCount = 1,
+                     .drivesNotExamined = 4,
+                     .adaptersNotExamined = 5,
+                     .drivesNotSized = 6,
+                     .firmwareTableRead = false,
+                     .firmwareTableReason = L"no table",
+                     .memoryRead = true,
+                     .memoryReason = L"",
+                     .displayListComplete = false,
+                     .displayListReason = L"list ended early",
                      .processorLoadReason = L""};
 
     MemorySample live;

@@ -54,7 +54,7 @@ using R = ReadingState;
 
 TEST(ReportRows, SectionNames)
 {
-    const wchar_t* names[] = {L"System", L"Processor", L"Firmware", L"Memory",
+    const wchar_t* names[] = {L"System", L"Processor",        L"Firmware",        L"Memory",
                               L"Drives", L"Network adapters", L"Display adapters"};
     static_assert(std::size(names) == kSectionCount);
     for (int i = 0; i < kSectionCount; ++i) {
@@ -106,7 +106,8 @@ TEST(ReportRows, RowMakers)
     MemorySample memory;
     memory.reason = L"Access is denied.";
     expectRow(memoryRow(LiveKind::MemoryLoad, L"Load", memory),
-              {S::Memory, L"Load", L"(could not read: Access is denied.)", R::Failed, L"Access is denied.", L"", L"", 5});
+              {S::Memory, L"Load", L"(could not read: Access is denied.)", R::Failed, L"Access is denied.", L"", L"",
+               5});
 }
 
 TEST(ReportRows, PageWithDrivesAndAdaptersGivesEveryRowInOrder)
@@ -151,8 +152,11 @@ TEST(ReportRows, PageWithDrivesAndAdaptersGivesEveryRowInOrder)
                    L"", false},
     };
     s.networkAdapters = {
-        NetworkAdapterEntry{L"Ethernet", L"Intel(R) Ethernet Connection", L"00-1A-2B-3C-4D-5E",
-                            {L"192.168.1.20", L"fe80::1%12"}, true},
+        NetworkAdapterEntry{L"Ethernet",
+                            L"Intel(R) Ethernet Connection",
+                            L"00-1A-2B-3C-4D-5E",
+                            {L"192.168.1.20", L"fe80::1%12"},
+                            true},
         NetworkAdapterEntry{L"", L"", L"", {}, false},
         NetworkAdapterEntry{L"", L"Loopback Adapter", L"", {L"127.0.0.1"}, true},
     };
@@ -257,8 +261,8 @@ TEST(ReportRows, LiveRowsFollowTheSamplesAndAnEmptyPageHasTheFixedRows)
         {S::Memory, L"Load", L"62%", R::Ok, L"", L"62", L"percent", 5},
         {S::Memory, L"Commit total", L"20.0 GB", R::Ok, L"", L"21474836480", L"bytes", 6},
         {S::Memory, L"Commit available", L"9.5 GB", R::Ok, L"", L"10200547328", L"bytes", 7},
-        {S::Memory, L"Installed (modules)", L"(not stated by the firmware)", R::None, L"the firmware does not state it",
-         L"", L"", 0},
+        {S::Memory, L"Installed (modules)", L"(not stated by the firmware)", R::None,
+         L"the firmware does not state it", L"", L"", 0},
     };
     expectRows({rows.begin() + fixedRowIndex(LiveKind::MemoryTotal), rows.end()}, memoryRows);
 }

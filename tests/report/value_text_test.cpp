@@ -24,16 +24,26 @@ using TextCase = std::pair<std::wstring, std::wstring>;
 TEST(ValueText, ByteSizeChoosesTheUnitBeforeRounding)
 {
     const std::pair<uint64_t, std::wstring> cases[] = {
-        {0, L"0 bytes"},           {1, L"1 byte"},
-        {2, L"2 bytes"},           {1023, L"1023 bytes"},
-        {1024, L"1.00 KB"},        {1100, L"1.07 KB"},
-        {1536, L"1.50 KB"},        {1048575, L"1024.00 KB"},
-        {1048576, L"1.0 MB"},      {1500000, L"1.4 MB"},
-        {kGiB - 1, L"1024.0 MB"},  {kGiB, L"1.0 GB"},
-        {13207024435ull, L"12.3 GB"}, {255013683200ull, L"237.5 GB"},
-        {kTiB - 1, L"1024.0 GB"},  {kTiB, L"1.00 TB"},
-        {kTiB + kTiB / 4, L"1.25 TB"}, {kPiB - 1, L"1024.00 TB"},
-        {kPiB, L"1.00 PB"},        {3 * kPiB, L"3.00 PB"},
+        {0, L"0 bytes"},
+        {1, L"1 byte"},
+        {2, L"2 bytes"},
+        {1023, L"1023 bytes"},
+        {1024, L"1.00 KB"},
+        {1100, L"1.07 KB"},
+        {1536, L"1.50 KB"},
+        {1048575, L"1024.00 KB"},
+        {1048576, L"1.0 MB"},
+        {1500000, L"1.4 MB"},
+        {kGiB - 1, L"1024.0 MB"},
+        {kGiB, L"1.0 GB"},
+        {13207024435ull, L"12.3 GB"},
+        {255013683200ull, L"237.5 GB"},
+        {kTiB - 1, L"1024.0 GB"},
+        {kTiB, L"1.00 TB"},
+        {kTiB + kTiB / 4, L"1.25 TB"},
+        {kPiB - 1, L"1024.00 TB"},
+        {kPiB, L"1.00 PB"},
+        {3 * kPiB, L"3.00 PB"},
         {std::numeric_limits<uint64_t>::max(), L"16384.00 PB"},
     };
     for (const auto& [bytes, text] : cases) {
@@ -44,8 +54,14 @@ TEST(ValueText, ByteSizeChoosesTheUnitBeforeRounding)
 TEST(ValueText, FrequencyPercentAndCount)
 {
     const std::pair<uint32_t, std::wstring> frequencies[] = {
-        {0, L""},           {1, L"1 MHz"},      {999, L"999 MHz"},  {1000, L"1.00 GHz"},
-        {1001, L"1.00 GHz"}, {2195, L"2.19 GHz"}, {3600, L"3.60 GHz"}, {4999, L"5.00 GHz"},
+        {0, L""},
+        {1, L"1 MHz"},
+        {999, L"999 MHz"},
+        {1000, L"1.00 GHz"},
+        {1001, L"1.00 GHz"},
+        {2195, L"2.19 GHz"},
+        {3600, L"3.60 GHz"},
+        {4999, L"5.00 GHz"},
     };
     for (const auto& [megahertz, text] : frequencies) {
         EXPECT_EQ(frequencyText(megahertz), text) << megahertz << " MHz";
@@ -57,11 +73,19 @@ TEST(ValueText, FrequencyPercentAndCount)
         std::wstring text;
     };
     const PercentCase percents[] = {
-        {12.34, 1, L"12.3%"}, {0.0, 1, L"0.0%"}, {99.96, 1, L"100.0%"}, {37.0, 0, L"37%"}, {100.0, 0, L"100%"},
+        {12.34, 1, L"12.3%"},
+        {0.0, 1, L"0.0%"},
+        {99.96, 1, L"100.0%"},
+        {37.0, 0, L"37%"},
+        {100.0, 0, L"100%"},
         // Rounding works on the exact binary value: each of these lies just below the half.
-        {2.195, 2, L"2.19%"}, {2.675, 2, L"2.67%"}, {1.005, 2, L"1.00%"},
+        {2.195, 2, L"2.19%"},
+        {2.675, 2, L"2.67%"},
+        {1.005, 2, L"1.00%"},
         // More than six decimals are never written.
-        {1.0 / 3.0, 6, L"0.333333%"}, {1.0 / 3.0, 7, L"0.333333%"}, {1.0 / 3.0, 4000000000u, L"0.333333%"},
+        {1.0 / 3.0, 6, L"0.333333%"},
+        {1.0 / 3.0, 7, L"0.333333%"},
+        {1.0 / 3.0, 4000000000u, L"0.333333%"},
     };
     for (const PercentCase& c : percents) {
         EXPECT_EQ(percentText(c.value, c.decimals), c.text) << c.value << " with " << c.decimals << " decimals";
@@ -113,14 +137,19 @@ TEST(ValueText, IpAddresses)
 TEST(ValueText, TrimAndCollapseTouchOnlyBlanksTabsAndLineEnds)
 {
     const TextCase trims[] = {
-        {L" \t\r\n", L""}, {L"  \t\r\nDell Inc. \r\n\t ", L"Dell Inc."}, {L"a \t\r\n b", L"a \t\r\n b"},
+        {L" \t\r\n", L""},
+        {L"  \t\r\nDell Inc. \r\n\t ", L"Dell Inc."},
+        {L"a \t\r\n b", L"a \t\r\n b"},
         {L"\fx\v", L"\fx\v"},  // only blank, tab, CR and LF are trimmed
     };
     for (const auto& [in, out] : trims) {
         EXPECT_EQ(trimText(in), out) << "trimText(\"" << in << "\")";
     }
     const TextCase collapses[] = {
-        {L"Dell  \tInc.", L"Dell Inc."}, {L"\t\t", L" "}, {L" a  b ", L" a b "}, {L"a \r\n\r\n b", L"a \r\n\r\n b"},
+        {L"Dell  \tInc.", L"Dell Inc."},
+        {L"\t\t", L" "},
+        {L" a  b ", L" a b "},
+        {L"a \r\n\r\n b", L"a \r\n\r\n b"},
     };
     for (const auto& [in, out] : collapses) {
         EXPECT_EQ(collapseBlanks(in), out) << "collapseBlanks(\"" << in << "\")";
@@ -130,12 +159,28 @@ TEST(ValueText, TrimAndCollapseTouchOnlyBlanksTabsAndLineEnds)
 TEST(ValueText, FirmwareTextTurnsPlaceholdersAndBlanksIntoNone)
 {
     const std::vector<std::wstring_view> expected = {
-        L"to be filled by o.e.m.", L"to be filled by oem", L"default string", L"system manufacturer",
-        L"system product name",    L"system version",      L"not specified",  L"not available",
-        L"unknown",                L"none",                L"n/a",            L"na",
-        L"null",                   L"empty",               L"filled by oem",  L"oem",
-        L"chassis manufacture",    L"no enclosure",        L"x.x",            L"0.0",
-        L"-",                      L".",
+        L"to be filled by o.e.m.",
+        L"to be filled by oem",
+        L"default string",
+        L"system manufacturer",
+        L"system product name",
+        L"system version",
+        L"not specified",
+        L"not available",
+        L"unknown",
+        L"none",
+        L"n/a",
+        L"na",
+        L"null",
+        L"empty",
+        L"filled by oem",
+        L"oem",
+        L"chassis manufacture",
+        L"no enclosure",
+        L"x.x",
+        L"0.0",
+        L"-",
+        L".",
     };
     const auto list = firmwarePlaceholders();
     ASSERT_EQ(list.size(), expected.size());
@@ -162,7 +207,10 @@ TEST(ValueText, FirmwareTextTurnsPlaceholdersAndBlanksIntoNone)
         {L"  LENOVO \t ThinkPad  ", L"LENOVO ThinkPad"},  // letter case is the firmware's
         {L"Dell  \tInc.", L"Dell Inc."},
         {L"To Be Filled By O.E.M", L"To Be Filled By O.E.M"},  // not the whole placeholder
-        {L"oem1", L"oem1"}, {L"n / a", L"n / a"}, {L"--", L"--"}, {L"0.00", L"0.00"},
+        {L"oem1", L"oem1"},
+        {L"n / a", L"n / a"},
+        {L"--", L"--"},
+        {L"0.00", L"0.00"},
         {L"Not\r\nSpecified", L"Not\r\nSpecified"},  // a line break is not a blank
     };
     for (const auto& [in, out] : kept) {
@@ -177,7 +225,12 @@ TEST(ValueText, FirmwareTextTurnsPlaceholdersAndBlanksIntoNone)
 TEST(ValueText, SmbiosStringsAreNumberedFromOneAndPrintableOnly)
 {
     using namespace std::string_view_literals;
-    const std::string_view raw[] = {"Dell Inc."sv, ""sv, "A\xA9" "B"sv, "\x1F\x20\x7E\x7F\x80\xFF"sv, "a\0b"sv,
+    const std::string_view raw[] = {"Dell Inc."sv,
+                                    ""sv,
+                                    "A\xA9"
+                                    "B"sv,
+                                    "\x1F\x20\x7E\x7F\x80\xFF"sv,
+                                    "a\0b"sv,
                                     "  To Be Filled By O.E.M.  "sv};
     const SmbiosStrings strings(raw);
     const std::tuple<uint32_t, bool, std::wstring> cases[] = {
@@ -205,17 +258,30 @@ TEST(ValueText, SmbiosStringsAreNumberedFromOneAndPrintableOnly)
 TEST(ValueText, BiosDateBecomesIsoOnlyForAValidSlashedDate)
 {
     const TextCase cases[] = {
-        {L"06/14/2021", L"2021-06-14"}, {L"06/14/21", L"2021-06-14"},
+        {L"06/14/2021", L"2021-06-14"},
+        {L"06/14/21", L"2021-06-14"},
         // Two-digit years: 00..79 are this century, 80..99 the last one.
-        {L"12/31/99", L"1999-12-31"}, {L"01/01/80", L"1980-01-01"}, {L"01/01/79", L"2079-01-01"},
+        {L"12/31/99", L"1999-12-31"},
+        {L"01/01/80", L"1980-01-01"},
+        {L"01/01/79", L"2079-01-01"},
         {L"01/01/00", L"2000-01-01"},
         {L"02/31/2020", L"2020-02-31"},  // the day is not checked against the month
-        {L"12/01/2020", L"2020-12-01"}, {L"01/31/0000", L"0000-01-31"},
-        {L"  06/14/2021 \t\r\n", L"2021-06-14"}, {L"\t06/14/21 ", L"2021-06-14"},
-        {L"13/01/2020", L"13/01/2020"}, {L"00/10/2020", L"00/10/2020"}, {L"06/00/2020", L"06/00/2020"},
-        {L"06/32/2020", L"06/32/2020"}, {L"2020-01-13", L"2020-01-13"}, {L"06-14-2021", L"06-14-2021"},
-        {L"6/14/2021", L"6/14/2021"},   {L"06/14/202", L"06/14/202"},   {L"06/14/20211", L"06/14/20211"},
-        {L"06/14/2", L"06/14/2"},       {L"06/1a/2021", L"06/1a/2021"}, {L"06/14/20x1", L"06/14/20x1"},
+        {L"12/01/2020", L"2020-12-01"},
+        {L"01/31/0000", L"0000-01-31"},
+        {L"  06/14/2021 \t\r\n", L"2021-06-14"},
+        {L"\t06/14/21 ", L"2021-06-14"},
+        {L"13/01/2020", L"13/01/2020"},
+        {L"00/10/2020", L"00/10/2020"},
+        {L"06/00/2020", L"06/00/2020"},
+        {L"06/32/2020", L"06/32/2020"},
+        {L"2020-01-13", L"2020-01-13"},
+        {L"06-14-2021", L"06-14-2021"},
+        {L"6/14/2021", L"6/14/2021"},
+        {L"06/14/202", L"06/14/202"},
+        {L"06/14/20211", L"06/14/20211"},
+        {L"06/14/2", L"06/14/2"},
+        {L"06/1a/2021", L"06/1a/2021"},
+        {L"06/14/20x1", L"06/14/20x1"},
         {L" 06/14/2021x ", L"06/14/2021x"},  // unchanged apart from the trim
         {L"", L""},
     };
@@ -257,8 +323,12 @@ TEST(ValueText, LiveTexts)
     const std::tuple<uint32_t, std::wstring, std::wstring> cases[] = {
         {0, L"(not a live reading)", L"(not a live reading)"},
         {1, L"7.1%", L"7.1%"},  // the load does not depend on the memory sample
-        {2, L"16.0 GB", failed}, {3, L"10.0 GB", failed}, {4, L"6.0 GB", failed},
-        {5, L"62%", failed},     {6, L"20.0 GB", failed}, {7, L"9.5 GB", failed},
+        {2, L"16.0 GB", failed},
+        {3, L"10.0 GB", failed},
+        {4, L"6.0 GB", failed},
+        {5, L"62%", failed},
+        {6, L"20.0 GB", failed},
+        {7, L"9.5 GB", failed},
     };
     for (const auto& [kind, whenRead, whenUnread] : cases) {
         const auto live = static_cast<LiveKind>(kind);

@@ -54,8 +54,7 @@ public:
 
 class FakeAdapter : public FakeObject<IDXGIAdapter1> {
 public:
-    FakeAdapter(const wchar_t* name, uint64_t memory, UINT flags, HRESULT descResult = S_OK)
-        : descResult_(descResult)
+    FakeAdapter(const wchar_t* name, uint64_t memory, UINT flags, HRESULT descResult = S_OK) : descResult_(descResult)
     {
         wcsncpy(desc_.Description, name, 128);
         desc_.DedicatedVideoMemory = static_cast<SIZE_T>(memory);

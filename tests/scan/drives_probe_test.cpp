@@ -107,8 +107,8 @@ TEST(DriveEntryFromReads, MissingMediumOnlyInRemovableAndOpticalDrives)
         {"removable read, then not ready", failing(2, true, 0, 21), cardLabel, cardFileSystem, kNoMedia, true},
         {"removable, volume denied, space not ready", failing(2, false, 5, 21), volumeFailure(5), volumeFailure(5),
          kNoMedia, true},
-        {"removable, volume not ready, space denied", failing(2, false, 21, 5), volumeFailure(21),
-         volumeFailure(21), windowsFailureText(5), false},
+        {"removable, volume not ready, space denied", failing(2, false, 21, 5), volumeFailure(21), volumeFailure(21),
+         windowsFailureText(5), false},
         {"optical, other failure", failing(5, false, 31, 31), volumeFailure(31), volumeFailure(31),
          windowsFailureText(31), false},
         {"fixed drive not ready", failing(3, false, 21, 21), volumeFailure(21), volumeFailure(21),
@@ -177,7 +177,7 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     fake.drives[L'Z'] = FakeDrive{3, true, 0, true, 0, 8000};
     // F is in the mask but has no root directory (type 1); bits above Z are not letters.
     fake.driveMask = letterBit(L'A') | letterBit(L'C') | letterBit(L'D') | letterBit(L'E') | letterBit(L'F') |
-                letterBit(L'G') | letterBit(L'Z') | 0xFC000000u;
+                     letterBit(L'G') | letterBit(L'Z') | 0xFC000000u;
 
     const DriveScan scan = scanDrives(kFakeCalls);
 
@@ -199,10 +199,9 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     EXPECT_EQ(scan.drives[4].totalBytes, 8000u);
 
     const std::vector<std::wstring> expectedCalls = {
-        L"mask",        L"mode 32769",  L"type A:\\",   L"volume A:\\", L"space A:\\",  L"type C:\\",
-        L"volume C:\\", L"space C:\\",  L"type D:\\",   L"type E:\\",   L"volume E:\\", L"space E:\\",
-        L"type F:\\",   L"type G:\\",   L"volume G:\\", L"space G:\\",  L"type Z:\\",   L"volume Z:\\",
-        L"space Z:\\",  L"mode 4",
+        L"mask",        L"mode 32769", L"type A:\\", L"volume A:\\", L"space A:\\", L"type C:\\", L"volume C:\\",
+        L"space C:\\",  L"type D:\\",  L"type E:\\", L"volume E:\\", L"space E:\\", L"type F:\\", L"type G:\\",
+        L"volume G:\\", L"space G:\\", L"type Z:\\", L"volume Z:\\", L"space Z:\\", L"mode 4",
     };
     EXPECT_EQ(fake.driveLog, expectedCalls);
     EXPECT_EQ(fake.errorMode, 0x0004u) << "the previous error mode is restored";

@@ -39,14 +39,15 @@ inline SYSTEM_LOGICAL_PROCESSOR_INFORMATION processorEntry(LOGICAL_PROCESSOR_REL
 class FakeMachine {
 public:
     // A BIOS, system and processor record (started at 3600 MHz), SMBIOS 3.4.
-    std::vector<uint8_t> firmwareTable = smbios_test::rsmb(
-        smbios_test::Table()
-            .add(smbios_test::Formatted(0, 0x18).byte(4, 1).byte(5, 2).byte(8, 3), {"Fake BIOS Co", "1.23", "06/14/2021"})
-            .add(smbios_test::Formatted(1, 8).byte(4, 1).byte(5, 2), {"Contoso", "Model 7"})
-            .add(smbios_test::Formatted(4, 0x1A).byte(4, 1).byte(7, 2).byte(16, 3).word(22, 3600),
-                 {"AM5", "Fake Maker", "Fake CPU Version"})
-            .endOfTable(),
-        3, 4);
+    std::vector<uint8_t> firmwareTable =
+        smbios_test::rsmb(smbios_test::Table()
+                              .add(smbios_test::Formatted(0, 0x18).byte(4, 1).byte(5, 2).byte(8, 3),
+                                   {"Fake BIOS Co", "1.23", "06/14/2021"})
+                              .add(smbios_test::Formatted(1, 8).byte(4, 1).byte(5, 2), {"Contoso", "Model 7"})
+                              .add(smbios_test::Formatted(4, 0x1A).byte(4, 1).byte(7, 2).byte(16, 3).word(22, 3600),
+                                   {"AM5", "Fake Maker", "Fake CPU Version"})
+                              .endOfTable(),
+                          3, 4);
     WORD processorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
     DWORD groupProcessors = 8;  // dwNumberOfProcessors: the calling thread's group only
     BOOL wow64Succeeds = TRUE;
@@ -88,9 +89,9 @@ public:
         DWORD legacySizingError = ERROR_INSUFFICIENT_BUFFER;
         bool legacyFills = true;
         DWORD legacyFillError = 0;
-        std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> legacyEntries = {
-            processorEntry(RelationProcessorCore), processorEntry(RelationProcessorPackage),
-            processorEntry(RelationProcessorCore)};
+        std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> legacyEntries = {processorEntry(RelationProcessorCore),
+                                                                           processorEntry(RelationProcessorPackage),
+                                                                           processorEntry(RelationProcessorCore)};
         int legacyCalls = 0;
         DWORD legacyFillSizeGiven = 0;
     };
@@ -101,17 +102,18 @@ public:
     // Where iphlpapi.dll and dxgi.dll come from.
     FakeLibraryLoader library;
 
-    FakeMachine() : library({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(&adaptersAddresses)},
-                                  {"CreateDXGIFactory1", reinterpret_cast<void*>(&createFactory)}})
+    FakeMachine()
+        : library({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(&adaptersAddresses)},
+                       {"CreateDXGIFactory1", reinterpret_cast<void*>(&createFactory)}})
     {
         current() = this;
         calls.firmware = {firmwareTableCall};
-        calls.system = {computerName,     userName,        computerNameEx, rtlGetVersion,
-                        {openKey, nullptr}, nativeSystemInfo, isWow64Process2, activeProcessorCount,
-                        tickCount64,      systemTimeAsFileTime};
+        calls.system = {computerName,     userName,        computerNameEx,       rtlGetVersion, {openKey, nullptr},
+                        nativeSystemInfo, isWow64Process2, activeProcessorCount, tickCount64,   systemTimeAsFileTime};
         calls.processor = {cpuid, logicalProcessorInformationEx, logicalProcessorInformation, {openKey, nullptr}};
         calls.memory = {{globalMemoryStatusEx}, installedMemory};
-        calls.drives = {logicalDrives, setThreadErrorMode, threadErrorMode, driveType, volumeInformation, diskFreeSpace};
+        calls.drives = {logicalDrives, setThreadErrorMode, threadErrorMode,
+                        driveType,     volumeInformation,  diskFreeSpace};
         calls.network = {FakeLibraryLoader::calls()};
         calls.display = {FakeLibraryLoader::calls()};
     }
@@ -251,7 +253,8 @@ private:
     {
         Topology& script = current()->topology;
         ++script.legacyCalls;
-        const DWORD needed = static_cast<DWORD>(script.legacyEntries.size() * sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
+        const DWORD needed =
+            static_cast<DWORD>(script.legacyEntries.size() * sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION));
         if (buffer == nullptr || *size == 0) {
             *size = script.legacySizingSize.value_or(needed);
             if (script.legacySizingError != 0) {

@@ -27,8 +27,8 @@ struct FakeCall {
 
 struct FakeAnswer {
     uint32_t result = 0;
-    DWORD error = 0;        // set when result is 0
-    uint32_t written = 0;   // bytes of `fakeTable` copied into the buffer
+    DWORD error = 0;       // set when result is 0
+    uint32_t written = 0;  // bytes of `fakeTable` copied into the buffer
 };
 
 std::vector<FakeAnswer> fakeAnswers;
@@ -45,7 +45,8 @@ UINT WINAPI fakeFirmwareTable(DWORD provider, DWORD tableId, PVOID buffer, DWORD
     }
     const FakeAnswer& answer = fakeAnswers[fakeCalls.size() - 1];
     if (buffer != nullptr) {
-        const uint32_t count = std::min({answer.written, static_cast<uint32_t>(bufferSize), static_cast<uint32_t>(fakeTable.size())});
+        const uint32_t count =
+            std::min({answer.written, static_cast<uint32_t>(bufferSize), static_cast<uint32_t>(fakeTable.size())});
         std::copy_n(fakeTable.begin(), count, static_cast<uint8_t*>(buffer));
     }
     if (answer.result == 0) {

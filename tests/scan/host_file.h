@@ -19,8 +19,8 @@ inline bool runningUnderWine()
 
 // Opens a test that compares with the Linux host behind Wine: on Windows
 // itself there is no such host and the test is skipped; under Wine it runs.
-#define SKIP_UNLESS_UNDER_WINE()                                                                        \
-    if (!runningUnderWine()) {                                                                          \
+#define SKIP_UNLESS_UNDER_WINE()                                                                            \
+    if (!runningUnderWine()) {                                                                              \
         GTEST_SKIP() << "compares with the Linux host behind Wine's drive Z:, which Windows does not have"; \
     }
 
@@ -28,8 +28,8 @@ inline bool runningUnderWine()
 // 0, so this reads until the end instead of asking for the size.
 inline std::string readHostFile(const wchar_t* path)
 {
-    const UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return std::string();
     }

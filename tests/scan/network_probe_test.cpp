@@ -129,13 +129,12 @@ TEST(AdaptersFromChain, ListsEveryAdapterButLoopbackInOrder)
     // entry without a socket address and one of another family.
     sockaddr_in ethernetV4 = ipv4Socket(192, 168, 1, 20);
     sockaddr_in6 ethernetLinkLocal = ipv6Socket({0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 12);
-    sockaddr_in6 ethernetGlobal =
-        ipv6Socket({0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x05}, 0);
+    sockaddr_in6 ethernetGlobal = ipv6Socket({0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x05}, 0);
     sockaddr otherFamily{};
     otherFamily.sa_family = 17;  // AF_NETBIOS
-    IP_ADAPTER_UNICAST_ADDRESS ethernetUnicasts[] = {
-        unicastOf(&ethernetV4), unicastOf(&ethernetLinkLocal), unicastOf<sockaddr>(nullptr),
-        unicastOf(&ethernetGlobal), unicastOf(&otherFamily)};
+    IP_ADAPTER_UNICAST_ADDRESS ethernetUnicasts[] = {unicastOf(&ethernetV4), unicastOf(&ethernetLinkLocal),
+                                                     unicastOf<sockaddr>(nullptr), unicastOf(&ethernetGlobal),
+                                                     unicastOf(&otherFamily)};
     IP_ADAPTER_ADDRESSES ethernet{};
     ethernet.FriendlyName = ethernetName;
     ethernet.Description = ethernetDescription;
@@ -186,7 +185,10 @@ TEST(AdaptersFromChain, ListsEveryAdapterButLoopbackInOrder)
         bool up;
         std::vector<std::wstring> addresses;
     } expected[] = {
-        {L"Ethernet", L"Intel(R) Ethernet Connection I219-V", L"00-1A-2B-3C-4D-5E", true,
+        {L"Ethernet",
+         L"Intel(R) Ethernet Connection I219-V",
+         L"00-1A-2B-3C-4D-5E",
+         true,
          {L"192.168.1.20", L"fe80::1%12", L"2001:db8::5"}},
         {L"", L"", L"", false, {}},
         {L"Wi-Fi", L"Wireless LAN adapter", L"A4-C3-F0-0B-EE-FF", false, {L"10.0.0.7"}},

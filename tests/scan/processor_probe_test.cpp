@@ -95,7 +95,13 @@ TEST(BrandText, ConvertsTheThreeLeavesByteByByte)
         {0xFFFFFFFFu, "Big", L"Big", "compared unsigned: the largest value is above"},
         {0x80000004u, std::string_view("\0Intel", 6), L"", "first byte 0"},
         {0x80000004u, std::string_view("Brand\0Hidden", 12), L"Brand", "stops before the first zero"},
-        {0x80000004u, "A\x01" "B\x7F" "C\xFF" "D\x1F" "E ~\x80", L"A?B?C?D?E ~?", "bytes outside 32..126"},
+        {0x80000004u,
+         "A\x01"
+         "B\x7F"
+         "C\xFF"
+         "D\x1F"
+         "E ~\x80",
+         L"A?B?C?D?E ~?", "bytes outside 32..126"},
         {0x80000004u, full48, L"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKL", "all 48 bytes, no terminator"},
     };
     for (const auto& c : cases) {
@@ -149,7 +155,7 @@ TEST(CoreRecords, WalksVariableLengthRecords)
     appendRecord(mixed, 0, 48);
     appendRecord(mixed, 2, 80);  // a cache record
     appendRecord(mixed, 0, 48);
-    appendRecord(mixed, 3, 48);  // a package record
+    appendRecord(mixed, 3, 48);      // a package record
     appendRecord(mixed, 0x100, 48);  // not 0 in all four bytes
     EXPECT_EQ(countCoreRecords(mixed), 2u) << "only relationship 0 counts";
 
@@ -258,7 +264,8 @@ TEST_F(CountProcessorCores, FallsBackToTheOlderCallSilently)
         {"sizing gives size 0", true, false, true, exRecords({0, 0, 0})},
         {"filling call fails", true, true, false, exRecords({0, 0, 0})},
         {"no core records", true, true, true, exRecords({2, 3, 2})},
-        {"a first record of size 0", true, true, true, [] {
+        {"a first record of size 0", true, true, true,
+         [] {
              std::vector<uint8_t> bytes;
              appendRecord(bytes, 0, 0);
              appendRecord(bytes, 0, 48);
@@ -327,7 +334,8 @@ TEST_F(CountProcessorCores, FailuresCarryTheirReasons)
     // Entries but no cores among them.
     SetUp();
     script.exRecords = exRecords({2});
-    script.legacyEntries = {processorEntry(RelationCache), processorEntry(RelationProcessorPackage), processorEntry(RelationNumaNode)};
+    script.legacyEntries = {processorEntry(RelationCache), processorEntry(RelationProcessorPackage),
+                            processorEntry(RelationNumaNode)};
     EXPECT_FALSE(count());
     EXPECT_EQ(reason, L"Windows described no processor cores");
     EXPECT_EQ(cores, 0u);
@@ -398,7 +406,8 @@ TEST_F(PrivateMachineTest, ProcessorStartUpSpeedComesFromTheRegistry)
 
     writeMegahertz(2195);
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), readingOk(L"2.19 GHz (at start-up)"));
-    EXPECT_EQ(readProcessorFrequency(true, stated), readingOk(L"3.60 GHz (at start-up)")) << "the firmware speed wins";
+    EXPECT_EQ(readProcessorFrequency(true, stated), readingOk(L"3.60 GHz (at start-up)"))
+        << "the firmware speed wins";
 
     writeMegahertz(800);
     EXPECT_EQ(readProcessorFrequency(false, noSpeed), readingOk(L"800 MHz (at start-up)"));
@@ -478,7 +487,7 @@ namespace {
 // code under test.
 std::string liveBrand()
 {
-    const auto leaf = [](uint32_t number, uint32_t (&registers)[4]) {
+    const auto leaf = [](uint32_t number, uint32_t(&registers)[4]) {
         int values[4] = {};
         __cpuidex(values, static_cast<int>(number), 0);
         std::memcpy(registers, values, sizeof(values));
@@ -570,7 +579,8 @@ TEST(ProbeProcessor, CpuidFirstFirmwareWhereItWins)
     EXPECT_EQ(snapshot.processorName, readingOk(L"Fake CPU"));
     EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"FakeVendor12"));
     EXPECT_EQ(snapshot.processorVersion, fallback);
-    EXPECT_EQ(snapshot.physicalCores.state, ReadingState::Ok) << testing::PrintToString(snapshot.physicalCores.reason);
+    EXPECT_EQ(snapshot.physicalCores.state, ReadingState::Ok)
+        << testing::PrintToString(snapshot.physicalCores.reason);
     EXPECT_NE(snapshot.processorFrequency.state, ReadingState::Failed);
     EXPECT_EQ(snapshot.processorSocket, Reading{}) << "the socket is the driver's";
 

@@ -38,7 +38,8 @@ TEST_F(ScratchKey, ReadRegistryStringReadsStringsAsStored)
     uint32_t code = 99;
 
     // Missing key and missing value: the open or query's own code, 2.
-    EXPECT_FALSE(readRegistryString(kRegistry, HKEY_CURRENT_USER, L"Software\\KorvaneTests\\Absent", L"X", text, code));
+    EXPECT_FALSE(
+        readRegistryString(kRegistry, HKEY_CURRENT_USER, L"Software\\KorvaneTests\\Absent", L"X", text, code));
     EXPECT_EQ(code, ERROR_FILE_NOT_FOUND);
     EXPECT_TRUE(text.empty());
 
@@ -58,11 +59,11 @@ TEST_F(ScratchKey, ReadRegistryStringReadsStringsAsStored)
     // Stored without a terminator, and with an odd byte count.
     const std::wstring bare = L"NoTerminator";
     writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Bare", REG_SZ, bare.data(),
-               static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
+                       static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
     ASSERT_TRUE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Bare", text, code));
     EXPECT_EQ(text, bare);
     writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Odd", REG_SZ, bare.data(),
-               static_cast<DWORD>(bare.size() * sizeof(wchar_t) + 1));
+                       static_cast<DWORD>(bare.size() * sizeof(wchar_t) + 1));
     ASSERT_TRUE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Odd", text, code));
     EXPECT_EQ(text.substr(0, bare.size()), bare);
 
@@ -143,7 +144,8 @@ TEST(PrivateLocalMachine, LeavesTheMachinesOwnValuesAlone)
 {
     std::wstring before;
     uint32_t beforeCode = 0;
-    const bool hadProduct = readRegistryString(kRegistry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", before, beforeCode);
+    const bool hadProduct =
+        readRegistryString(kRegistry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", before, beforeCode);
     {
         const PrivateLocalMachine machine;
         ASSERT_TRUE(machine.redirected());
@@ -152,12 +154,14 @@ TEST(PrivateLocalMachine, LeavesTheMachinesOwnValuesAlone)
         std::wstring privateText;
         uint32_t code = 0;
         std::wstring privatePath = std::wstring(kPrivateMachineKey) + L"\\" + kCurrentVersionKey;
-        ASSERT_TRUE(readRegistryString(kRegistry, HKEY_CURRENT_USER, privatePath.c_str(), L"ProductName", privateText, code));
+        ASSERT_TRUE(
+            readRegistryString(kRegistry, HKEY_CURRENT_USER, privatePath.c_str(), L"ProductName", privateText, code));
         EXPECT_EQ(privateText, L"Korvane Test Edition");
     }
     std::wstring after;
     uint32_t afterCode = 0;
-    EXPECT_EQ(readRegistryString(kRegistry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", after, afterCode), hadProduct);
+    EXPECT_EQ(readRegistryString(kRegistry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", after, afterCode),
+              hadProduct);
     EXPECT_EQ(after, before);
     EXPECT_EQ(afterCode, beforeCode);
     EXPECT_NE(after, L"Korvane Test Edition");

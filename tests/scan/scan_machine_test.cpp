@@ -250,7 +250,7 @@ TEST(ScanMachine, LoadsItsTwoDllsFromTheSystemFolderOnly)
     FakeMachine machine;
     static_cast<void>(machine.scan());
     EXPECT_TRUE(machine.library.made == (std::vector<Call>{{L"iphlpapi.dll", LOAD_LIBRARY_SEARCH_SYSTEM32},
-                                                            {L"dxgi.dll", LOAD_LIBRARY_SEARCH_SYSTEM32}}));
+                                                           {L"dxgi.dll", LOAD_LIBRARY_SEARCH_SYSTEM32}}));
 
     machine.library.functions.clear();
     ScanSnapshot snapshot = machine.scan();

@@ -19,7 +19,7 @@ TEST(TallyStates, CountsTheSingleReadingsAndTwoPerDrive)
     snapshot.biosReleaseDate = readingNone(L"");
     snapshot.windowsVersion = readingUnsupported(L"");
     snapshot.processorFrequency.state = ReadingState::NotMeasured;  // never counted
-    snapshot.processorName.state = static_cast<ReadingState>(9);   // never counted
+    snapshot.processorName.state = static_cast<ReadingState>(9);    // never counted
 
     DriveEntry first;
     first.volumeName = readingOk(L"System");

@@ -176,15 +176,17 @@ TEST(SmbiosWalk, NoStructuresOnlyWhenThereIsNothingToWalk)
 
 TEST(SmbiosWalk, KeepsTypesFormattedAreasAndStringsInOrder)
 {
-    const std::vector<uint8_t> table = Table()
-                                           .add(Formatted(222, 6).word(4, 0xBEEF))
-                                           .add(Formatted(1, 8), {"first", "second"})
-                                           .raw({2, 4, 0, 0, 0, 'x', 'y', 0, 0})  // a set that opens with an empty string
-                                           .endOfTable()
-                                           .bytes();
+    const std::vector<uint8_t> table =
+        Table()
+            .add(Formatted(222, 6).word(4, 0xBEEF))
+            .add(Formatted(1, 8), {"first", "second"})
+            .raw({2, 4, 0, 0, 0, 'x', 'y', 0, 0})  // a set that opens with an empty string
+            .endOfTable()
+            .bytes();
     std::vector<SmbiosStructure> structures;
     std::wstring reason;
-    ASSERT_TRUE(walkSmbiosStructures(table.data(), table.size(), structures, reason)) << testing::PrintToString(reason);
+    ASSERT_TRUE(walkSmbiosStructures(table.data(), table.size(), structures, reason))
+        << testing::PrintToString(reason);
     ASSERT_EQ(structures.size(), 4u);
 
     EXPECT_EQ(structures[0].type, 222);
@@ -280,11 +282,8 @@ TEST(SmbiosSummary, NothingAfterTheEndOfTableIsRead)
 {
     // After type 127 come a type-0 record and then bytes that would be a
     // broken structure; neither is looked at.
-    const std::vector<uint8_t> table = Table()
-                                           .endOfTable()
-                                           .add(biosRecord(), {"Late", "9", "01/01/2001"})
-                                           .raw({0, 2, 0})
-                                           .bytes();
+    const std::vector<uint8_t> table =
+        Table().endOfTable().add(biosRecord(), {"Late", "9", "01/01/2001"}).raw({0, 2, 0}).bytes();
     const Parsed parsed = parseOk(rsmb(table), "bytes after the end-of-table structure");
     expectReading(parsed.summary.biosVendor, none(L"the firmware table holds no BIOS record"), "BIOS vendor");
 
@@ -344,38 +343,90 @@ TEST(SmbiosSummary, BiosStringsPlaceholdersAndDates)
         Reading version;
         Reading date;
     } cases[] = {
-        {"placeholder vendor", biosRecord(), {"To Be Filled By O.E.M.", "1.0", "06/14/2021"},
-         unset(L"the BIOS vendor"), ok(L"1.0"), ok(L"2021-06-14")},
-        {"placeholder vendor with blanks", biosRecord(), {"  to be filled by o.e.m.  ", "1.0", "06/14/21"},
-         unset(L"the BIOS vendor"), ok(L"1.0"), ok(L"2021-06-14")},
-        {"blank version", biosRecord(), {"V", "   ", "12/31/2019"}, ok(L"V"), unset(L"the BIOS version"),
+        {"placeholder vendor",
+         biosRecord(),
+         {"To Be Filled By O.E.M.", "1.0", "06/14/2021"},
+         unset(L"the BIOS vendor"),
+         ok(L"1.0"),
+         ok(L"2021-06-14")},
+        {"placeholder vendor with blanks",
+         biosRecord(),
+         {"  to be filled by o.e.m.  ", "1.0", "06/14/21"},
+         unset(L"the BIOS vendor"),
+         ok(L"1.0"),
+         ok(L"2021-06-14")},
+        {"blank version",
+         biosRecord(),
+         {"V", "   ", "12/31/2019"},
+         ok(L"V"),
+         unset(L"the BIOS version"),
          ok(L"2019-12-31")},
         // A tab is a control byte like any other: it is no blank by the time it is trimmed.
         {"tab version", biosRecord(), {"V", "\t", "12/31/2019"}, ok(L"V"), ok(L"?"), ok(L"2019-12-31")},
         // "Not Specified" is not a date: it is never handed to the date rewrite.
-        {"placeholder date", biosRecord(), {"V", "1", "Not Specified"}, ok(L"V"), ok(L"1"),
+        {"placeholder date",
+         biosRecord(),
+         {"V", "1", "Not Specified"},
+         ok(L"V"),
+         ok(L"1"),
          unset(L"the BIOS release date")},
-        {"date that is not mm/dd/yy", biosRecord(), {"V", "1", " 10/002/2015 "}, ok(L"V"), ok(L"1"),
+        {"date that is not mm/dd/yy",
+         biosRecord(),
+         {"V", "1", " 10/002/2015 "},
+         ok(L"V"),
+         ok(L"1"),
          ok(L"10/002/2015")},
         {"month 13 passes unchanged", biosRecord(), {"V", "1", "13/01/2020"}, ok(L"V"), ok(L"1"), ok(L"13/01/2020")},
-        {"string numbers 0", Formatted(0, 0x18), {"V", "1", "01/02/2003"}, unset(L"the BIOS vendor"),
-         unset(L"the BIOS version"), unset(L"the BIOS release date")},
-        {"string numbers past the count", biosRecord().byte(4, 4).byte(5, 9).byte(8, 255), {"V", "1", "01/02/2003"},
-         unset(L"the BIOS vendor"), unset(L"the BIOS version"), unset(L"the BIOS release date")},
-        {"no strings at all", biosRecord(), {}, unset(L"the BIOS vendor"), unset(L"the BIOS version"),
+        {"string numbers 0",
+         Formatted(0, 0x18),
+         {"V", "1", "01/02/2003"},
+         unset(L"the BIOS vendor"),
+         unset(L"the BIOS version"),
+         unset(L"the BIOS release date")},
+        {"string numbers past the count",
+         biosRecord().byte(4, 4).byte(5, 9).byte(8, 255),
+         {"V", "1", "01/02/2003"},
+         unset(L"the BIOS vendor"),
+         unset(L"the BIOS version"),
+         unset(L"the BIOS release date")},
+        {"no strings at all",
+         biosRecord(),
+         {},
+         unset(L"the BIOS vendor"),
+         unset(L"the BIOS version"),
          unset(L"the BIOS release date")},
         // The date's string number is at offset 8: a formatted length of 8 cannot hold it.
-        {"formatted length 8", biosRecord(8), {"V", "1", "01/02/2003"}, ok(L"V"), ok(L"1"),
+        {"formatted length 8",
+         biosRecord(8),
+         {"V", "1", "01/02/2003"},
+         ok(L"V"),
+         ok(L"1"),
          unset(L"the BIOS release date")},
         {"formatted length 9", biosRecord(9), {"V", "1", "01/02/2003"}, ok(L"V"), ok(L"1"), ok(L"2003-01-02")},
-        {"formatted length 5", biosRecord(5), {"V", "1", "01/02/2003"}, ok(L"V"), unset(L"the BIOS version"),
+        {"formatted length 5",
+         biosRecord(5),
+         {"V", "1", "01/02/2003"},
+         ok(L"V"),
+         unset(L"the BIOS version"),
          unset(L"the BIOS release date")},
-        {"formatted length 4", biosRecord(4), {"V", "1", "01/02/2003"}, unset(L"the BIOS vendor"),
-         unset(L"the BIOS version"), unset(L"the BIOS release date")},
-        {"bytes outside 32..126", biosRecord(), {"Caf\xE9\x01", "1\x7F", "01/02/2003"}, ok(L"Caf??"), ok(L"1?"),
+        {"formatted length 4",
+         biosRecord(4),
+         {"V", "1", "01/02/2003"},
+         unset(L"the BIOS vendor"),
+         unset(L"the BIOS version"),
+         unset(L"the BIOS release date")},
+        {"bytes outside 32..126",
+         biosRecord(),
+         {"Caf\xE9\x01", "1\x7F", "01/02/2003"},
+         ok(L"Caf??"),
+         ok(L"1?"),
          ok(L"2003-01-02")},
-        {"a string number naming an empty string", biosRecord(), {"", "1", "01/02/2003"},
-         unset(L"the BIOS vendor"), ok(L"1"), ok(L"2003-01-02")},
+        {"a string number naming an empty string",
+         biosRecord(),
+         {"", "1", "01/02/2003"},
+         unset(L"the BIOS vendor"),
+         ok(L"1"),
+         ok(L"2003-01-02")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -473,10 +524,14 @@ TEST(SmbiosSummary, InstalledMemoryFromTheMemoryDevices)
         {"largest plain size", {memoryDevice(0x15, 0x7FFE)}, true, 32766 * MiB},
         {"extended size", {memoryDevice(0x28, 0x7FFF, 32768)}, true, 32768 * MiB},
         {"extended size at length 32", {memoryDevice(32, 0x7FFF, 65536)}, true, 65536 * MiB},
-        {"extended size's top bit is not part of it", {memoryDevice(0x28, 0x7FFF, 0x80000000u | 32768)}, true,
+        {"extended size's top bit is not part of it",
+         {memoryDevice(0x28, 0x7FFF, 0x80000000u | 32768)},
+         true,
          32768 * MiB},
         {"extended size of 0", {memoryDevice(0x28, 0x7FFF, 0)}, false, 0},
-        {"extended size beyond the formatted length", {memoryDevice(31, 0x7FFF), memoryDevice(0x28, 0x2000)}, false,
+        {"extended size beyond the formatted length",
+         {memoryDevice(31, 0x7FFF), memoryDevice(0x28, 0x2000)},
+         false,
          0},
         {"largest extended size", {memoryDevice(0x28, 0x7FFF, 0x7FFFFFFF)}, true, 0x7FFFFFFFull * MiB},
         {"length 13 cannot hold the size", {memoryDevice(13, 0), memoryDevice(0x28, 0x2000)}, false, 0},

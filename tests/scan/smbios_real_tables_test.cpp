@@ -119,9 +119,9 @@ bool haveTestData()
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-#define SKIP_WITHOUT_TEST_DATA()                                                                          \
-    if (!haveTestData()) {                                                                                \
-        GTEST_SKIP() << "the real SMBIOS tables are not there: folder \"" << kTestDataFolder              \
+#define SKIP_WITHOUT_TEST_DATA()                                                                           \
+    if (!haveTestData()) {                                                                                 \
+        GTEST_SKIP() << "the real SMBIOS tables are not there: folder \"" << kTestDataFolder               \
                      << "\" (KORVANE_SMBIOS_TESTDATA, normally shared/testdata/smbios beside the source)"; \
     }
 
@@ -176,8 +176,8 @@ TEST(SmbiosRealTables, EveryTableGivesTheValuesDmidecodeShows)
         FirmwareSummary s;
         std::wstring reason;
         ASSERT_TRUE(parseSmbios(block.data(), block.size(), s, reason)) << testing::PrintToString(reason);
-        expectReading(s.smbiosVersion,
-                      smbios_test::ok(std::to_wstring(t.major) + L"." + std::to_wstring(t.minor)), "SMBIOS version");
+        expectReading(s.smbiosVersion, smbios_test::ok(std::to_wstring(t.major) + L"." + std::to_wstring(t.minor)),
+                      "SMBIOS version");
         expectReading(s.biosVendor, expectedString(t.biosVendor, L"the BIOS vendor"), "BIOS vendor");
         expectReading(s.biosVersion, expectedString(t.biosVersion, L"the BIOS version"), "BIOS version");
         expectReading(s.biosReleaseDate, expectedString(t.biosDate, L"the BIOS release date"), "BIOS date");
@@ -185,8 +185,8 @@ TEST(SmbiosRealTables, EveryTableGivesTheValuesDmidecodeShows)
                       "system manufacturer");
         expectReading(s.systemModel, expectedString(t.systemModel, L"the system model"), "system model");
         expectReading(s.processorSocket, expectedString(t.processorSocket, L"the processor socket"), "socket");
-        expectReading(s.processorManufacturer,
-                      expectedString(t.processorManufacturer, L"the processor manufacturer"), "manufacturer");
+        expectReading(s.processorManufacturer, expectedString(t.processorManufacturer, L"the processor manufacturer"),
+                      "manufacturer");
         expectReading(s.processorVersion, expectedString(t.processorVersion, L"the processor version"),
                       "processor version");
         EXPECT_EQ(s.startSpeedKnown, t.startSpeedMhz != 0);

@@ -11,7 +11,8 @@ class RemoteMemory {
 public:
     RemoteMemory() noexcept = default;
     RemoteMemory(HANDLE process, SIZE_T size) noexcept
-        : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+        : process_(process),
+          address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
     {
     }
     ~RemoteMemory() { reset(); }

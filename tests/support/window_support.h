@@ -46,13 +46,15 @@ inline bool pumpUntil(MainWindow& app, const std::function<bool()>& done, DWORD 
 // Until the running scan has been handed over (or lost).
 inline bool pumpUntilScanEnds(MainWindow& app, DWORD timeoutMs = 20000)
 {
-    return pumpUntil(app, [&app] { return !app.scanRunning(); }, timeoutMs);
+    return pumpUntil(
+        app, [&app] { return !app.scanRunning(); }, timeoutMs);
 }
 
 // Lets whatever is queued run for a moment.
 inline void pumpFor(MainWindow& app, DWORD milliseconds)
 {
-    pumpUntil(app, [] { return false; }, milliseconds);
+    pumpUntil(
+        app, [] { return false; }, milliseconds);
 }
 
 // The computer name of the snapshot instantScan hands over.
