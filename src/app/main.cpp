@@ -3,6 +3,8 @@
 #include "app/main_window.h"
 #include "common/com_apartment.h"
 
+// Windows' headers declare wWinMain with their own parameter names.
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
     // ShellExecuteW may hand the web page to a COM handler on this thread, so

@@ -70,8 +70,8 @@ MainWindow* windowObject(HWND window)
 
 }  // namespace
 
-MainWindow::MainWindow(MainWindowCalls windowsCalls)
-    : calls_(std::move(windowsCalls)), scans_(calls_.scan, calls_.postScanResult)
+MainWindow::MainWindow(const MainWindowCalls& windowsCalls)
+    : calls_(windowsCalls), scans_(calls_.scan, calls_.postScanResult)
 {
 }
 

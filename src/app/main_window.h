@@ -50,7 +50,7 @@ struct MainWindowCalls {
 // GWLP_USERDATA.
 class MainWindow {
 public:
-    explicit MainWindow(MainWindowCalls windowsCalls = MainWindowCalls{});
+    explicit MainWindow(const MainWindowCalls& windowsCalls = MainWindowCalls{});
     // Destroys the window if it is still open, waits for a running scan and
     // unregisters the two window classes.
     ~MainWindow();

@@ -40,7 +40,7 @@ struct CommandSite {
 void saveAsCsv(const CommandSite& site, const SaveDialogCalls& dialog, const ReportPage* page);
 // The Save As dialog. False when nothing was chosen (a dialog failure has
 // been reported to the user already; a cancel is silent).
-[[nodiscard]] bool askSavePath(const CommandSite& site, const SaveDialogCalls& dialog, std::wstring& path);
+[[nodiscard]] bool askSavePath(const CommandSite& site, const SaveDialogCalls& calls, std::wstring& path);
 // File > Copy Selected Rows: the items selected in `list`, with the texts it
 // shows, as tab-separated text.
 void copySelectedRows(const CommandSite& site, HWND list,

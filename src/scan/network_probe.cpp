@@ -53,16 +53,14 @@ NetworkAdapterEntry adapterEntry(const IP_ADAPTER_ADDRESSES& adapter, int32_t& n
     for (const IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter.FirstUnicastAddress; unicast != nullptr;
          unicast = unicast->Next) {
         const SOCKADDR* address = unicast->Address.lpSockaddr;
-        if (address == nullptr) {
-            ++notExamined;
-        } else if (address->sa_family == AF_INET) {
+        if (address != nullptr && address->sa_family == AF_INET) {
             const auto* v4 = reinterpret_cast<const sockaddr_in*>(address);
             entry.addresses.push_back(ipv4Text(reinterpret_cast<const uint8_t*>(&v4->sin_addr)));
-        } else if (address->sa_family == AF_INET6) {
+        } else if (address != nullptr && address->sa_family == AF_INET6) {
             const auto* v6 = reinterpret_cast<const sockaddr_in6*>(address);
             entry.addresses.push_back(ipv6Text(v6->sin6_addr.s6_addr, v6->sin6_scope_id));
         } else {
-            ++notExamined;
+            ++notExamined;  // no socket address, or a family that is neither IPv4 nor IPv6
         }
     }
     return entry;

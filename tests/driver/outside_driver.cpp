@@ -204,7 +204,7 @@ std::wstring OutsideDriver::waitForScan(const std::wstring& previous, DWORD time
         startsWith(previous, kScannedAt, kScannedAtLength) ? previous.substr(kScannedAtLength) : std::wstring();
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (running() && GetTickCount64() <= deadline) {
-        const std::wstring text = statusText(1);
+        std::wstring text = statusText(1);
         if (startsWith(text, kScannedAt, kScannedAtLength) && text.substr(kScannedAtLength) > after) {
             return text;
         }

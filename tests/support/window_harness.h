@@ -63,13 +63,13 @@ protected:
         if (calls.messageBox == MessageBoxW) {
             calls.messageBox = recordMessageBox;
         }
-        app_ = std::make_unique<MainWindow>(std::move(calls));
+        app_ = std::make_unique<MainWindow>(calls);
         return *app_;
     }
     // Makes and starts the main window, as wWinMain does.
     void startWindow(MainWindowCalls calls)
     {
-        makeWindow(std::move(calls));
+        makeWindow(calls);
         int exitCode = -1;
         ASSERT_TRUE(app_->start(GetModuleHandleW(nullptr), SW_SHOWNORMAL, exitCode));
         ASSERT_EQ(exitCode, 0);
@@ -80,7 +80,7 @@ protected:
     void startWindow(ScanFunction scan, MainWindowCalls calls = MainWindowCalls{})
     {
         calls.scan = scan;
-        ASSERT_NO_FATAL_FAILURE(startWindow(std::move(calls)));
+        ASSERT_NO_FATAL_FAILURE(startWindow(calls));
         if (scan != gatedScan) {
             ASSERT_TRUE(pumpUntilScanEnds(*app_)) << "the first scan did not finish";
         }

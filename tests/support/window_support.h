@@ -142,6 +142,7 @@ inline std::vector<std::pair<std::wstring, std::wstring>> listRows(HWND list)
 {
     std::vector<std::pair<std::wstring, std::wstring>> rows;
     const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    rows.reserve(static_cast<size_t>(count > 0 ? count : 0));
     for (int i = 0; i < count; ++i) {
         rows.emplace_back(listText(list, i, 0), listText(list, i, 1));
     }
