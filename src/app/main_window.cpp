@@ -482,10 +482,7 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
 
     adoptCreatedWindowDpi();
 
-    ACCEL keys[] = {
-        {FVIRTKEY, VK_F5, IDM_REFRESH},
-        {FVIRTKEY | FCONTROL, 'C', IDM_COPY_ROWS},
-    };
+    ACCEL keys[] = {{FVIRTKEY, VK_F5, IDM_REFRESH}, {FVIRTKEY | FCONTROL, 'C', IDM_COPY_ROWS}};
     accelerators_.reset(CreateAcceleratorTableW(keys, 2));
 
     ShowWindow(window, showCommand);

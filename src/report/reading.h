@@ -6,13 +6,7 @@
 
 // The outcome of one read. Stored as a signed 32-bit number so that a value
 // outside the named ones can still be carried (and written as "unknown").
-enum class ReadingState : int32_t {
-    Ok = 0,
-    None = 1,
-    Failed = 2,
-    Unsupported = 3,
-    NotMeasured = 4,
-};
+enum class ReadingState : int32_t { Ok = 0, None = 1, Failed = 2, Unsupported = 3, NotMeasured = 4 };
 
 // One value read from the machine: the display text when Ok, else the reason.
 // A default Reading is Failed with empty texts, as every field of a new

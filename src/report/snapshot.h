@@ -40,7 +40,7 @@ enum class LiveKind : uint32_t {
     MemoryFree = 4,
     MemoryLoad = 5,
     CommitTotal = 6,
-    CommitAvailable = 7,
+    CommitAvailable = 7
 };
 
 // The report's groups, in the order they are shown.
@@ -51,7 +51,7 @@ enum class Section : int32_t {
     Memory = 3,
     Drives = 4,
     NetworkAdapters = 5,
-    DisplayAdapters = 6,
+    DisplayAdapters = 6
 };
 inline constexpr int kSectionCount = static_cast<int>(Section::DisplayAdapters) + 1;
 
@@ -152,43 +152,42 @@ struct FixedRow {
 // The report's fixed rows in report order; the rows of the drive and adapter
 // lists follow them. The single readings here are exactly those the scan
 // tallies. The same label may stand in two sections.
-inline constexpr FixedRow kFixedRows[] = {
-    {Section::System, L"Computer name", &ScanSnapshot::computerName},
-    {Section::System, L"Logged-in user", &ScanSnapshot::loggedInUser},
-    {Section::System, L"DNS host name", &ScanSnapshot::dnsHostName},
-    {Section::System, L"DNS domain name", &ScanSnapshot::dnsDomainName},
-    {Section::System, L"Windows", &ScanSnapshot::windowsProduct},
-    // Release before Version, although the snapshot keeps them the other way round.
-    {Section::System, L"Release", &ScanSnapshot::windowsRelease},
-    {Section::System, L"Version", &ScanSnapshot::windowsVersion},
-    {Section::System, L"Architecture", &ScanSnapshot::architecture},
-    {Section::System, L"Registered owner", &ScanSnapshot::registeredOwner},
-    {Section::System, L"Registered organisation", &ScanSnapshot::registeredOrganisation},
-    {Section::System, L"Manufacturer", &ScanSnapshot::systemManufacturer},
-    {Section::System, L"Model", &ScanSnapshot::systemModel},
-    {Section::System, L"Started at", &ScanSnapshot::startedAt},
-    {Section::System, L"Up for", &ScanSnapshot::upFor},
-    {Section::Processor, L"Name", &ScanSnapshot::processorName},
-    {Section::Processor, L"Manufacturer", &ScanSnapshot::processorManufacturer},
-    {Section::Processor, L"Version", &ScanSnapshot::processorVersion},
-    {Section::Processor, L"Socket", &ScanSnapshot::processorSocket},
-    {Section::Processor, L"Frequency", &ScanSnapshot::processorFrequency},
-    {Section::Processor, L"Physical cores", &ScanSnapshot::physicalCores},
-    {Section::Processor, L"Logical processors", &ScanSnapshot::logicalProcessors},
-    {Section::Processor, L"Architecture", &ScanSnapshot::processorArchitecture},
-    {Section::Processor, L"Load (last second)", nullptr, LiveKind::ProcessorLoad},
-    {Section::Firmware, L"Vendor", &ScanSnapshot::biosVendor},
-    {Section::Firmware, L"Version", &ScanSnapshot::biosVersion},
-    {Section::Firmware, L"Release date", &ScanSnapshot::biosReleaseDate},
-    {Section::Firmware, L"SMBIOS", &ScanSnapshot::smbiosVersion},
-    {Section::Memory, L"Total (usable)", nullptr, LiveKind::MemoryTotal},
-    {Section::Memory, L"In use", nullptr, LiveKind::MemoryInUse},
-    {Section::Memory, L"Free", nullptr, LiveKind::MemoryFree},
-    {Section::Memory, L"Load", nullptr, LiveKind::MemoryLoad},
-    {Section::Memory, L"Commit total", nullptr, LiveKind::CommitTotal},
-    {Section::Memory, L"Commit available", nullptr, LiveKind::CommitAvailable},
-    {Section::Memory, L"Installed (modules)"},
-};
+inline constexpr FixedRow kFixedRows[] =
+    {{Section::System, L"Computer name", &ScanSnapshot::computerName},
+     {Section::System, L"Logged-in user", &ScanSnapshot::loggedInUser},
+     {Section::System, L"DNS host name", &ScanSnapshot::dnsHostName},
+     {Section::System, L"DNS domain name", &ScanSnapshot::dnsDomainName},
+     {Section::System, L"Windows", &ScanSnapshot::windowsProduct},
+     // Release before Version, although the snapshot keeps them the other way round.
+     {Section::System, L"Release", &ScanSnapshot::windowsRelease},
+     {Section::System, L"Version", &ScanSnapshot::windowsVersion},
+     {Section::System, L"Architecture", &ScanSnapshot::architecture},
+     {Section::System, L"Registered owner", &ScanSnapshot::registeredOwner},
+     {Section::System, L"Registered organisation", &ScanSnapshot::registeredOrganisation},
+     {Section::System, L"Manufacturer", &ScanSnapshot::systemManufacturer},
+     {Section::System, L"Model", &ScanSnapshot::systemModel},
+     {Section::System, L"Started at", &ScanSnapshot::startedAt},
+     {Section::System, L"Up for", &ScanSnapshot::upFor},
+     {Section::Processor, L"Name", &ScanSnapshot::processorName},
+     {Section::Processor, L"Manufacturer", &ScanSnapshot::processorManufacturer},
+     {Section::Processor, L"Version", &ScanSnapshot::processorVersion},
+     {Section::Processor, L"Socket", &ScanSnapshot::processorSocket},
+     {Section::Processor, L"Frequency", &ScanSnapshot::processorFrequency},
+     {Section::Processor, L"Physical cores", &ScanSnapshot::physicalCores},
+     {Section::Processor, L"Logical processors", &ScanSnapshot::logicalProcessors},
+     {Section::Processor, L"Architecture", &ScanSnapshot::processorArchitecture},
+     {Section::Processor, L"Load (last second)", nullptr, LiveKind::ProcessorLoad},
+     {Section::Firmware, L"Vendor", &ScanSnapshot::biosVendor},
+     {Section::Firmware, L"Version", &ScanSnapshot::biosVersion},
+     {Section::Firmware, L"Release date", &ScanSnapshot::biosReleaseDate},
+     {Section::Firmware, L"SMBIOS", &ScanSnapshot::smbiosVersion},
+     {Section::Memory, L"Total (usable)", nullptr, LiveKind::MemoryTotal},
+     {Section::Memory, L"In use", nullptr, LiveKind::MemoryInUse},
+     {Section::Memory, L"Free", nullptr, LiveKind::MemoryFree},
+     {Section::Memory, L"Load", nullptr, LiveKind::MemoryLoad},
+     {Section::Memory, L"Commit total", nullptr, LiveKind::CommitTotal},
+     {Section::Memory, L"Commit available", nullptr, LiveKind::CommitAvailable},
+     {Section::Memory, L"Installed (modules)"}};
 
 inline constexpr size_t kFixedRowCount = std::size(kFixedRows);
 inline constexpr size_t kSingleReadingCount = static_cast<size_t>(

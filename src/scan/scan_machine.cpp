@@ -106,10 +106,9 @@ void readComputerNames(const SystemCalls& calls, ScanSnapshot& snapshot)
     snapshot.loggedInUser =
         calls.userName(user, &userSize) ? readingOk(user) : failedFromLastError(L"reading the user name");
 
-    static const DnsName kDnsNames[] = {
-        {ComputerNameDnsHostname, L"the DNS host name", &ScanSnapshot::dnsHostName},
-        {ComputerNamePhysicalDnsDomain, L"the DNS domain name", &ScanSnapshot::dnsDomainName},
-    };
+    static const DnsName kDnsNames[] = {{ComputerNameDnsHostname, L"the DNS host name", &ScanSnapshot::dnsHostName},
+                                        {ComputerNamePhysicalDnsDomain, L"the DNS domain name",
+                                         &ScanSnapshot::dnsDomainName}};
     for (const DnsName& name : kDnsNames) {
         snapshot.*name.field = readDnsName(calls, name.format, name.phrase);
     }

@@ -377,11 +377,9 @@ TEST_F(KorvaneWindow, OpensAtTheDpiItWasMadeAt)
         GetDpiForWindowFunction getDpiForWindow;
         UINT answer;
         int dpi;
-    } cases[] = {
-        {"a monitor of 144 DPI", fakeDpiForWindow, 144, 144},
-        {"GetDpiForWindow fails", fakeDpiForWindow, 0, 96},
-        {"no GetDpiForWindow", nullptr, 0, 96},
-    };
+    } cases[] = {{"a monitor of 144 DPI", fakeDpiForWindow, 144, 144},
+                 {"GetDpiForWindow fails", fakeDpiForWindow, 0, 96},
+                 {"no GetDpiForWindow", nullptr, 0, 96}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.windows);
         createdWindowDpi = c.answer;
@@ -492,19 +490,19 @@ TEST_F(KorvaneWindow, MenuHasItsTextsInOrderAndAlwaysOnTopToggles)
     const struct {
         const wchar_t* name;
         std::vector<std::pair<UINT, const wchar_t*>> items;
-    } expected[] = {
-        {L"&File",
-         {{IDM_REFRESH, L"&Refresh\tF5"},
-          {IDM_COPY_ROWS, L"&Copy Selected Rows\tCtrl+C"},
-          {0, L""},
-          {IDM_SAVE_CSV, L"Save as &CSV..."},
-          {0, L""},
-          {IDM_EXIT, L"E&xit"}}},
-        {L"&View", {{IDM_ALWAYS_ON_TOP, L"Always on &Top"}}},
-        {L"&Power",
-         {{IDM_LOG_OFF, L"&Log Off..."}, {IDM_RESTART, L"&Restart..."}, {IDM_SHUT_DOWN, L"Shut &Down..."}}},
-        {L"&Help", {{IDM_WEB_PAGE, L"Korvane on the &Web"}}},
-    };
+    } expected[] = {{L"&File",
+                     {{IDM_REFRESH, L"&Refresh\tF5"},
+                      {IDM_COPY_ROWS, L"&Copy Selected Rows\tCtrl+C"},
+                      {0, L""},
+                      {IDM_SAVE_CSV, L"Save as &CSV..."},
+                      {0, L""},
+                      {IDM_EXIT, L"E&xit"}}},
+                    {L"&View", {{IDM_ALWAYS_ON_TOP, L"Always on &Top"}}},
+                    {L"&Power",
+                     {{IDM_LOG_OFF, L"&Log Off..."},
+                      {IDM_RESTART, L"&Restart..."},
+                      {IDM_SHUT_DOWN, L"Shut &Down..."}}},
+                    {L"&Help", {{IDM_WEB_PAGE, L"Korvane on the &Web"}}}};
     ASSERT_EQ(GetMenuItemCount(bar), 4);
     for (int popup = 0; popup < 4; ++popup) {
         const auto& items = expected[popup].items;

@@ -150,11 +150,9 @@ struct Action {
     WORD command;
 };
 
-const Action kActions[] = {
-    {"log off", 0, kLogOffText, false, IDM_LOG_OFF},
-    {"restart", 2, kRestartText, true, IDM_RESTART},
-    {"shut down", 9, kShutDownText, true, IDM_SHUT_DOWN},
-};
+const Action kActions[] = {{"log off", 0, kLogOffText, false, IDM_LOG_OFF},
+                           {"restart", 2, kRestartText, true, IDM_RESTART},
+                           {"shut down", 9, kShutDownText, true, IDM_SHUT_DOWN}};
 
 class PowerActions : public WindowTest {
 protected:
@@ -286,18 +284,18 @@ TEST_F(PowerActions, EveryPrivilegeFailureHasItsReasonAndStartsNothing)
         std::wstring reason;
         int lookups;
         int adjusts;
-    } cases[] = {
-        {"token not opened", FALSE, ERROR_ACCESS_DENIED, TRUE, 0, TRUE, 0,
-         L"this program's token could not be opened: " + windowsErrorMessage(ERROR_ACCESS_DENIED), 0, 0},
-        {"privilege not looked up", TRUE, 0, FALSE, ERROR_NO_SUCH_PRIVILEGE, TRUE, 0,
-         L"the shutdown privilege could not be looked up: " + windowsErrorMessage(ERROR_NO_SUCH_PRIVILEGE), 1, 0},
-        {"account without the privilege", TRUE, 0, TRUE, 0, TRUE, ERROR_NOT_ALL_ASSIGNED,
-         L"this account does not hold the shutdown privilege", 1, 1},
-        {"adjustment failed", TRUE, 0, TRUE, 0, FALSE, ERROR_INVALID_HANDLE,
-         L"the shutdown privilege could not be enabled: " + windowsErrorMessage(ERROR_INVALID_HANDLE), 1, 1},
-        {"adjustment returned true with an error", TRUE, 0, TRUE, 0, TRUE, ERROR_NOT_ENOUGH_MEMORY,
-         L"the shutdown privilege could not be enabled: " + windowsErrorMessage(ERROR_NOT_ENOUGH_MEMORY), 1, 1},
-    };
+    } cases[] = {{"token not opened", FALSE, ERROR_ACCESS_DENIED, TRUE, 0, TRUE, 0,
+                  L"this program's token could not be opened: " + windowsErrorMessage(ERROR_ACCESS_DENIED), 0, 0},
+                 {"privilege not looked up", TRUE, 0, FALSE, ERROR_NO_SUCH_PRIVILEGE, TRUE, 0,
+                  L"the shutdown privilege could not be looked up: " + windowsErrorMessage(ERROR_NO_SUCH_PRIVILEGE),
+                  1, 0},
+                 {"account without the privilege", TRUE, 0, TRUE, 0, TRUE, ERROR_NOT_ALL_ASSIGNED,
+                  L"this account does not hold the shutdown privilege", 1, 1},
+                 {"adjustment failed", TRUE, 0, TRUE, 0, FALSE, ERROR_INVALID_HANDLE,
+                  L"the shutdown privilege could not be enabled: " + windowsErrorMessage(ERROR_INVALID_HANDLE), 1, 1},
+                 {"adjustment returned true with an error", TRUE, 0, TRUE, 0, TRUE, ERROR_NOT_ENOUGH_MEMORY,
+                  L"the shutdown privilege could not be enabled: " + windowsErrorMessage(ERROR_NOT_ENOUGH_MEMORY), 1,
+                  1}};
     for (const auto& failure : cases) {
         SCOPED_TRACE(failure.name);
         const auto arrange = [&] {

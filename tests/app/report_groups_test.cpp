@@ -37,14 +37,12 @@ TEST(GroupViewDecision, KeepsGroupsOnlyWhenTheListHasAllSeven)
         const char* what;
         GroupViewAnswers answers;
         bool kept;
-    } cases[] = {
-        {"turned on, seven groups", with(1, true, -1), true},
-        {"already on, seven groups", with(0, true, -1), true},
-        {"enable failed", with(-1, true, -1), false},
-        {"enable answered 0 but group view is off (Wine)", with(0, false, -1), false},
-        {"first group refused", with(1, true, 0), false},
-        {"last group refused", with(1, true, kSectionCount - 1), false},
-    };
+    } cases[] = {{"turned on, seven groups", with(1, true, -1), true},
+                 {"already on, seven groups", with(0, true, -1), true},
+                 {"enable failed", with(-1, true, -1), false},
+                 {"enable answered 0 but group view is off (Wine)", with(0, false, -1), false},
+                 {"first group refused", with(1, true, 0), false},
+                 {"last group refused", with(1, true, kSectionCount - 1), false}};
     for (const auto& c : cases) {
         EXPECT_EQ(keepGroupView(c.answers), c.kept) << c.what;
     }

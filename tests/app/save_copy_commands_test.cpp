@@ -184,11 +184,9 @@ TEST_F(SaveAndCopy, DialogAndWriteFailuresAreReported)
     const struct {
         DWORD dialogError;
         std::wstring box;
-    } cases[] = {
-        {0x1234, dialogFailed + L"The dialog reported error 0x1234."},
-        {0x3002, dialogFailed + L"The file name is not valid (FNERR_INVALIDFILENAME)."},
-        {0, L"The file could not be written.\r\n\r\n" + windowsErrorMessage(ERROR_PATH_NOT_FOUND)},
-    };
+    } cases[] = {{0x1234, dialogFailed + L"The dialog reported error 0x1234."},
+                 {0x3002, dialogFailed + L"The file name is not valid (FNERR_INVALIDFILENAME)."},
+                 {0, L"The file could not be written.\r\n\r\n" + windowsErrorMessage(ERROR_PATH_NOT_FOUND)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dialogError);
         shownBoxes.clear();

@@ -17,11 +17,10 @@ TEST(ComApartment, UninitialisesExactlyWhenItsOwnInitialisationSucceeded)
         DWORD modeBefore;
         HRESULT guardResult;
         HRESULT probeAfterGuard;
-    } cases[] = {
-        {"outside COM", false, 0, S_OK, S_OK},
-        {"in a single-threaded apartment already", true, COINIT_APARTMENTTHREADED, S_FALSE, RPC_E_CHANGED_MODE},
-        {"in the multithreaded apartment", true, COINIT_MULTITHREADED, RPC_E_CHANGED_MODE, S_FALSE},
-    };
+    } cases[] = {{"outside COM", false, 0, S_OK, S_OK},
+                 {"in a single-threaded apartment already", true, COINIT_APARTMENTTHREADED, S_FALSE,
+                  RPC_E_CHANGED_MODE},
+                 {"in the multithreaded apartment", true, COINIT_MULTITHREADED, RPC_E_CHANGED_MODE, S_FALSE}};
     for (const auto& c : cases) {
         std::thread([&c] {
             SCOPED_TRACE(c.thread);  // traces belong to the thread that fails

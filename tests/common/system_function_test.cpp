@@ -21,18 +21,16 @@ TEST(LoadSystemLibrary, AsksForTheSystemFolderAndFallsBackToItsFullPath)
         std::vector<DWORD> loadErrors;
         std::vector<Call> calls;
         DWORD error;  // 0: loaded
-    } cases[] = {
-        {"the flag is accepted", {}, {searchSystem32}, 0},
-        {"the flag is refused (Windows 7 without its loader update)",
-         {ERROR_INVALID_PARAMETER},
-         {searchSystem32, byFullPath},
-         0},
-        {"the DLL is missing", {ERROR_MOD_NOT_FOUND}, {searchSystem32}, ERROR_MOD_NOT_FOUND},
-        {"the flag is refused and the DLL is missing",
-         {ERROR_INVALID_PARAMETER, ERROR_MOD_NOT_FOUND},
-         {searchSystem32, byFullPath},
-         ERROR_MOD_NOT_FOUND},
-    };
+    } cases[] = {{"the flag is accepted", {}, {searchSystem32}, 0},
+                 {"the flag is refused (Windows 7 without its loader update)",
+                  {ERROR_INVALID_PARAMETER},
+                  {searchSystem32, byFullPath},
+                  0},
+                 {"the DLL is missing", {ERROR_MOD_NOT_FOUND}, {searchSystem32}, ERROR_MOD_NOT_FOUND},
+                 {"the flag is refused and the DLL is missing",
+                  {ERROR_INVALID_PARAMETER, ERROR_MOD_NOT_FOUND},
+                  {searchSystem32, byFullPath},
+                  ERROR_MOD_NOT_FOUND}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakeLibraryLoader loader(c.loadErrors);

@@ -34,15 +34,13 @@ TEST(TrimMessageTail, DropsEveryTrailingStopBlankAndLineBreak)
     const struct {
         const wchar_t* in;
         const wchar_t* out;
-    } cases[] = {
-        {L"Access is denied.\r\n", L"Access is denied"},
-        {L"Text . .  .\n\r ", L"Text"},
-        {L"Version 1.2 is here.", L"Version 1.2 is here"},
-        {L"no tail", L"no tail"},
-        {L" . . .\r\n", L""},
-        {L"", L""},
-        {L"\tkept tab\t", L"\tkept tab\t"},
-    };
+    } cases[] = {{L"Access is denied.\r\n", L"Access is denied"},
+                 {L"Text . .  .\n\r ", L"Text"},
+                 {L"Version 1.2 is here.", L"Version 1.2 is here"},
+                 {L"no tail", L"no tail"},
+                 {L" . . .\r\n", L""},
+                 {L"", L""},
+                 {L"\tkept tab\t", L"\tkept tab\t"}};
     for (const auto& c : cases) {
         EXPECT_EQ(trimMessageTail(c.in), c.out) << "input: [" << c.in << "]";
     }

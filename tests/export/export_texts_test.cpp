@@ -13,22 +13,20 @@ TEST(DialogErrorText, CancelLeavesTheTextAloneAndCodesAreWorded)
     const struct {
         uint32_t code;
         const wchar_t* expected;
-    } cases[] = {
-        {0x3002, L"The file name is not valid (FNERR_INVALIDFILENAME)."},
-        {0x3003, L"The chosen path is longer than this program can accept (FNERR_BUFFERTOOSMALL)."},
-        {0x3001, L"There was not enough memory to set the dialog up (FNERR_SUBCLASSFAILURE)."},
-        {0xFFFF, L"The dialog could not be created (CDERR_DIALOGFAILURE)."},
-        {0x0001, L"The dialog was handed a structure of the wrong size (CDERR_STRUCTSIZE)."},
-        {0x0002, L"The dialog could not start, usually for lack of memory (CDERR_INITIALIZATION)."},
-        {0x0009, L"The dialog could not allocate memory (CDERR_MEMALLOCFAILURE)."},
-        {0x000C, L"The dialog could not register a window message (CDERR_REGISTERMSGFAIL)."},
-        // Codes outside the table: at least four upper-case hexadecimal digits.
-        {0x1234, L"The dialog reported error 0x1234."},
-        {0x000D, L"The dialog reported error 0x000D."},
-        {0x4001, L"The dialog reported error 0x4001."},
-        {0x12345, L"The dialog reported error 0x12345."},
-        {0xFFFFFFFF, L"The dialog reported error 0xFFFFFFFF."},
-    };
+    } cases[] = {{0x3002, L"The file name is not valid (FNERR_INVALIDFILENAME)."},
+                 {0x3003, L"The chosen path is longer than this program can accept (FNERR_BUFFERTOOSMALL)."},
+                 {0x3001, L"There was not enough memory to set the dialog up (FNERR_SUBCLASSFAILURE)."},
+                 {0xFFFF, L"The dialog could not be created (CDERR_DIALOGFAILURE)."},
+                 {0x0001, L"The dialog was handed a structure of the wrong size (CDERR_STRUCTSIZE)."},
+                 {0x0002, L"The dialog could not start, usually for lack of memory (CDERR_INITIALIZATION)."},
+                 {0x0009, L"The dialog could not allocate memory (CDERR_MEMALLOCFAILURE)."},
+                 {0x000C, L"The dialog could not register a window message (CDERR_REGISTERMSGFAIL)."},
+                 // Codes outside the table: at least four upper-case hexadecimal digits.
+                 {0x1234, L"The dialog reported error 0x1234."},
+                 {0x000D, L"The dialog reported error 0x000D."},
+                 {0x4001, L"The dialog reported error 0x4001."},
+                 {0x12345, L"The dialog reported error 0x12345."},
+                 {0xFFFFFFFF, L"The dialog reported error 0xFFFFFFFF."}};
     for (const auto& c : cases) {
         std::wstring worded;
         EXPECT_TRUE(dialogErrorText(c.code, worded)) << std::hex << c.code;

@@ -340,11 +340,9 @@ TEST_F(SafeFileReplace, ForwardAndMixedSlashesSplitAtTheLastOne)
         std::wstring temporary;
         std::wstring file;
     };
-    const Case cases[] = {
-        {forward + L"/fwd.csv", forward + L"/~KV0000.tmp", path(L"fwd.csv")},
-        {folder_ + L"\\sub/mixed.csv", folder_ + L"\\sub/~KV0000.tmp", path(L"sub\\mixed.csv")},
-        {forward + L"/sub\\back.csv", forward + L"/sub\\~KV0000.tmp", path(L"sub\\back.csv")},
-    };
+    const Case cases[] = {{forward + L"/fwd.csv", forward + L"/~KV0000.tmp", path(L"fwd.csv")},
+                          {folder_ + L"\\sub/mixed.csv", folder_ + L"\\sub/~KV0000.tmp", path(L"sub\\mixed.csv")},
+                          {forward + L"/sub\\back.csv", forward + L"/sub\\~KV0000.tmp", path(L"sub\\back.csv")}};
     const std::string data = "slashes";
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.target));
@@ -435,11 +433,9 @@ TEST_F(SafeFileReplace, MoveRefusedForAMomentIsTriedAgain)
         size_t attempts;
         bool saved;
     };
-    const Case cases[] = {
-        {"sharing violation twice, then moved", ERROR_SHARING_VIOLATION, 2, 3, true},
-        {"access denied every time", ERROR_ACCESS_DENIED, -1, 5, false},
-        {"another code is not tried again", ERROR_NOT_SAME_DEVICE, -1, 1, false},
-    };
+    const Case cases[] = {{"sharing violation twice, then moved", ERROR_SHARING_VIOLATION, 2, 3, true},
+                          {"access denied every time", ERROR_ACCESS_DENIED, -1, 5, false},
+                          {"another code is not tried again", ERROR_NOT_SAME_DEVICE, -1, 1, false}};
     const std::string data = "new report";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -465,11 +461,9 @@ TEST_F(SafeFileReplace, FailedWriteDeletesTheTemporary)
         bool byWritingNothing;
         DWORD code;
     };
-    const Case cases[] = {
-        {"first call fails", 0, false, ERROR_WRITE_FAULT},
-        {"second call fails", 1, false, ERROR_DISK_FULL},
-        {"third call reports 0 bytes written", 2, true, ERROR_HANDLE_DISK_FULL},
-    };
+    const Case cases[] = {{"first call fails", 0, false, ERROR_WRITE_FAULT},
+                          {"second call fails", 1, false, ERROR_DISK_FULL},
+                          {"third call reports 0 bytes written", 2, true, ERROR_HANDLE_DISK_FULL}};
 
     const std::string data = patterned(kTwoAndAHalfMiBPlusOne);
     writeBytes(path(L"report.csv"), "old report");

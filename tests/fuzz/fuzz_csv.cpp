@@ -230,14 +230,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string csv = buildCsvReport(page);
 
     // What each line must hold, as UTF-16 texts.
-    std::vector<std::vector<std::wstring>> expected = {
-        {L"Section", L"Item", L"Value", L"State", L"Numeric", L"Unit", L"Reason"},
-        {L"Report", L"Program", L"Korvane", L"ok", L"", L"", L""},
-        {L"Report", L"Scan taken at", page.scanTakenAt, L"ok", L"", L"", L""},
-        {L"Report", L"Live reading taken at", page.liveTakenAt, L"ok", L"", L"", L""},
-        {L"Report", L"Complete", pageIsComplete(page.tally) ? L"yes" : L"no", L"ok", L"", L"", L""},
-        {L"Report", L"Completeness", completenessSummary(page.tally), L"ok", L"", L"", L""},
-    };
+    std::vector<std::vector<std::wstring>> expected =
+        {{L"Section", L"Item", L"Value", L"State", L"Numeric", L"Unit", L"Reason"},
+         {L"Report", L"Program", L"Korvane", L"ok", L"", L"", L""},
+         {L"Report", L"Scan taken at", page.scanTakenAt, L"ok", L"", L"", L""},
+         {L"Report", L"Live reading taken at", page.liveTakenAt, L"ok", L"", L"", L""},
+         {L"Report", L"Complete", pageIsComplete(page.tally) ? L"yes" : L"no", L"ok", L"", L"", L""},
+         {L"Report", L"Completeness", completenessSummary(page.tally), L"ok", L"", L"", L""}};
     for (const ReportRow& row : buildReportRows(page)) {
         expected.push_back(
             {sectionName(row.section), row.item, row.value, stateWord(row.state), row.numeric, row.unit, row.reason});

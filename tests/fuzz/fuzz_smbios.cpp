@@ -138,11 +138,9 @@ void checkBytesAfterTheEnd(const uint8_t* data, size_t size, size_t cut, const F
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
-    } variants[] = {
-        {"nothing after it", block(cut, 1, false)},
-        {"the later bytes beyond the declared end", block(cut, 1, true)},
-        {"a copy of the table after it", block(2 * cut, 2, false)},
-    };
+    } variants[] = {{"nothing after it", block(cut, 1, false)},
+                    {"the later bytes beyond the declared end", block(cut, 1, true)},
+                    {"a copy of the table after it", block(2 * cut, 2, false)}};
     for (const auto& variant : variants) {
         // An exact heap block, so that AddressSanitizer sees a read past its end.
         const std::vector<uint8_t> exact(variant.bytes.begin(), variant.bytes.end());

@@ -119,10 +119,8 @@ TEST(GraphLayoutBoxes, NarrowPanels)
         int valueLeft;
     };
     // Plot area from 82 to width - 8; the value column takes 190 of it and the plot box needs 8 more.
-    const Case cases[] = {
-        {60, false, false, 0},  {90, false, false, 0}, {91, true, false, 82},
-        {288, true, false, 90}, {289, true, true, 91}, {300, true, true, 102},
-    };
+    const Case cases[] = {{60, false, false, 0},  {90, false, false, 0}, {91, true, false, 82},
+                          {288, true, false, 90}, {289, true, true, 91}, {300, true, true, 102}};
     for (const Case& c : cases) {
         const GraphLayout layout = graphLayout(PixelBox{0, 0, c.width, 60}, 96, true);
         EXPECT_EQ(layout.hasPlotArea, c.plotArea) << "width " << c.width;
@@ -192,10 +190,8 @@ TEST(GraphMapping, PercentsClampToTheInnerRows)
         double percent;
         int y;
     };
-    const Case cases[] = {
-        {-50.0, 68}, {0.0, 68},   {1.0, 68},   {1.1, 67},   {25.0, 56},         {50.0, 44},
-        {99.0, 21},  {100.0, 21}, {100.5, 21}, {250.0, 21}, {std::nan(""), 68},
-    };
+    const Case cases[] = {{-50.0, 68}, {0.0, 68},   {1.0, 68},   {1.1, 67},   {25.0, 56},        {50.0, 44},
+                          {99.0, 21},  {100.0, 21}, {100.5, 21}, {250.0, 21}, {std::nan(""), 68}};
     for (const Case& c : cases) {
         const PixelPoint pixel = plotPixel(box, 0, 1, c.percent);
         EXPECT_EQ(pixel.y, c.y) << c.percent << "%";

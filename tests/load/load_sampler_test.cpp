@@ -43,25 +43,25 @@ TEST(DeriveLoad, ReasonsWhenNoLoadCanBeDerived)
         ProcessorTimes later;
         std::wstring reason;
     };
-    const Case cases[] = {
-        {"no time passed", base, base, L"no processor time passed between the two readings"},
-        {"idle went back while kernel and user grew", base, readTimes(4'999'999, 9'500'000, 2'500'000),
-         L"the processor time counters went backwards between readings"},
-        {"kernel went back", base, readTimes(5'000'000, 8'999'999, 2'500'000),
-         L"the processor time counters went backwards between readings"},
-        {"user went back", base, readTimes(5'000'000, 9'500'000, 1'999'999),
-         L"the processor time counters went backwards between readings"},
-        {"more idle than total (10 against 4 + 2)", base, readTimes(5'000'010, 9'000'004, 2'000'002),
-         L"the counters reported more idle time than total time"},
-        {"earlier failed", failedTimes(L"Access is denied. (error 5)"), base,
-         std::wstring(kCouldNotRead) + L"Access is denied. (error 5)"},
-        {"later failed with error code 0", base, failedTimes(windowsFailureText(0)),
-         std::wstring(kCouldNotRead) + L"the call failed without setting an error code"},
-        {"both failed: the later reason is told", failedTimes(L"first"), failedTimes(L"second"),
-         std::wstring(kCouldNotRead) + L"second"},
-        {"later failed without a reason", base, failedTimes(L""), std::wstring(kCouldNotRead) + L"reason unknown"},
-        {"earlier failed without a reason", failedTimes(L""), base, std::wstring(kCouldNotRead) + L"reason unknown"},
-    };
+    const Case cases[] =
+        {{"no time passed", base, base, L"no processor time passed between the two readings"},
+         {"idle went back while kernel and user grew", base, readTimes(4'999'999, 9'500'000, 2'500'000),
+          L"the processor time counters went backwards between readings"},
+         {"kernel went back", base, readTimes(5'000'000, 8'999'999, 2'500'000),
+          L"the processor time counters went backwards between readings"},
+         {"user went back", base, readTimes(5'000'000, 9'500'000, 1'999'999),
+          L"the processor time counters went backwards between readings"},
+         {"more idle than total (10 against 4 + 2)", base, readTimes(5'000'010, 9'000'004, 2'000'002),
+          L"the counters reported more idle time than total time"},
+         {"earlier failed", failedTimes(L"Access is denied. (error 5)"), base,
+          std::wstring(kCouldNotRead) + L"Access is denied. (error 5)"},
+         {"later failed with error code 0", base, failedTimes(windowsFailureText(0)),
+          std::wstring(kCouldNotRead) + L"the call failed without setting an error code"},
+         {"both failed: the later reason is told", failedTimes(L"first"), failedTimes(L"second"),
+          std::wstring(kCouldNotRead) + L"second"},
+         {"later failed without a reason", base, failedTimes(L""), std::wstring(kCouldNotRead) + L"reason unknown"},
+         {"earlier failed without a reason", failedTimes(L""), base,
+          std::wstring(kCouldNotRead) + L"reason unknown"}};
     for (const Case& c : cases) {
         const LoadSample load = deriveLoad(c.earlier, c.later);
         EXPECT_FALSE(load.measured) << c.name;
@@ -79,15 +79,14 @@ TEST(DeriveLoad, PercentOfBusyTimeNotRounded)
         double percent;
     };
     const uint64_t big = 1ull << 63;
-    const Case cases[] = {
-        // One second on four processors: 40,000,000 units, 30,000,000 of them idle.
-        {"exactly a quarter", readTimes(1'000, 2'000, 3'000), readTimes(30'001'000, 32'002'000, 8'003'000), 25.0},
-        {"all idle", readTimes(0, 0, 0), readTimes(700, 700, 0), 0.0},
-        {"never idle", readTimes(0, 0, 0), readTimes(0, 300, 900), 100.0},
-        {"two thirds stay unrounded", readTimes(0, 0, 0), readTimes(1, 3, 0), 200.0 / 3.0},
-        // Differences above 2^63 must be converted as unsigned numbers.
-        {"huge differences", readTimes(0, 0, 0), readTimes(big, big + (big >> 1), 0), 100.0 / 3.0},
-    };
+    const Case cases[] = {// One second on four processors: 40,000,000 units, 30,000,000 of them idle.
+                          {"exactly a quarter", readTimes(1'000, 2'000, 3'000),
+                           readTimes(30'001'000, 32'002'000, 8'003'000), 25.0},
+                          {"all idle", readTimes(0, 0, 0), readTimes(700, 700, 0), 0.0},
+                          {"never idle", readTimes(0, 0, 0), readTimes(0, 300, 900), 100.0},
+                          {"two thirds stay unrounded", readTimes(0, 0, 0), readTimes(1, 3, 0), 200.0 / 3.0},
+                          // Differences above 2^63 must be converted as unsigned numbers.
+                          {"huge differences", readTimes(0, 0, 0), readTimes(big, big + (big >> 1), 0), 100.0 / 3.0}};
     for (const Case& c : cases) {
         const LoadSample load = deriveLoad(c.earlier, c.later);
         EXPECT_TRUE(load.measured) << c.name << ": " << std::string(load.reason.begin(), load.reason.end());
@@ -228,13 +227,11 @@ TEST(ProcessorTimesOfGroups, AFailedReadOrMoveFailsTheWholeReading)
         DWORD error;
         bool threadBack;
     };
-    const Case cases[] = {
-        {"group 1 cannot be read", -1, 1, ERROR_ACCESS_DENIED, true},
-        {"group 0 cannot be read", -1, 0, ERROR_ACCESS_DENIED, true},
-        {"the thread cannot move to group 1", 1, -1, ERROR_INVALID_PARAMETER, true},
-        {"the thread cannot move at all", 0, -1, ERROR_INVALID_PARAMETER, true},
-        {"the thread cannot go back", 2, -1, ERROR_INVALID_PARAMETER, false},
-    };
+    const Case cases[] = {{"group 1 cannot be read", -1, 1, ERROR_ACCESS_DENIED, true},
+                          {"group 0 cannot be read", -1, 0, ERROR_ACCESS_DENIED, true},
+                          {"the thread cannot move to group 1", 1, -1, ERROR_INVALID_PARAMETER, true},
+                          {"the thread cannot move at all", 0, -1, ERROR_INVALID_PARAMETER, true},
+                          {"the thread cannot go back", 2, -1, ERROR_INVALID_PARAMETER, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         grouped() = GroupedMachine{};
@@ -384,12 +381,8 @@ ProcessorTimes nextScriptedReading()
 
 TEST_F(LiveSampling, FailedReadingSpoilsTwoLoadsInARow)
 {
-    scriptedReadings() = {
-        readTimes(100, 200, 300),
-        failedTimes(L"Access is denied. (error 5)"),
-        readTimes(1'100, 2'200, 300),
-        readTimes(1'400, 3'200, 1'300),
-    };
+    scriptedReadings() = {readTimes(100, 200, 300), failedTimes(L"Access is denied. (error 5)"),
+                          readTimes(1'100, 2'200, 300), readTimes(1'400, 3'200, 1'300)};
     sampler_ = &nextScriptedReading;
     const LiveState& live = live_;
     const std::wstring denied = std::wstring(kCouldNotRead) + L"Access is denied. (error 5)";

@@ -13,20 +13,20 @@ TEST(Reading, ConstructorsSetStateAndDefaultAnEmptyReason)
         Reading made;
         Reading expected;
     };
-    const Case cases[] = {
-        {"ok", readingOk(L"DESK-7"), Reading{ReadingState::Ok, L"DESK-7", L""}},
-        {"ok, empty value", readingOk(L""), Reading{ReadingState::Ok, L"", L""}},
-        {"none", readingNone(L"no owner"), Reading{ReadingState::None, L"", L"no owner"}},
-        {"none, no reason", readingNone(L""), Reading{ReadingState::None, L"", L"the machine reports none"}},
-        {"failed", readingFailed(L"denied"), Reading{ReadingState::Failed, L"", L"denied"}},
-        {"failed, no reason", readingFailed(L""),
-         Reading{ReadingState::Failed, L"", L"the read failed, cause unknown"}},
-        {"unsupported", readingUnsupported(L"too old"), Reading{ReadingState::Unsupported, L"", L"too old"}},
-        {"unsupported, no reason", readingUnsupported(L""),
-         Reading{ReadingState::Unsupported, L"", L"not offered by this version of Windows"}},
-        {"a blank reason is not empty", readingNone(L" "), Reading{ReadingState::None, L"", L" "}},
-        {"a fresh reading", Reading{}, Reading{ReadingState::Failed, L"", L""}},
-    };
+    const Case cases[] = {{"ok", readingOk(L"DESK-7"), Reading{ReadingState::Ok, L"DESK-7", L""}},
+                          {"ok, empty value", readingOk(L""), Reading{ReadingState::Ok, L"", L""}},
+                          {"none", readingNone(L"no owner"), Reading{ReadingState::None, L"", L"no owner"}},
+                          {"none, no reason", readingNone(L""),
+                           Reading{ReadingState::None, L"", L"the machine reports none"}},
+                          {"failed", readingFailed(L"denied"), Reading{ReadingState::Failed, L"", L"denied"}},
+                          {"failed, no reason", readingFailed(L""),
+                           Reading{ReadingState::Failed, L"", L"the read failed, cause unknown"}},
+                          {"unsupported", readingUnsupported(L"too old"),
+                           Reading{ReadingState::Unsupported, L"", L"too old"}},
+                          {"unsupported, no reason", readingUnsupported(L""),
+                           Reading{ReadingState::Unsupported, L"", L"not offered by this version of Windows"}},
+                          {"a blank reason is not empty", readingNone(L" "), Reading{ReadingState::None, L"", L" "}},
+                          {"a fresh reading", Reading{}, Reading{ReadingState::Failed, L"", L""}}};
     for (const Case& c : cases) {
         EXPECT_EQ(c.made, c.expected) << c.name;
     }
@@ -34,24 +34,23 @@ TEST(Reading, ConstructorsSetStateAndDefaultAnEmptyReason)
 
 TEST(Reading, TextShowsEachStateInItsOwnForm)
 {
-    const std::pair<Reading, std::wstring> cases[] = {
-        {Reading{ReadingState::Ok, L"Windows 10 Pro", L""}, L"Windows 10 Pro"},
-        {Reading{ReadingState::Ok, L"", L""}, L"(reported as empty)"},
-        {Reading{ReadingState::Ok, L" ", L""}, L" "},
-        {Reading{ReadingState::None, L"", L"no drive"}, L"(none: no drive)"},
-        {Reading{ReadingState::Failed, L"", L"Access is denied."}, L"(could not read: Access is denied.)"},
-        {Reading{ReadingState::Unsupported, L"", L"too old"}, L"(not supported: too old)"},
-        // An empty reason is inserted as it is: the bracket follows the blank.
-        {Reading{ReadingState::None, L"", L""}, L"(none: )"},
-        {Reading{ReadingState::Failed, L"", L""}, L"(could not read: )"},
-        {Reading{ReadingState::Unsupported, L"", L""}, L"(not supported: )"},
-        // A stored reading never carries the other states; they read as failures.
-        {Reading{ReadingState::NotMeasured, L"v", L"r"}, L"(could not read: r)"},
-        {Reading{static_cast<ReadingState>(5), L"v", L"r"}, L"(could not read: r)"},
-        {Reading{static_cast<ReadingState>(-1), L"v", L"r"}, L"(could not read: r)"},
-        {Reading{ReadingState::Failed, L"", L" two\r\nlines; (b) "}, L"(could not read:  two\r\nlines; (b) )"},
-        {readingFailed(L""), L"(could not read: the read failed, cause unknown)"},
-    };
+    const std::pair<Reading, std::wstring> cases[] =
+        {{Reading{ReadingState::Ok, L"Windows 10 Pro", L""}, L"Windows 10 Pro"},
+         {Reading{ReadingState::Ok, L"", L""}, L"(reported as empty)"},
+         {Reading{ReadingState::Ok, L" ", L""}, L" "},
+         {Reading{ReadingState::None, L"", L"no drive"}, L"(none: no drive)"},
+         {Reading{ReadingState::Failed, L"", L"Access is denied."}, L"(could not read: Access is denied.)"},
+         {Reading{ReadingState::Unsupported, L"", L"too old"}, L"(not supported: too old)"},
+         // An empty reason is inserted as it is: the bracket follows the blank.
+         {Reading{ReadingState::None, L"", L""}, L"(none: )"},
+         {Reading{ReadingState::Failed, L"", L""}, L"(could not read: )"},
+         {Reading{ReadingState::Unsupported, L"", L""}, L"(not supported: )"},
+         // A stored reading never carries the other states; they read as failures.
+         {Reading{ReadingState::NotMeasured, L"v", L"r"}, L"(could not read: r)"},
+         {Reading{static_cast<ReadingState>(5), L"v", L"r"}, L"(could not read: r)"},
+         {Reading{static_cast<ReadingState>(-1), L"v", L"r"}, L"(could not read: r)"},
+         {Reading{ReadingState::Failed, L"", L" two\r\nlines; (b) "}, L"(could not read:  two\r\nlines; (b) )"},
+         {readingFailed(L""), L"(could not read: the read failed, cause unknown)"}};
     for (const auto& [reading, text] : cases) {
         EXPECT_EQ(readingText(reading), text) << "state " << static_cast<int>(reading.state) << ", value \""
                                               << reading.value << "\", reason \"" << reading.reason << "\"";

@@ -23,29 +23,27 @@ using TextCase = std::pair<std::wstring, std::wstring>;
 
 TEST(ValueText, ByteSizeChoosesTheUnitBeforeRounding)
 {
-    const std::pair<uint64_t, std::wstring> cases[] = {
-        {0, L"0 bytes"},
-        {1, L"1 byte"},
-        {2, L"2 bytes"},
-        {1023, L"1023 bytes"},
-        {1024, L"1.00 KB"},
-        {1100, L"1.07 KB"},
-        {1536, L"1.50 KB"},
-        {1048575, L"1024.00 KB"},
-        {1048576, L"1.0 MB"},
-        {1500000, L"1.4 MB"},
-        {kGiB - 1, L"1024.0 MB"},
-        {kGiB, L"1.0 GB"},
-        {13207024435ull, L"12.3 GB"},
-        {255013683200ull, L"237.5 GB"},
-        {kTiB - 1, L"1024.0 GB"},
-        {kTiB, L"1.00 TB"},
-        {kTiB + kTiB / 4, L"1.25 TB"},
-        {kPiB - 1, L"1024.00 TB"},
-        {kPiB, L"1.00 PB"},
-        {3 * kPiB, L"3.00 PB"},
-        {std::numeric_limits<uint64_t>::max(), L"16384.00 PB"},
-    };
+    const std::pair<uint64_t, std::wstring> cases[] = {{0, L"0 bytes"},
+                                                       {1, L"1 byte"},
+                                                       {2, L"2 bytes"},
+                                                       {1023, L"1023 bytes"},
+                                                       {1024, L"1.00 KB"},
+                                                       {1100, L"1.07 KB"},
+                                                       {1536, L"1.50 KB"},
+                                                       {1048575, L"1024.00 KB"},
+                                                       {1048576, L"1.0 MB"},
+                                                       {1500000, L"1.4 MB"},
+                                                       {kGiB - 1, L"1024.0 MB"},
+                                                       {kGiB, L"1.0 GB"},
+                                                       {13207024435ull, L"12.3 GB"},
+                                                       {255013683200ull, L"237.5 GB"},
+                                                       {kTiB - 1, L"1024.0 GB"},
+                                                       {kTiB, L"1.00 TB"},
+                                                       {kTiB + kTiB / 4, L"1.25 TB"},
+                                                       {kPiB - 1, L"1024.00 TB"},
+                                                       {kPiB, L"1.00 PB"},
+                                                       {3 * kPiB, L"3.00 PB"},
+                                                       {std::numeric_limits<uint64_t>::max(), L"16384.00 PB"}};
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(byteSizeText(bytes), text) << bytes << " bytes";
     }
@@ -53,16 +51,14 @@ TEST(ValueText, ByteSizeChoosesTheUnitBeforeRounding)
 
 TEST(ValueText, FrequencyPercentAndCount)
 {
-    const std::pair<uint32_t, std::wstring> frequencies[] = {
-        {0, L""},
-        {1, L"1 MHz"},
-        {999, L"999 MHz"},
-        {1000, L"1.00 GHz"},
-        {1001, L"1.00 GHz"},
-        {2195, L"2.19 GHz"},
-        {3600, L"3.60 GHz"},
-        {4999, L"5.00 GHz"},
-    };
+    const std::pair<uint32_t, std::wstring> frequencies[] = {{0, L""},
+                                                             {1, L"1 MHz"},
+                                                             {999, L"999 MHz"},
+                                                             {1000, L"1.00 GHz"},
+                                                             {1001, L"1.00 GHz"},
+                                                             {2195, L"2.19 GHz"},
+                                                             {3600, L"3.60 GHz"},
+                                                             {4999, L"5.00 GHz"}};
     for (const auto& [megahertz, text] : frequencies) {
         EXPECT_EQ(frequencyText(megahertz), text) << megahertz << " MHz";
     }
@@ -72,21 +68,20 @@ TEST(ValueText, FrequencyPercentAndCount)
         unsigned decimals;
         std::wstring text;
     };
-    const PercentCase percents[] = {
-        {12.34, 1, L"12.3%"},
-        {0.0, 1, L"0.0%"},
-        {99.96, 1, L"100.0%"},
-        {37.0, 0, L"37%"},
-        {100.0, 0, L"100%"},
-        // Rounding works on the exact binary value: each of these lies just below the half.
-        {2.195, 2, L"2.19%"},
-        {2.675, 2, L"2.67%"},
-        {1.005, 2, L"1.00%"},
-        // More than six decimals are never written.
-        {1.0 / 3.0, 6, L"0.333333%"},
-        {1.0 / 3.0, 7, L"0.333333%"},
-        {1.0 / 3.0, 4000000000u, L"0.333333%"},
-    };
+    const PercentCase percents[] =
+        {{12.34, 1, L"12.3%"},
+         {0.0, 1, L"0.0%"},
+         {99.96, 1, L"100.0%"},
+         {37.0, 0, L"37%"},
+         {100.0, 0, L"100%"},
+         // Rounding works on the exact binary value: each of these lies just below the half.
+         {2.195, 2, L"2.19%"},
+         {2.675, 2, L"2.67%"},
+         {1.005, 2, L"1.00%"},
+         // More than six decimals are never written.
+         {1.0 / 3.0, 6, L"0.333333%"},
+         {1.0 / 3.0, 7, L"0.333333%"},
+         {1.0 / 3.0, 4000000000u, L"0.333333%"}};
     for (const PercentCase& c : percents) {
         EXPECT_EQ(percentText(c.value, c.decimals), c.text) << c.value << " with " << c.decimals << " decimals";
     }
@@ -108,21 +103,19 @@ TEST(ValueText, IpAddresses)
         uint32_t scope;
         std::wstring text;
     };
-    const Case cases[] = {
-        {{0x2001, 0xdb8, 0, 0, 1, 0, 0, 1}, 0, L"2001:db8::1:0:0:1"},  // equal runs: the first wins
-        {{0, 0, 1, 2, 3, 4, 0, 0}, 0, L"::1:2:3:4:0:0"},
-        {{1, 0, 0, 2, 0, 0, 0, 3}, 0, L"1:0:0:2::3"},  // a later, strictly longer run wins
-        {{0, 0, 1, 0, 0, 0, 0, 2}, 0, L"0:0:1::2"},
-        {{1, 0, 2, 3, 4, 5, 6, 7}, 0, L"1:0:2:3:4:5:6:7"},  // a single zero group stays
-        {{1, 0, 2, 0, 3, 0, 4, 0}, 0, L"1:0:2:0:3:0:4:0"},
-        {{1, 0, 0, 0, 0, 0, 0, 0}, 0, L"1::"},
-        {{0, 0, 0, 0, 0, 0, 0, 0}, 0, L"::"},
-        {{0, 0, 0, 0, 0, 0, 0, 1}, 0, L"::1"},
-        {{0xfe80, 0, 0, 0, 0, 0, 0, 1}, 12, L"fe80::1%12"},
-        {{0xABCD, 0x00F0, 0, 0x0001, 0xFFFF, 0x0A00, 0, 0}, 0, L"abcd:f0:0:1:ffff:a00::"},
-        {{0, 0, 0, 0, 0, 0xffff, 0xc0a8, 0x0114}, 0, L"::ffff:c0a8:114"},  // no IPv4-mapped form
-        {{1, 2, 3, 4, 5, 6, 7, 8}, 4294967295u, L"1:2:3:4:5:6:7:8%4294967295"},
-    };
+    const Case cases[] = {{{0x2001, 0xdb8, 0, 0, 1, 0, 0, 1}, 0, L"2001:db8::1:0:0:1"},  // equal runs: the first wins
+                          {{0, 0, 1, 2, 3, 4, 0, 0}, 0, L"::1:2:3:4:0:0"},
+                          {{1, 0, 0, 2, 0, 0, 0, 3}, 0, L"1:0:0:2::3"},  // a later, strictly longer run wins
+                          {{0, 0, 1, 0, 0, 0, 0, 2}, 0, L"0:0:1::2"},
+                          {{1, 0, 2, 3, 4, 5, 6, 7}, 0, L"1:0:2:3:4:5:6:7"},  // a single zero group stays
+                          {{1, 0, 2, 0, 3, 0, 4, 0}, 0, L"1:0:2:0:3:0:4:0"},
+                          {{1, 0, 0, 0, 0, 0, 0, 0}, 0, L"1::"},
+                          {{0, 0, 0, 0, 0, 0, 0, 0}, 0, L"::"},
+                          {{0, 0, 0, 0, 0, 0, 0, 1}, 0, L"::1"},
+                          {{0xfe80, 0, 0, 0, 0, 0, 0, 1}, 12, L"fe80::1%12"},
+                          {{0xABCD, 0x00F0, 0, 0x0001, 0xFFFF, 0x0A00, 0, 0}, 0, L"abcd:f0:0:1:ffff:a00::"},
+                          {{0, 0, 0, 0, 0, 0xffff, 0xc0a8, 0x0114}, 0, L"::ffff:c0a8:114"},  // no IPv4-mapped form
+                          {{1, 2, 3, 4, 5, 6, 7, 8}, 4294967295u, L"1:2:3:4:5:6:7:8%4294967295"}};
     for (const Case& c : cases) {
         std::array<uint8_t, 16> bytes{};
         for (size_t i = 0; i < c.groups.size(); ++i) {
@@ -145,12 +138,10 @@ TEST(ValueText, TrimAndCollapseTouchOnlyBlanksTabsAndLineEnds)
     for (const auto& [in, out] : trims) {
         EXPECT_EQ(trimText(in), out) << "trimText(\"" << in << "\")";
     }
-    const TextCase collapses[] = {
-        {L"Dell  \tInc.", L"Dell Inc."},
-        {L"\t\t", L" "},
-        {L" a  b ", L" a b "},
-        {L"a \r\n\r\n b", L"a \r\n\r\n b"},
-    };
+    const TextCase collapses[] = {{L"Dell  \tInc.", L"Dell Inc."},
+                                  {L"\t\t", L" "},
+                                  {L" a  b ", L" a b "},
+                                  {L"a \r\n\r\n b", L"a \r\n\r\n b"}};
     for (const auto& [in, out] : collapses) {
         EXPECT_EQ(collapseBlanks(in), out) << "collapseBlanks(\"" << in << "\")";
     }
@@ -158,30 +149,28 @@ TEST(ValueText, TrimAndCollapseTouchOnlyBlanksTabsAndLineEnds)
 
 TEST(ValueText, FirmwareTextTurnsPlaceholdersAndBlanksIntoNone)
 {
-    const std::vector<std::wstring_view> expected = {
-        L"to be filled by o.e.m.",
-        L"to be filled by oem",
-        L"default string",
-        L"system manufacturer",
-        L"system product name",
-        L"system version",
-        L"not specified",
-        L"not available",
-        L"unknown",
-        L"none",
-        L"n/a",
-        L"na",
-        L"null",
-        L"empty",
-        L"filled by oem",
-        L"oem",
-        L"chassis manufacture",
-        L"no enclosure",
-        L"x.x",
-        L"0.0",
-        L"-",
-        L".",
-    };
+    const std::vector<std::wstring_view> expected = {L"to be filled by o.e.m.",
+                                                     L"to be filled by oem",
+                                                     L"default string",
+                                                     L"system manufacturer",
+                                                     L"system product name",
+                                                     L"system version",
+                                                     L"not specified",
+                                                     L"not available",
+                                                     L"unknown",
+                                                     L"none",
+                                                     L"n/a",
+                                                     L"na",
+                                                     L"null",
+                                                     L"empty",
+                                                     L"filled by oem",
+                                                     L"oem",
+                                                     L"chassis manufacture",
+                                                     L"no enclosure",
+                                                     L"x.x",
+                                                     L"0.0",
+                                                     L"-",
+                                                     L"."};
     const auto list = firmwarePlaceholders();
     ASSERT_EQ(list.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -233,10 +222,10 @@ TEST(ValueText, SmbiosStringsAreNumberedFromOneAndPrintableOnly)
                                     "a\0b"sv,
                                     "  To Be Filled By O.E.M.  "sv};
     const SmbiosStrings strings(raw);
-    const std::tuple<uint32_t, bool, std::wstring> cases[] = {
-        {0, false, L""},      {1, true, L"Dell Inc."}, {2, true, L""},  {3, true, L"A?B"},
-        {4, true, L"? ~???"}, {5, true, L"a?b"},       {7, false, L""}, {4294967295u, false, L""},
-    };
+    const std::tuple<uint32_t, bool, std::wstring> cases[] = {{0, false, L""},      {1, true, L"Dell Inc."},
+                                                              {2, true, L""},       {3, true, L"A?B"},
+                                                              {4, true, L"? ~???"}, {5, true, L"a?b"},
+                                                              {7, false, L""},      {4294967295u, false, L""}};
     for (const auto& [number, found, text] : cases) {
         std::wstring got;
         EXPECT_EQ(smbiosString(strings, number, got), found) << "string " << number;
@@ -247,9 +236,8 @@ TEST(ValueText, SmbiosStringsAreNumberedFromOneAndPrintableOnly)
 
     // Missing, empty and placeholder strings are all "unset"; others keep their repaired text.
     const Reading unset = readingNone(L"the firmware left the system model unset");
-    const std::pair<uint32_t, Reading> readings[] = {
-        {0, unset}, {7, unset}, {2, unset}, {6, unset}, {1, readingOk(L"Dell Inc.")}, {3, readingOk(L"A?B")},
-    };
+    const std::pair<uint32_t, Reading> readings[] =
+        {{0, unset}, {7, unset}, {2, unset}, {6, unset}, {1, readingOk(L"Dell Inc.")}, {3, readingOk(L"A?B")}};
     for (const auto& [number, reading] : readings) {
         EXPECT_EQ(firmwareString(strings, number, L"the system model"), reading) << "string " << number;
     }
@@ -257,34 +245,32 @@ TEST(ValueText, SmbiosStringsAreNumberedFromOneAndPrintableOnly)
 
 TEST(ValueText, BiosDateBecomesIsoOnlyForAValidSlashedDate)
 {
-    const TextCase cases[] = {
-        {L"06/14/2021", L"2021-06-14"},
-        {L"06/14/21", L"2021-06-14"},
-        // Two-digit years: 00..79 are this century, 80..99 the last one.
-        {L"12/31/99", L"1999-12-31"},
-        {L"01/01/80", L"1980-01-01"},
-        {L"01/01/79", L"2079-01-01"},
-        {L"01/01/00", L"2000-01-01"},
-        {L"02/31/2020", L"2020-02-31"},  // the day is not checked against the month
-        {L"12/01/2020", L"2020-12-01"},
-        {L"01/31/0000", L"0000-01-31"},
-        {L"  06/14/2021 \t\r\n", L"2021-06-14"},
-        {L"\t06/14/21 ", L"2021-06-14"},
-        {L"13/01/2020", L"13/01/2020"},
-        {L"00/10/2020", L"00/10/2020"},
-        {L"06/00/2020", L"06/00/2020"},
-        {L"06/32/2020", L"06/32/2020"},
-        {L"2020-01-13", L"2020-01-13"},
-        {L"06-14-2021", L"06-14-2021"},
-        {L"6/14/2021", L"6/14/2021"},
-        {L"06/14/202", L"06/14/202"},
-        {L"06/14/20211", L"06/14/20211"},
-        {L"06/14/2", L"06/14/2"},
-        {L"06/1a/2021", L"06/1a/2021"},
-        {L"06/14/20x1", L"06/14/20x1"},
-        {L" 06/14/2021x ", L"06/14/2021x"},  // unchanged apart from the trim
-        {L"", L""},
-    };
+    const TextCase cases[] = {{L"06/14/2021", L"2021-06-14"},
+                              {L"06/14/21", L"2021-06-14"},
+                              // Two-digit years: 00..79 are this century, 80..99 the last one.
+                              {L"12/31/99", L"1999-12-31"},
+                              {L"01/01/80", L"1980-01-01"},
+                              {L"01/01/79", L"2079-01-01"},
+                              {L"01/01/00", L"2000-01-01"},
+                              {L"02/31/2020", L"2020-02-31"},  // the day is not checked against the month
+                              {L"12/01/2020", L"2020-12-01"},
+                              {L"01/31/0000", L"0000-01-31"},
+                              {L"  06/14/2021 \t\r\n", L"2021-06-14"},
+                              {L"\t06/14/21 ", L"2021-06-14"},
+                              {L"13/01/2020", L"13/01/2020"},
+                              {L"00/10/2020", L"00/10/2020"},
+                              {L"06/00/2020", L"06/00/2020"},
+                              {L"06/32/2020", L"06/32/2020"},
+                              {L"2020-01-13", L"2020-01-13"},
+                              {L"06-14-2021", L"06-14-2021"},
+                              {L"6/14/2021", L"6/14/2021"},
+                              {L"06/14/202", L"06/14/202"},
+                              {L"06/14/20211", L"06/14/20211"},
+                              {L"06/14/2", L"06/14/2"},
+                              {L"06/1a/2021", L"06/1a/2021"},
+                              {L"06/14/20x1", L"06/14/20x1"},
+                              {L" 06/14/2021x ", L"06/14/2021x"},  // unchanged apart from the trim
+                              {L"", L""}};
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(biosDateText(in), out) << "biosDateText(\"" << in << "\")";
     }
@@ -320,16 +306,15 @@ TEST(ValueText, LiveTexts)
     measured.percent = 7.06;
 
     const std::wstring failed = L"(could not read: Access is denied.)";
-    const std::tuple<uint32_t, std::wstring, std::wstring> cases[] = {
-        {0, L"(not a live reading)", L"(not a live reading)"},
-        {1, L"7.1%", L"7.1%"},  // the load does not depend on the memory sample
-        {2, L"16.0 GB", failed},
-        {3, L"10.0 GB", failed},
-        {4, L"6.0 GB", failed},
-        {5, L"62%", failed},
-        {6, L"20.0 GB", failed},
-        {7, L"9.5 GB", failed},
-    };
+    const std::tuple<uint32_t, std::wstring, std::wstring> cases[] =
+        {{0, L"(not a live reading)", L"(not a live reading)"},
+         {1, L"7.1%", L"7.1%"},  // the load does not depend on the memory sample
+         {2, L"16.0 GB", failed},
+         {3, L"10.0 GB", failed},
+         {4, L"6.0 GB", failed},
+         {5, L"62%", failed},
+         {6, L"20.0 GB", failed},
+         {7, L"9.5 GB", failed}};
     for (const auto& [kind, whenRead, whenUnread] : cases) {
         const auto live = static_cast<LiveKind>(kind);
         EXPECT_EQ(liveValueText(live, memory, measured), whenRead) << "kind " << kind << ", memory read";

@@ -243,12 +243,10 @@ TEST_F(DisplayEnumeration, EnumerationEndsQuietlyAtAnyOtherFailure)
     const struct {
         const char* what;
         EnumAnswer second;
-    } cases[] = {
-        {"E_FAIL", {E_FAIL, nullptr}},
-        {"E_OUTOFMEMORY with an adapter", {E_OUTOFMEMORY, &stray}},
-        {"success without an adapter", {S_OK, nullptr}},
-        {"NOT_FOUND with an adapter", {kNotFound, &stray}},
-    };
+    } cases[] = {{"E_FAIL", {E_FAIL, nullptr}},
+                 {"E_OUTOFMEMORY with an adapter", {E_OUTOFMEMORY, &stray}},
+                 {"success without an adapter", {S_OK, nullptr}},
+                 {"NOT_FOUND with an adapter", {kNotFound, &stray}}};
     for (const auto& c : cases) {
         FakeFactory factory({{S_OK, &good}, c.second, {S_OK, &unreached}});
         make.factory = &factory;
@@ -273,12 +271,10 @@ TEST_F(DisplayEnumeration, FactoryThatCannotBeMadeGivesItsText)
         const char* what;
         HRESULT result;
         bool handsOutFactory;
-    } cases[] = {
-        {"failure without a factory", E_FAIL, false},
-        {"DXGI's own failure", static_cast<HRESULT>(0x887A0004), false},
-        {"failure with a factory", E_NOINTERFACE, true},
-        {"success without a factory", S_OK, false},
-    };
+    } cases[] = {{"failure without a factory", E_FAIL, false},
+                 {"DXGI's own failure", static_cast<HRESULT>(0x887A0004), false},
+                 {"failure with a factory", E_NOINTERFACE, true},
+                 {"success without a factory", S_OK, false}};
     for (const auto& c : cases) {
         FakeFactory factory({{S_OK, &unreached}});
         make = FactoryMaker{};
@@ -302,11 +298,9 @@ TEST(ScanDisplayAdapters, RealCallGivesAConsistentListAndText)
     const DisplayScan scan = scanDisplayAdapters(DisplayCalls{});
 
     std::printf("display adapters: %zu, text: \"%ls\"\n", scan.adapters.size(), scan.error.c_str());
-    const std::wstring earlyTexts[] = {
-        L"dxgi.dll is not present on this system",
-        L"this system's dxgi.dll does not offer CreateDXGIFactory1",
-        L"the graphics adapter list could not be opened",
-    };
+    const std::wstring earlyTexts[] = {L"dxgi.dll is not present on this system",
+                                       L"this system's dxgi.dll does not offer CreateDXGIFactory1",
+                                       L"the graphics adapter list could not be opened"};
     bool early = false;
     for (const std::wstring& text : earlyTexts) {
         early = early || scan.error == text;

@@ -99,29 +99,28 @@ TEST(DriveEntryFromReads, MissingMediumOnlyInRemovableAndOpticalDrives)
         Reading fileSystem;
         std::wstring sizeReason;
         bool noMedia;
-    } cases[] = {
-        {"empty card reader, not ready", failing(2, false, 21, 21), noMedia, noMedia, kNoMedia, true},
-        {"empty card reader, no media", failing(2, false, 1112, 1112), noMedia, noMedia, kNoMedia, true},
-        {"empty optical drive, mixed codes", failing(5, false, 21, 1112), noMedia, noMedia, kNoMedia, true},
-        {"empty optical drive, other mix", failing(5, false, 1112, 21), noMedia, noMedia, kNoMedia, true},
-        {"removable read, then not ready", failing(2, true, 0, 21), cardLabel, cardFileSystem, kNoMedia, true},
-        {"removable, volume denied, space not ready", failing(2, false, 5, 21), volumeFailure(5), volumeFailure(5),
-         kNoMedia, true},
-        {"removable, volume not ready, space denied", failing(2, false, 21, 5), volumeFailure(21), volumeFailure(21),
-         windowsFailureText(5), false},
-        {"optical, other failure", failing(5, false, 31, 31), volumeFailure(31), volumeFailure(31),
-         windowsFailureText(31), false},
-        {"fixed drive not ready", failing(3, false, 21, 21), volumeFailure(21), volumeFailure(21),
-         windowsFailureText(21), false},
-        {"fixed drive no media", failing(3, false, 1112, 1112), volumeFailure(1112), volumeFailure(1112),
-         windowsFailureText(1112), false},
-        {"disconnected network drive", failing(4, false, 53, 53), volumeFailure(53), volumeFailure(53),
-         windowsFailureText(53), false},
-        {"RAM disk not ready", failing(6, false, 21, 21), volumeFailure(21), volumeFailure(21),
-         windowsFailureText(21), false},
-        {"removable, failure without a code", failing(2, true, 0, 0), cardLabel, cardFileSystem,
-         L"the call failed without setting an error code", false},
-    };
+    } cases[] = {{"empty card reader, not ready", failing(2, false, 21, 21), noMedia, noMedia, kNoMedia, true},
+                 {"empty card reader, no media", failing(2, false, 1112, 1112), noMedia, noMedia, kNoMedia, true},
+                 {"empty optical drive, mixed codes", failing(5, false, 21, 1112), noMedia, noMedia, kNoMedia, true},
+                 {"empty optical drive, other mix", failing(5, false, 1112, 21), noMedia, noMedia, kNoMedia, true},
+                 {"removable read, then not ready", failing(2, true, 0, 21), cardLabel, cardFileSystem, kNoMedia,
+                  true},
+                 {"removable, volume denied, space not ready", failing(2, false, 5, 21), volumeFailure(5),
+                  volumeFailure(5), kNoMedia, true},
+                 {"removable, volume not ready, space denied", failing(2, false, 21, 5), volumeFailure(21),
+                  volumeFailure(21), windowsFailureText(5), false},
+                 {"optical, other failure", failing(5, false, 31, 31), volumeFailure(31), volumeFailure(31),
+                  windowsFailureText(31), false},
+                 {"fixed drive not ready", failing(3, false, 21, 21), volumeFailure(21), volumeFailure(21),
+                  windowsFailureText(21), false},
+                 {"fixed drive no media", failing(3, false, 1112, 1112), volumeFailure(1112), volumeFailure(1112),
+                  windowsFailureText(1112), false},
+                 {"disconnected network drive", failing(4, false, 53, 53), volumeFailure(53), volumeFailure(53),
+                  windowsFailureText(53), false},
+                 {"RAM disk not ready", failing(6, false, 21, 21), volumeFailure(21), volumeFailure(21),
+                  windowsFailureText(21), false},
+                 {"removable, failure without a code", failing(2, true, 0, 0), cardLabel, cardFileSystem,
+                  L"the call failed without setting an error code", false}};
     for (const auto& c : cases) {
         const DriveEntry entry = driveEntryFromReads(L"F:\\", c.reads);
         EXPECT_EQ(entry.root, L"F:\\") << c.what;
@@ -198,11 +197,11 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     EXPECT_EQ(scan.drives[3].sizeReason, windowsFailureText(53));
     EXPECT_EQ(scan.drives[4].totalBytes, 8000u);
 
-    const std::vector<std::wstring> expectedCalls = {
-        L"mask",        L"mode 32769", L"type A:\\", L"volume A:\\", L"space A:\\", L"type C:\\", L"volume C:\\",
-        L"space C:\\",  L"type D:\\",  L"type E:\\", L"volume E:\\", L"space E:\\", L"type F:\\", L"type G:\\",
-        L"volume G:\\", L"space G:\\", L"type Z:\\", L"volume Z:\\", L"space Z:\\", L"mode 4",
-    };
+    const std::vector<std::wstring> expectedCalls = {L"mask",       L"mode 32769",  L"type A:\\",   L"volume A:\\",
+                                                     L"space A:\\", L"type C:\\",   L"volume C:\\", L"space C:\\",
+                                                     L"type D:\\",  L"type E:\\",   L"volume E:\\", L"space E:\\",
+                                                     L"type F:\\",  L"type G:\\",   L"volume G:\\", L"space G:\\",
+                                                     L"type Z:\\",  L"volume Z:\\", L"space Z:\\",  L"mode 4"};
     EXPECT_EQ(fake.driveLog, expectedCalls);
     EXPECT_EQ(fake.errorMode, 0x0004u) << "the previous error mode is restored";
 }

@@ -36,19 +36,17 @@ TEST(ProbeMemory, ModuleSumFirstThenWindowsFigure)
         uint64_t bytes;
         bool stated;
         int calls;
-    } cases[] = {
-        {"usable firmware with a known sum", true, firmwareWithModules(true, 8 * kGiB), true, 16777216, TRUE,
-         8 * kGiB, true, 0},
-        {"a module of unstated size", true, firmwareWithModules(false, 0), true, 16777216, TRUE, 17179869184ull, true,
-         1},
-        {"unusable firmware", false, firmwareWithModules(true, 8 * kGiB), true, 16777216, TRUE, 17179869184ull, true,
-         1},
-        {"call missing", false, firmwareWithModules(false, 0), false, 0, TRUE, 0, false, 0},
-        {"call fails", true, firmwareWithModules(false, 0), true, 16777216, FALSE, 0, false, 1},
-        {"call states 0", false, firmwareWithModules(false, 0), true, 0, TRUE, 0, false, 1},
-        {"amount past 64 bits in bytes", false, firmwareWithModules(false, 0), true, UINT64_MAX / 1024 + 1, TRUE, 0,
-         false, 1},
-    };
+    } cases[] = {{"usable firmware with a known sum", true, firmwareWithModules(true, 8 * kGiB), true, 16777216, TRUE,
+                  8 * kGiB, true, 0},
+                 {"a module of unstated size", true, firmwareWithModules(false, 0), true, 16777216, TRUE,
+                  17179869184ull, true, 1},
+                 {"unusable firmware", false, firmwareWithModules(true, 8 * kGiB), true, 16777216, TRUE,
+                  17179869184ull, true, 1},
+                 {"call missing", false, firmwareWithModules(false, 0), false, 0, TRUE, 0, false, 0},
+                 {"call fails", true, firmwareWithModules(false, 0), true, 16777216, FALSE, 0, false, 1},
+                 {"call states 0", false, firmwareWithModules(false, 0), true, 0, TRUE, 0, false, 1},
+                 {"amount past 64 bits in bytes", false, firmwareWithModules(false, 0), true, UINT64_MAX / 1024 + 1,
+                  TRUE, 0, false, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
         FakeMachine machine;

@@ -184,16 +184,14 @@ TEST(AdaptersFromChain, ListsEveryAdapterButLoopbackInOrder)
         const wchar_t* hardwareAddress;
         bool up;
         std::vector<std::wstring> addresses;
-    } expected[] = {
-        {L"Ethernet",
-         L"Intel(R) Ethernet Connection I219-V",
-         L"00-1A-2B-3C-4D-5E",
-         true,
-         {L"192.168.1.20", L"fe80::1%12", L"2001:db8::5"}},
-        {L"", L"", L"", false, {}},
-        {L"Wi-Fi", L"Wireless LAN adapter", L"A4-C3-F0-0B-EE-FF", false, {L"10.0.0.7"}},
-        {L"", L"1394 Net Adapter", L"00-11-22-33-44-55-66-77", false, {}},
-    };
+    } expected[] = {{L"Ethernet",
+                     L"Intel(R) Ethernet Connection I219-V",
+                     L"00-1A-2B-3C-4D-5E",
+                     true,
+                     {L"192.168.1.20", L"fe80::1%12", L"2001:db8::5"}},
+                    {L"", L"", L"", false, {}},
+                    {L"Wi-Fi", L"Wireless LAN adapter", L"A4-C3-F0-0B-EE-FF", false, {L"10.0.0.7"}},
+                    {L"", L"1394 Net Adapter", L"00-11-22-33-44-55-66-77", false, {}}};
 
     const NetworkScan scan = adaptersFromChain(&ethernet);
     EXPECT_EQ(scan.notExamined, 2) << "the Ethernet adapter's entry without socket address and its AF_NETBIOS entry";
@@ -352,12 +350,10 @@ TEST(ScanNetworkAdapters, NoDataIsAnEmptyListOtherFailuresCountOne)
     const struct {
         ULONG result;
         int32_t notExamined;
-    } cases[] = {
-        {ERROR_NO_DATA, 0},
-        {ERROR_NOT_ENOUGH_MEMORY, 1},
-        {ERROR_INVALID_PARAMETER, 1},
-        {ERROR_ADDRESS_NOT_ASSOCIATED, 1},
-    };
+    } cases[] = {{ERROR_NO_DATA, 0},
+                 {ERROR_NOT_ENOUGH_MEMORY, 1},
+                 {ERROR_INVALID_PARAMETER, 1},
+                 {ERROR_ADDRESS_NOT_ASSOCIATED, 1}};
     for (const auto& c : cases) {
         CallLog setup;
         setup.failure = c.result;

@@ -85,25 +85,26 @@ TEST(BrandText, ConvertsTheThreeLeavesByteByByte)
         std::string_view bytes;
         const wchar_t* text;
         const char* why;
-    } cases[] = {
-        {0x80000008u, "Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz", L"Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz", "plain"},
-        {0x80000004u, "AMD EPYC", L"AMD EPYC", "the highest leaf is exactly the last brand leaf"},
-        {0x80000004u, "       Intel(R) Xeon(R) CPU", L"       Intel(R) Xeon(R) CPU", "blanks kept until cleaned"},
-        {0x80000003u, "Intel(R) Xeon(R) CPU", L"", "leaf 0x80000004 missing"},
-        {0x80000000u, "Intel(R) Xeon(R) CPU", L"", "no extended brand leaves at all"},
-        {0x00000001u, "Intel(R) Xeon(R) CPU", L"", "compared unsigned: a small value is below 0x80000004"},
-        {0xFFFFFFFFu, "Big", L"Big", "compared unsigned: the largest value is above"},
-        {0x80000004u, std::string_view("\0Intel", 6), L"", "first byte 0"},
-        {0x80000004u, std::string_view("Brand\0Hidden", 12), L"Brand", "stops before the first zero"},
-        {0x80000004u,
-         "A\x01"
-         "B\x7F"
-         "C\xFF"
-         "D\x1F"
-         "E ~\x80",
-         L"A?B?C?D?E ~?", "bytes outside 32..126"},
-        {0x80000004u, full48, L"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKL", "all 48 bytes, no terminator"},
-    };
+    } cases[] = {{0x80000008u, "Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz", L"Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz",
+                  "plain"},
+                 {0x80000004u, "AMD EPYC", L"AMD EPYC", "the highest leaf is exactly the last brand leaf"},
+                 {0x80000004u, "       Intel(R) Xeon(R) CPU", L"       Intel(R) Xeon(R) CPU",
+                  "blanks kept until cleaned"},
+                 {0x80000003u, "Intel(R) Xeon(R) CPU", L"", "leaf 0x80000004 missing"},
+                 {0x80000000u, "Intel(R) Xeon(R) CPU", L"", "no extended brand leaves at all"},
+                 {0x00000001u, "Intel(R) Xeon(R) CPU", L"", "compared unsigned: a small value is below 0x80000004"},
+                 {0xFFFFFFFFu, "Big", L"Big", "compared unsigned: the largest value is above"},
+                 {0x80000004u, std::string_view("\0Intel", 6), L"", "first byte 0"},
+                 {0x80000004u, std::string_view("Brand\0Hidden", 12), L"Brand", "stops before the first zero"},
+                 {0x80000004u,
+                  "A\x01"
+                  "B\x7F"
+                  "C\xFF"
+                  "D\x1F"
+                  "E ~\x80",
+                  L"A?B?C?D?E ~?", "bytes outside 32..126"},
+                 {0x80000004u, full48, L"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKL",
+                  "all 48 bytes, no terminator"}};
     for (const auto& c : cases) {
         EXPECT_EQ(brandText(c.maxLeaf, brandRegisters(c.bytes)), c.text) << c.why;
     }
@@ -259,19 +260,16 @@ TEST_F(CountProcessorCores, FallsBackToTheOlderCallSilently)
         bool exReportsSize;
         bool exFills;
         std::vector<uint8_t> records;
-    } cases[] = {
-        {"newer call missing", false, true, true, exRecords({0, 0, 0})},
-        {"sizing gives size 0", true, false, true, exRecords({0, 0, 0})},
-        {"filling call fails", true, true, false, exRecords({0, 0, 0})},
-        {"no core records", true, true, true, exRecords({2, 3, 2})},
-        {"a first record of size 0", true, true, true,
-         [] {
-             std::vector<uint8_t> bytes;
-             appendRecord(bytes, 0, 0);
-             appendRecord(bytes, 0, 48);
-             return bytes;
-         }()},
-    };
+    } cases[] = {{"newer call missing", false, true, true, exRecords({0, 0, 0})},
+                 {"sizing gives size 0", true, false, true, exRecords({0, 0, 0})},
+                 {"filling call fails", true, true, false, exRecords({0, 0, 0})},
+                 {"no core records", true, true, true, exRecords({2, 3, 2})},
+                 {"a first record of size 0", true, true, true, [] {
+                      std::vector<uint8_t> bytes;
+                      appendRecord(bytes, 0, 0);
+                      appendRecord(bytes, 0, 48);
+                      return bytes;
+                  }()}};
     for (const auto& c : cases) {
         SetUp();
         script.exReportsSize = c.exReportsSize;
@@ -351,16 +349,14 @@ TEST(FrequencyReading, FirmwareThenRegistryThenNone)
         bool startupStated;
         uint32_t startup;
         Reading expected;
-    } cases[] = {
-        {true, true, 3600, true, 2195, readingOk(L"3.60 GHz (at start-up)")},
-        {true, true, 800, false, 0, readingOk(L"800 MHz (at start-up)")},
-        {false, true, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
-        {true, false, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
-        {true, true, 0, true, 999, readingOk(L"999 MHz (at start-up)")},
-        {true, false, 0, true, 0, none},
-        {true, false, 0, false, 2195, none},
-        {false, false, 0, false, 0, none},
-    };
+    } cases[] = {{true, true, 3600, true, 2195, readingOk(L"3.60 GHz (at start-up)")},
+                 {true, true, 800, false, 0, readingOk(L"800 MHz (at start-up)")},
+                 {false, true, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
+                 {true, false, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
+                 {true, true, 0, true, 999, readingOk(L"999 MHz (at start-up)")},
+                 {true, false, 0, true, 0, none},
+                 {true, false, 0, false, 2195, none},
+                 {false, false, 0, false, 0, none}};
     for (const auto& c : cases) {
         EXPECT_EQ(frequencyReading(c.usable, c.firmwareKnown, c.firmwareMhz, c.startupStated, c.startup), c.expected)
             << "usable " << c.usable << ", firmware " << c.firmwareKnown << "/" << c.firmwareMhz << ", start-up "

@@ -276,20 +276,20 @@ TEST(ScanMachine, NamesTheNativeMachineEvenUnderEmulation)
         WORD processorArchitecture;
         Reading expected;
     };
-    const Case cases[] = {
-        {"x64 program emulated on an ARM64 PC", true, TRUE, IMAGE_FILE_MACHINE_ARM64, PROCESSOR_ARCHITECTURE_AMD64,
-         readingOk(L"ARM64")},
-        {"x64 PC", true, TRUE, IMAGE_FILE_MACHINE_AMD64, PROCESSOR_ARCHITECTURE_AMD64, readingOk(L"x64")},
-        {"x86 PC", true, TRUE, IMAGE_FILE_MACHINE_I386, PROCESSOR_ARCHITECTURE_INTEL, readingOk(L"x86")},
-        {"before Windows 10 1511", false, TRUE, IMAGE_FILE_MACHINE_ARM64, PROCESSOR_ARCHITECTURE_AMD64,
-         readingOk(L"x64")},
-        {"IsWow64Process2 failed", true, FALSE, IMAGE_FILE_MACHINE_ARM64, PROCESSOR_ARCHITECTURE_AMD64,
-         readingOk(L"x64")},
-        {"other machine, named architecture", true, TRUE, IMAGE_FILE_MACHINE_ARMNT, PROCESSOR_ARCHITECTURE_ARM,
-         readingOk(L"ARM")},
-        {"other machine, unnamed architecture", true, TRUE, IMAGE_FILE_MACHINE_ARMNT, PROCESSOR_ARCHITECTURE_UNKNOWN,
-         unnamed},
-    };
+    const Case cases[] = {{"x64 program emulated on an ARM64 PC", true, TRUE, IMAGE_FILE_MACHINE_ARM64,
+                           PROCESSOR_ARCHITECTURE_AMD64, readingOk(L"ARM64")},
+                          {"x64 PC", true, TRUE, IMAGE_FILE_MACHINE_AMD64, PROCESSOR_ARCHITECTURE_AMD64,
+                           readingOk(L"x64")},
+                          {"x86 PC", true, TRUE, IMAGE_FILE_MACHINE_I386, PROCESSOR_ARCHITECTURE_INTEL,
+                           readingOk(L"x86")},
+                          {"before Windows 10 1511", false, TRUE, IMAGE_FILE_MACHINE_ARM64,
+                           PROCESSOR_ARCHITECTURE_AMD64, readingOk(L"x64")},
+                          {"IsWow64Process2 failed", true, FALSE, IMAGE_FILE_MACHINE_ARM64,
+                           PROCESSOR_ARCHITECTURE_AMD64, readingOk(L"x64")},
+                          {"other machine, named architecture", true, TRUE, IMAGE_FILE_MACHINE_ARMNT,
+                           PROCESSOR_ARCHITECTURE_ARM, readingOk(L"ARM")},
+                          {"other machine, unnamed architecture", true, TRUE, IMAGE_FILE_MACHINE_ARMNT,
+                           PROCESSOR_ARCHITECTURE_UNKNOWN, unnamed}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeMachine machine;
@@ -330,10 +330,7 @@ TEST(StartedAt, FollowsTheTimeZoneRuleOfTheStartInstant)
     const struct {
         SYSTEMTIME utc;
         bool daylight;
-    } starts[] = {
-        {{2026, 1, 0, 15, 12, 0, 0, 0}, !northern},
-        {{2026, 7, 0, 1, 12, 0, 0, 0}, northern},
-    };
+    } starts[] = {{{2026, 1, 0, 15, 12, 0, 0, 0}, !northern}, {{2026, 7, 0, 1, 12, 0, 0, 0}, northern}};
     FakeMachine machine;
     machine.uptimeMilliseconds = 160ull * 86400 * 1000 + 1234;  // read some five months later
     for (const auto& start : starts) {

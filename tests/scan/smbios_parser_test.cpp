@@ -106,20 +106,19 @@ TEST(SmbiosHeader, EachHeaderFaultHasItsSentence)
         const char* label;
         std::vector<uint8_t> block;
         const wchar_t* sentence;
-    } cases[] = {
-        {"one byte", {3}, L"the firmware table is shorter than its own header"},
-        {"seven bytes", {0, 3, 0, 0, 6, 0, 0}, L"the firmware table is shorter than its own header"},
-        {"declares one byte more than it has", concat(rsmbHeader(3, 0, 7), endOnly),
-         L"the firmware table declares more data than it contains"},
-        {"declares data, has none", rsmbHeader(3, 0, 1), L"the firmware table declares more data than it contains"},
-        {"declares 4 GiB - 1", concat(rsmbHeader(3, 0, 0xFFFFFFFFu), endOnly),
-         L"the firmware table declares more data than it contains"},
-        {"declares 0, header only", rsmbHeader(3, 0, 0), L"the firmware table is empty"},
-        {"declares 0, data behind", concat(rsmbHeader(3, 0, 0), endOnly), L"the firmware table is empty"},
-        // The header faults are judged before the walk: a bad structure does not change them.
-        {"short data and a broken structure", concat(rsmbHeader(3, 0, 9), {0, 2, 0, 0}),
-         L"the firmware table declares more data than it contains"},
-    };
+    } cases[] = {{"one byte", {3}, L"the firmware table is shorter than its own header"},
+                 {"seven bytes", {0, 3, 0, 0, 6, 0, 0}, L"the firmware table is shorter than its own header"},
+                 {"declares one byte more than it has", concat(rsmbHeader(3, 0, 7), endOnly),
+                  L"the firmware table declares more data than it contains"},
+                 {"declares data, has none", rsmbHeader(3, 0, 1),
+                  L"the firmware table declares more data than it contains"},
+                 {"declares 4 GiB - 1", concat(rsmbHeader(3, 0, 0xFFFFFFFFu), endOnly),
+                  L"the firmware table declares more data than it contains"},
+                 {"declares 0, header only", rsmbHeader(3, 0, 0), L"the firmware table is empty"},
+                 {"declares 0, data behind", concat(rsmbHeader(3, 0, 0), endOnly), L"the firmware table is empty"},
+                 // The header faults are judged before the walk: a bad structure does not change them.
+                 {"short data and a broken structure", concat(rsmbHeader(3, 0, 9), {0, 2, 0, 0}),
+                  L"the firmware table declares more data than it contains"}};
     for (const auto& c : cases) {
         expectFailure(c.block, c.sentence, c.label);
     }
@@ -137,24 +136,22 @@ TEST(SmbiosWalk, EachStructureFaultHasItsSentence)
         const char* label;
         std::vector<uint8_t> table;
         std::wstring sentence;
-    } cases[] = {
-        {"formatted length 3", {0, 3, 0, 0, 0, 0}, impossible},
-        {"formatted length 0", {4, 0, 0, 0, 0, 0}, impossible},
-        {"length 0 after a good structure", concat(bios, {1, 0, 0, 0, 0, 0}), impossible},
-        {"formatted length reaches past the end", {0, 0x18, 0, 0, 1, 2, 0, 0}, pastEnd},
-        {"formatted length one past the end", concat(bios, {1, 7, 0, 0, 0, 0}), pastEnd},
-        {"formatted area ends exactly at the end", {1, 4, 0, 0}, unterminated},
-        {"last structure's formatted area ends at the end", concat(bios, {1, 6, 0, 0, 0, 0}), unterminated},
-        {"string without its zero", {1, 4, 0, 0, 'a', 'b', 'c'}, unterminated},
-        {"string set without its closing zero", {1, 4, 0, 0, 'a', 'b', 0}, unterminated},
-        {"second string without its zero", {1, 4, 0, 0, 'a', 0, 'b'}, unterminated},
-        {"a lone zero at the end", {1, 4, 0, 0, 0}, unterminated},
-        {"an empty string, then an open one", {1, 4, 0, 0, 0, 'x'}, unterminated},
-        {"one byte after the last structure", concat(bios, {1}), truncated},
-        {"two bytes after the last structure", concat(bios, {1, 4}), truncated},
-        {"three bytes after the last structure", concat(bios, {1, 4, 0}), truncated},
-        {"three bytes only", {0, 4, 0}, truncated},
-    };
+    } cases[] = {{"formatted length 3", {0, 3, 0, 0, 0, 0}, impossible},
+                 {"formatted length 0", {4, 0, 0, 0, 0, 0}, impossible},
+                 {"length 0 after a good structure", concat(bios, {1, 0, 0, 0, 0, 0}), impossible},
+                 {"formatted length reaches past the end", {0, 0x18, 0, 0, 1, 2, 0, 0}, pastEnd},
+                 {"formatted length one past the end", concat(bios, {1, 7, 0, 0, 0, 0}), pastEnd},
+                 {"formatted area ends exactly at the end", {1, 4, 0, 0}, unterminated},
+                 {"last structure's formatted area ends at the end", concat(bios, {1, 6, 0, 0, 0, 0}), unterminated},
+                 {"string without its zero", {1, 4, 0, 0, 'a', 'b', 'c'}, unterminated},
+                 {"string set without its closing zero", {1, 4, 0, 0, 'a', 'b', 0}, unterminated},
+                 {"second string without its zero", {1, 4, 0, 0, 'a', 0, 'b'}, unterminated},
+                 {"a lone zero at the end", {1, 4, 0, 0, 0}, unterminated},
+                 {"an empty string, then an open one", {1, 4, 0, 0, 0, 'x'}, unterminated},
+                 {"one byte after the last structure", concat(bios, {1}), truncated},
+                 {"two bytes after the last structure", concat(bios, {1, 4}), truncated},
+                 {"three bytes after the last structure", concat(bios, {1, 4, 0}), truncated},
+                 {"three bytes only", {0, 4, 0}, truncated}};
     for (const auto& c : cases) {
         expectFailure(rsmb(c.table), c.sentence, c.label);
     }
@@ -264,14 +261,12 @@ TEST(SmbiosSummary, EndOfTableAloneIsAGoodTableWithNoRecords)
         uint8_t major;
         uint8_t minor;
         Reading expected;
-    } versions[] = {
-        {0, 0, none(L"the firmware states no SMBIOS version")},
-        {2, 4, ok(L"2.4")},
-        {0, 5, ok(L"0.5")},
-        {3, 0, ok(L"3.0")},
-        {2, 31, ok(L"2.31")},
-        {255, 255, ok(L"255.255")},
-    };
+    } versions[] = {{0, 0, none(L"the firmware states no SMBIOS version")},
+                    {2, 4, ok(L"2.4")},
+                    {0, 5, ok(L"0.5")},
+                    {3, 0, ok(L"3.0")},
+                    {2, 31, ok(L"2.31")},
+                    {255, 255, ok(L"255.255")}};
     for (const auto& v : versions) {
         const Parsed p = parseOk(rsmb(Table().endOfTable(), v.major, v.minor), "version");
         expectReading(p.summary.smbiosVersion, v.expected, "SMBIOS version from the header");
@@ -342,92 +337,91 @@ TEST(SmbiosSummary, BiosStringsPlaceholdersAndDates)
         Reading vendor;
         Reading version;
         Reading date;
-    } cases[] = {
-        {"placeholder vendor",
-         biosRecord(),
-         {"To Be Filled By O.E.M.", "1.0", "06/14/2021"},
-         unset(L"the BIOS vendor"),
-         ok(L"1.0"),
-         ok(L"2021-06-14")},
-        {"placeholder vendor with blanks",
-         biosRecord(),
-         {"  to be filled by o.e.m.  ", "1.0", "06/14/21"},
-         unset(L"the BIOS vendor"),
-         ok(L"1.0"),
-         ok(L"2021-06-14")},
-        {"blank version",
-         biosRecord(),
-         {"V", "   ", "12/31/2019"},
-         ok(L"V"),
-         unset(L"the BIOS version"),
-         ok(L"2019-12-31")},
-        // A tab is a control byte like any other: it is no blank by the time it is trimmed.
-        {"tab version", biosRecord(), {"V", "\t", "12/31/2019"}, ok(L"V"), ok(L"?"), ok(L"2019-12-31")},
-        // "Not Specified" is not a date: it is never handed to the date rewrite.
-        {"placeholder date",
-         biosRecord(),
-         {"V", "1", "Not Specified"},
-         ok(L"V"),
-         ok(L"1"),
-         unset(L"the BIOS release date")},
-        {"date that is not mm/dd/yy",
-         biosRecord(),
-         {"V", "1", " 10/002/2015 "},
-         ok(L"V"),
-         ok(L"1"),
-         ok(L"10/002/2015")},
-        {"month 13 passes unchanged", biosRecord(), {"V", "1", "13/01/2020"}, ok(L"V"), ok(L"1"), ok(L"13/01/2020")},
-        {"string numbers 0",
-         Formatted(0, 0x18),
-         {"V", "1", "01/02/2003"},
-         unset(L"the BIOS vendor"),
-         unset(L"the BIOS version"),
-         unset(L"the BIOS release date")},
-        {"string numbers past the count",
-         biosRecord().byte(4, 4).byte(5, 9).byte(8, 255),
-         {"V", "1", "01/02/2003"},
-         unset(L"the BIOS vendor"),
-         unset(L"the BIOS version"),
-         unset(L"the BIOS release date")},
-        {"no strings at all",
-         biosRecord(),
-         {},
-         unset(L"the BIOS vendor"),
-         unset(L"the BIOS version"),
-         unset(L"the BIOS release date")},
-        // The date's string number is at offset 8: a formatted length of 8 cannot hold it.
-        {"formatted length 8",
-         biosRecord(8),
-         {"V", "1", "01/02/2003"},
-         ok(L"V"),
-         ok(L"1"),
-         unset(L"the BIOS release date")},
-        {"formatted length 9", biosRecord(9), {"V", "1", "01/02/2003"}, ok(L"V"), ok(L"1"), ok(L"2003-01-02")},
-        {"formatted length 5",
-         biosRecord(5),
-         {"V", "1", "01/02/2003"},
-         ok(L"V"),
-         unset(L"the BIOS version"),
-         unset(L"the BIOS release date")},
-        {"formatted length 4",
-         biosRecord(4),
-         {"V", "1", "01/02/2003"},
-         unset(L"the BIOS vendor"),
-         unset(L"the BIOS version"),
-         unset(L"the BIOS release date")},
-        {"bytes outside 32..126",
-         biosRecord(),
-         {"Caf\xE9\x01", "1\x7F", "01/02/2003"},
-         ok(L"Caf??"),
-         ok(L"1?"),
-         ok(L"2003-01-02")},
-        {"a string number naming an empty string",
-         biosRecord(),
-         {"", "1", "01/02/2003"},
-         unset(L"the BIOS vendor"),
-         ok(L"1"),
-         ok(L"2003-01-02")},
-    };
+    } cases[] =
+        {{"placeholder vendor",
+          biosRecord(),
+          {"To Be Filled By O.E.M.", "1.0", "06/14/2021"},
+          unset(L"the BIOS vendor"),
+          ok(L"1.0"),
+          ok(L"2021-06-14")},
+         {"placeholder vendor with blanks",
+          biosRecord(),
+          {"  to be filled by o.e.m.  ", "1.0", "06/14/21"},
+          unset(L"the BIOS vendor"),
+          ok(L"1.0"),
+          ok(L"2021-06-14")},
+         {"blank version",
+          biosRecord(),
+          {"V", "   ", "12/31/2019"},
+          ok(L"V"),
+          unset(L"the BIOS version"),
+          ok(L"2019-12-31")},
+         // A tab is a control byte like any other: it is no blank by the time it is trimmed.
+         {"tab version", biosRecord(), {"V", "\t", "12/31/2019"}, ok(L"V"), ok(L"?"), ok(L"2019-12-31")},
+         // "Not Specified" is not a date: it is never handed to the date rewrite.
+         {"placeholder date",
+          biosRecord(),
+          {"V", "1", "Not Specified"},
+          ok(L"V"),
+          ok(L"1"),
+          unset(L"the BIOS release date")},
+         {"date that is not mm/dd/yy",
+          biosRecord(),
+          {"V", "1", " 10/002/2015 "},
+          ok(L"V"),
+          ok(L"1"),
+          ok(L"10/002/2015")},
+         {"month 13 passes unchanged", biosRecord(), {"V", "1", "13/01/2020"}, ok(L"V"), ok(L"1"), ok(L"13/01/2020")},
+         {"string numbers 0",
+          Formatted(0, 0x18),
+          {"V", "1", "01/02/2003"},
+          unset(L"the BIOS vendor"),
+          unset(L"the BIOS version"),
+          unset(L"the BIOS release date")},
+         {"string numbers past the count",
+          biosRecord().byte(4, 4).byte(5, 9).byte(8, 255),
+          {"V", "1", "01/02/2003"},
+          unset(L"the BIOS vendor"),
+          unset(L"the BIOS version"),
+          unset(L"the BIOS release date")},
+         {"no strings at all",
+          biosRecord(),
+          {},
+          unset(L"the BIOS vendor"),
+          unset(L"the BIOS version"),
+          unset(L"the BIOS release date")},
+         // The date's string number is at offset 8: a formatted length of 8 cannot hold it.
+         {"formatted length 8",
+          biosRecord(8),
+          {"V", "1", "01/02/2003"},
+          ok(L"V"),
+          ok(L"1"),
+          unset(L"the BIOS release date")},
+         {"formatted length 9", biosRecord(9), {"V", "1", "01/02/2003"}, ok(L"V"), ok(L"1"), ok(L"2003-01-02")},
+         {"formatted length 5",
+          biosRecord(5),
+          {"V", "1", "01/02/2003"},
+          ok(L"V"),
+          unset(L"the BIOS version"),
+          unset(L"the BIOS release date")},
+         {"formatted length 4",
+          biosRecord(4),
+          {"V", "1", "01/02/2003"},
+          unset(L"the BIOS vendor"),
+          unset(L"the BIOS version"),
+          unset(L"the BIOS release date")},
+         {"bytes outside 32..126",
+          biosRecord(),
+          {"Caf\xE9\x01", "1\x7F", "01/02/2003"},
+          ok(L"Caf??"),
+          ok(L"1?"),
+          ok(L"2003-01-02")},
+         {"a string number naming an empty string",
+          biosRecord(),
+          {"", "1", "01/02/2003"},
+          unset(L"the BIOS vendor"),
+          ok(L"1"),
+          ok(L"2003-01-02")}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         const Parsed parsed = parseOk(rsmb(Table().add(c.bios, c.strings).endOfTable()), c.label);
@@ -474,14 +468,12 @@ TEST(SmbiosSummary, ProcessorFieldsFollowTheFormattedLength)
         Reading version;
         bool speedKnown;
         uint32_t speedMhz;
-    } cases[] = {
-        {"SMBIOS 2.0 length 0x1A", 0x1A, 4000, 3000, ok(L"Model X"), true, 3000},
-        {"length 24 holds the speed", 24, 1, 65535, ok(L"Model X"), true, 65535},
-        {"length 23 cuts the speed", 23, 3000, 3000, ok(L"Model X"), false, 0},
-        {"length 17 holds the version only", 17, 0, 0, ok(L"Model X"), false, 0},
-        {"length 16 cuts the version", 16, 0, 0, unset(L"the processor version"), false, 0},
-        {"start-up speed 0 is not a speed", 0x30, 3000, 0, ok(L"Model X"), false, 0},
-    };
+    } cases[] = {{"SMBIOS 2.0 length 0x1A", 0x1A, 4000, 3000, ok(L"Model X"), true, 3000},
+                 {"length 24 holds the speed", 24, 1, 65535, ok(L"Model X"), true, 65535},
+                 {"length 23 cuts the speed", 23, 3000, 3000, ok(L"Model X"), false, 0},
+                 {"length 17 holds the version only", 17, 0, 0, ok(L"Model X"), false, 0},
+                 {"length 16 cuts the version", 16, 0, 0, unset(L"the processor version"), false, 0},
+                 {"start-up speed 0 is not a speed", 0x30, 3000, 0, ok(L"Model X"), false, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         Formatted processor(4, c.length);
@@ -512,31 +504,30 @@ TEST(SmbiosSummary, InstalledMemoryFromTheMemoryDevices)
         std::vector<Formatted> devices;
         bool known;
         uint64_t bytes;
-    } cases[] = {
-        {"two 8192 MB modules", {memoryDevice(0x28, 0x2000), memoryDevice(0x28, 0x2000)}, true, 17179869184ull},
-        {"an empty slot is ignored", {memoryDevice(0x28, 0), memoryDevice(0x28, 0x2000)}, true, 8192 * MiB},
-        {"only empty slots", {memoryDevice(0x28, 0), memoryDevice(0x28, 0)}, false, 0},
-        {"no memory device", {}, false, 0},
-        {"size not stated", {memoryDevice(0x28, 0x2000), memoryDevice(0x28, 0xFFFF)}, false, 0},
-        {"size not stated first", {memoryDevice(0x28, 0xFFFF), memoryDevice(0x28, 0x2000)}, false, 0},
-        {"bit 15: kilobytes", {memoryDevice(0x28, 0x8200)}, true, 512 * 1024},
-        {"bit 15 with no kilobytes", {memoryDevice(0x28, 0x8000)}, false, 0},
-        {"largest plain size", {memoryDevice(0x15, 0x7FFE)}, true, 32766 * MiB},
-        {"extended size", {memoryDevice(0x28, 0x7FFF, 32768)}, true, 32768 * MiB},
-        {"extended size at length 32", {memoryDevice(32, 0x7FFF, 65536)}, true, 65536 * MiB},
-        {"extended size's top bit is not part of it",
-         {memoryDevice(0x28, 0x7FFF, 0x80000000u | 32768)},
-         true,
-         32768 * MiB},
-        {"extended size of 0", {memoryDevice(0x28, 0x7FFF, 0)}, false, 0},
-        {"extended size beyond the formatted length",
-         {memoryDevice(31, 0x7FFF), memoryDevice(0x28, 0x2000)},
-         false,
-         0},
-        {"largest extended size", {memoryDevice(0x28, 0x7FFF, 0x7FFFFFFF)}, true, 0x7FFFFFFFull * MiB},
-        {"length 13 cannot hold the size", {memoryDevice(13, 0), memoryDevice(0x28, 0x2000)}, false, 0},
-        {"length 14 holds the size", {memoryDevice(14, 0x0400)}, true, 1024 * MiB},
-    };
+    } cases[] =
+        {{"two 8192 MB modules", {memoryDevice(0x28, 0x2000), memoryDevice(0x28, 0x2000)}, true, 17179869184ull},
+         {"an empty slot is ignored", {memoryDevice(0x28, 0), memoryDevice(0x28, 0x2000)}, true, 8192 * MiB},
+         {"only empty slots", {memoryDevice(0x28, 0), memoryDevice(0x28, 0)}, false, 0},
+         {"no memory device", {}, false, 0},
+         {"size not stated", {memoryDevice(0x28, 0x2000), memoryDevice(0x28, 0xFFFF)}, false, 0},
+         {"size not stated first", {memoryDevice(0x28, 0xFFFF), memoryDevice(0x28, 0x2000)}, false, 0},
+         {"bit 15: kilobytes", {memoryDevice(0x28, 0x8200)}, true, 512 * 1024},
+         {"bit 15 with no kilobytes", {memoryDevice(0x28, 0x8000)}, false, 0},
+         {"largest plain size", {memoryDevice(0x15, 0x7FFE)}, true, 32766 * MiB},
+         {"extended size", {memoryDevice(0x28, 0x7FFF, 32768)}, true, 32768 * MiB},
+         {"extended size at length 32", {memoryDevice(32, 0x7FFF, 65536)}, true, 65536 * MiB},
+         {"extended size's top bit is not part of it",
+          {memoryDevice(0x28, 0x7FFF, 0x80000000u | 32768)},
+          true,
+          32768 * MiB},
+         {"extended size of 0", {memoryDevice(0x28, 0x7FFF, 0)}, false, 0},
+         {"extended size beyond the formatted length",
+          {memoryDevice(31, 0x7FFF), memoryDevice(0x28, 0x2000)},
+          false,
+          0},
+         {"largest extended size", {memoryDevice(0x28, 0x7FFF, 0x7FFFFFFF)}, true, 0x7FFFFFFFull * MiB},
+         {"length 13 cannot hold the size", {memoryDevice(13, 0), memoryDevice(0x28, 0x2000)}, false, 0},
+         {"length 14 holds the size", {memoryDevice(14, 0x0400)}, true, 1024 * MiB}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         Table table;

@@ -9,20 +9,18 @@ TEST(DurationText, PadsMinutesOnlyAfterHoursAndCountsDays)
     const struct {
         uint64_t milliseconds;
         const wchar_t* text;
-    } cases[] = {
-        {0, L"0:00"},
-        {999, L"0:00"},
-        {59'999, L"0:59"},
-        {60'000, L"1:00"},
-        {3'599'999, L"59:59"},
-        {3'600'000, L"1:00:00"},
-        {36'000'000, L"10:00:00"},
-        {86'399'999, L"23:59:59"},
-        {86'400'000, L"1 day, 0:00:00"},
-        {90'061'000, L"1 day, 1:01:01"},
-        {183'845'999, L"2 days, 3:04:05"},
-        {UINT64_MAX, L"213503982334 days, 14:25:51"},
-    };
+    } cases[] = {{0, L"0:00"},
+                 {999, L"0:00"},
+                 {59'999, L"0:59"},
+                 {60'000, L"1:00"},
+                 {3'599'999, L"59:59"},
+                 {3'600'000, L"1:00:00"},
+                 {36'000'000, L"10:00:00"},
+                 {86'399'999, L"23:59:59"},
+                 {86'400'000, L"1 day, 0:00:00"},
+                 {90'061'000, L"1 day, 1:01:01"},
+                 {183'845'999, L"2 days, 3:04:05"},
+                 {UINT64_MAX, L"213503982334 days, 14:25:51"}};
     for (const auto& c : cases) {
         EXPECT_EQ(durationText(c.milliseconds), c.text) << c.milliseconds << " ms";
     }
@@ -55,17 +53,15 @@ TEST(WindowsProductReading, RenamesWindows10OnlyAboveBuild21999)
         uint32_t major;
         uint32_t build;
         const wchar_t* shown;
-    } cases[] = {
-        {L"Windows 10 Pro", 10, 22631, L"Windows 11 Pro"},
-        {L"Windows 10 Pro", 10, 22000, L"Windows 11 Pro"},
-        {L"Windows 10 Pro", 10, 21999, L"Windows 10 Pro"},
-        {L"Windows 10 Pro", 10, 19045, L"Windows 10 Pro"},
-        {L"Windows 10 Pro", 6, 22631, L"Windows 10 Pro"},
-        {L"Windows 10", 10, 22631, L"Windows 11"},
-        {L"Microsoft Windows 10 Home, Windows 10", 10, 26100, L"Microsoft Windows 11 Home, Windows 10"},
-        {L"Windows Server 2022", 10, 26100, L"Windows Server 2022"},
-        {L"windows 10 pro", 10, 22631, L"windows 10 pro"},
-    };
+    } cases[] = {{L"Windows 10 Pro", 10, 22631, L"Windows 11 Pro"},
+                 {L"Windows 10 Pro", 10, 22000, L"Windows 11 Pro"},
+                 {L"Windows 10 Pro", 10, 21999, L"Windows 10 Pro"},
+                 {L"Windows 10 Pro", 10, 19045, L"Windows 10 Pro"},
+                 {L"Windows 10 Pro", 6, 22631, L"Windows 10 Pro"},
+                 {L"Windows 10", 10, 22631, L"Windows 11"},
+                 {L"Microsoft Windows 10 Home, Windows 10", 10, 26100, L"Microsoft Windows 11 Home, Windows 10"},
+                 {L"Windows Server 2022", 10, 26100, L"Windows Server 2022"},
+                 {L"windows 10 pro", 10, 22631, L"windows 10 pro"}};
     for (const auto& c : cases) {
         EXPECT_EQ(windowsProductReading(readingOk(c.product), c.major, c.build), readingOk(c.shown))
             << c.product << " " << c.major << "." << c.build;
