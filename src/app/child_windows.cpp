@@ -5,6 +5,7 @@
 #include "app/report_view.h"
 #include "app/status_bar.h"
 #include "common/dpi_scale.h"
+#include "common/unique_resource.h"
 
 namespace {
 
@@ -13,6 +14,17 @@ constexpr int kValueColumnMinimum96 = 200;
 constexpr int kColumnSlack96 = 4;
 
 }  // namespace
+
+HRESULT WINAPI dpiForMonitor(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY)
+{
+    // Only a Windows without GetDpiForWindow asks, so no other loads shcore.
+    static const UniqueHModule shcore = loadSystemLibrary(L"shcore.dll");
+    static const auto function = findSystemFunction<GetDpiForMonitorFunction>(shcore.get(), "GetDpiForMonitor");
+    if (function == nullptr) {
+        return E_NOTIMPL;
+    }
+    return function(monitor, type, dpiX, dpiY);
+}
 
 int scrollBarWidth(const DpiCalls& calls, int dpi)
 {

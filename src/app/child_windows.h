@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellscalingapi.h>
+
 #include "common/system_function.h"
 
 class ReportView;
@@ -13,14 +15,24 @@ inline constexpr int kValueColumnWidth96 = 560;
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND window);
 using GetSystemMetricsForDpiFunction = int(WINAPI*)(int index, UINT dpi);
+using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY);
 
-// The DPI calls of Windows 10 1607 and later, looked up at run time: null on
-// older Windows, which has only the system DPI.
+// shcore.dll's GetDpiForMonitor (Windows 8.1 and later), the DLL loaded from
+// the system folder on first use and kept; E_NOTIMPL where it is missing.
+HRESULT WINAPI dpiForMonitor(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY);
+
+// The calls that tell the window's DPI and the monitor it is on. The two of
+// user32 exist from Windows 10 1607 and are looked up at run time (null
+// before); Windows 8.1 and the first Windows 10 releases tell a monitor's
+// DPI only through shcore.dll.
 struct DpiCalls {
     GetDpiForWindowFunction getDpiForWindow =
         findSystemFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
     GetSystemMetricsForDpiFunction getSystemMetricsForDpi =
         findSystemFunction<GetSystemMetricsForDpiFunction>(L"user32.dll", "GetSystemMetricsForDpi");
+    GetDpiForMonitorFunction getDpiForMonitor = dpiForMonitor;
+    decltype(&MonitorFromWindow) monitorFromWindow = MonitorFromWindow;
+    decltype(&GetMonitorInfoW) getMonitorInfo = GetMonitorInfoW;
 };
 
 // The vertical scroll bar's width at `dpi`; where Windows has no

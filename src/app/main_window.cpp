@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -61,6 +63,18 @@ HMENU buildMenu()
     AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(power.release()), L"&Power");
     AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(help.release()), L"&Help");
     return bar.release();
+}
+
+// `window` shrunk to fit `work` but not below `minimum`, and moved inside it;
+// a window that fits is returned as it is. One larger than the work area
+// even at its smallest sits at the work area's top-left corner.
+RECT fittedInto(const RECT& window, const RECT& work, SIZE minimum)
+{
+    const LONG width = std::max(std::min(window.right - window.left, work.right - work.left), minimum.cx);
+    const LONG height = std::max(std::min(window.bottom - window.top, work.bottom - work.top), minimum.cy);
+    const LONG left = std::max(work.left, std::min(window.left, work.right - width));
+    const LONG top = std::max(work.top, std::min(window.top, work.bottom - height));
+    return RECT{left, top, left + width, top + height};
 }
 
 MainWindow* windowObject(HWND window)
@@ -123,7 +137,7 @@ void MainWindow::readBaseFont()
     static_assert(sizeof(NONCLIENTMETRICSW) == kNonClientMetricsSize);
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = kNonClientMetricsSize;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
+    if (calls_.systemParameters(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
         baseFont_ = metrics.lfMessageFont;
         return;
     }
@@ -132,6 +146,14 @@ void MainWindow::readBaseFont()
     baseFont_.lfWeight = FW_NORMAL;
     baseFont_.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(baseFont_.lfFaceName, L"Segoe UI", LF_FACESIZE);
+}
+
+bool MainWindow::highContrastOn() const
+{
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return calls_.systemParameters(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 bool MainWindow::registerClasses()
@@ -410,6 +432,32 @@ void MainWindow::onDpiChanged(WPARAM wParam, LPARAM lParam)
     applyDpi(dpi != 0 ? dpi : 96, reinterpret_cast<const RECT*>(lParam));
 }
 
+// Common controls learn of a new colour scheme only from their parent.
+void MainWindow::onSysColorChange(WPARAM wParam, LPARAM lParam)
+{
+    for (const HWND control : {report_.handle(), status_.handle()}) {
+        if (control != nullptr) {
+            SendMessageW(control, WM_SYSCOLORCHANGE, wParam, lParam);
+        }
+    }
+    graphs_.setHighContrast(highContrastOn());
+    // The panel paints with the scheme's colours.
+    if (graphs_.handle() != nullptr) {
+        InvalidateRect(graphs_.handle(), nullptr, FALSE);
+    }
+}
+
+void MainWindow::onSettingChange(WPARAM wParam)
+{
+    if (wParam == SPI_SETHIGHCONTRAST) {
+        graphs_.setHighContrast(highContrastOn());
+    } else if (wParam == SPI_SETNONCLIENTMETRICS) {
+        // "Make text bigger" or a new message font: applied as a new DPI is.
+        readBaseFont();
+        applyDpi(windowDpi_, nullptr);
+    }
+}
+
 void MainWindow::applyDpi(int dpi, const RECT* bounds)
 {
     setWindowDpi(dpi);
@@ -428,10 +476,7 @@ void MainWindow::applyDpi(int dpi, const RECT* bounds)
 // until the window moves to another monitor.
 void MainWindow::adoptCreatedWindowDpi()
 {
-    if (calls_.dpi.getDpiForWindow == nullptr) {
-        return;  // before Windows 10 1607: every window has the system DPI
-    }
-    const int dpi = static_cast<int>(calls_.dpi.getDpiForWindow(window_));
+    const int dpi = createdWindowDpi();
     const int made = windowDpi_;
     if (dpi <= 0 || dpi == made) {
         return;
@@ -441,6 +486,48 @@ void MainWindow::adoptCreatedWindowDpi()
     bounds.right = bounds.left + MulDiv(bounds.right - bounds.left, dpi, made);
     bounds.bottom = bounds.top + MulDiv(bounds.bottom - bounds.top, dpi, made);
     applyDpi(dpi, &bounds);
+}
+
+int MainWindow::createdWindowDpi() const
+{
+    if (calls_.dpi.getDpiForWindow != nullptr) {
+        return static_cast<int>(calls_.dpi.getDpiForWindow(window_));
+    }
+    // Windows 8.1 and Windows 10 before 1607 make the window per-monitor
+    // aware too (the manifest's dpiAware) but tell its DPI only through its
+    // monitor.
+    if (calls_.dpi.getDpiForMonitor == nullptr) {
+        return 0;
+    }
+    const HMONITOR monitor = calls_.dpi.monitorFromWindow(window_, MONITOR_DEFAULTTONEAREST);
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    if (monitor == nullptr || FAILED(calls_.dpi.getDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY))) {
+        return 0;
+    }
+    return static_cast<int>(dpiX);
+}
+
+// 940 by 680 at 150 % is taller than a 1920 by 1080 screen's work area at
+// that scale, and the status bar would open under the taskbar.
+void MainWindow::fitToWorkArea()
+{
+    const HMONITOR monitor = calls_.dpi.monitorFromWindow(window_, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor == nullptr || !calls_.dpi.getMonitorInfo(monitor, &info)) {
+        return;
+    }
+    RECT bounds{};
+    if (!GetWindowRect(window_, &bounds)) {
+        return;
+    }
+    const RECT fitted =
+        fittedInto(bounds, info.rcWork, SIZE{scaled(kMinimumWidth96), scaled(kMinimumHeight96)});
+    if (!EqualRect(&fitted, &bounds)) {
+        SetWindowPos(window_, nullptr, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
@@ -455,6 +542,7 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
 
     readScreenDpi();
     readBaseFont();
+    graphs_.setHighContrast(highContrastOn());
 
     if (!registerClasses()) {
         showMessage(calls_.messageBox, nullptr, L"The window could not be registered.", MB_ICONERROR);
@@ -463,8 +551,9 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
     }
 
     const HMENU menu = buildMenu();
+    // Children clipped: the background is not painted under them on every resize.
     const HWND window =
-        CreateWindowExW(0, kMainClass, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+        CreateWindowExW(0, kMainClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                         scaled(kWindowWidth96), scaled(kWindowHeight96), nullptr, menu, instance, this);
     if (window == nullptr) {
         // A window that failed in WM_CREATE has taken its menu with it.
@@ -481,9 +570,10 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
     }
 
     adoptCreatedWindowDpi();
+    fitToWorkArea();
 
     ACCEL keys[] = {{FVIRTKEY, VK_F5, IDM_REFRESH}, {FVIRTKEY | FCONTROL, 'C', IDM_COPY_ROWS}};
-    accelerators_.reset(CreateAcceleratorTableW(keys, 2));
+    accelerators_.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
 
     ShowWindow(window, showCommand);
     UpdateWindow(window);
@@ -580,6 +670,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SCAN_DONE:
         onScanDone(wParam, lParam);
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        onSysColorChange(wParam, lParam);
+        return 0;
+    case WM_SETTINGCHANGE:
+        onSettingChange(wParam);
         return 0;
     default:
         break;

@@ -29,8 +29,9 @@ using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR,
 
 // The Windows calls the main window makes that tests must replace: a real
 // scan is slow, a real message box, Save As dialog or browser waits for a
-// user, ExitWindowsEx must never run from a test, and a test screen has only
-// the system DPI. The real ones unless given others.
+// user, ExitWindowsEx must never run from a test, a test screen has only the
+// system DPI and one monitor, and its colour scheme and text size stay as
+// they are. The real ones unless given others.
 struct MainWindowCalls {
     ScanFunction scan = scanMachine;
     ScanResultPoster postScanResult = PostMessageW;
@@ -40,6 +41,8 @@ struct MainWindowCalls {
     PowerCalls power = windowsPowerCalls();
     SaveDialogCalls saveDialog;
     DpiCalls dpi;
+    // The message font and the high-contrast state.
+    decltype(&SystemParametersInfoW) systemParameters = SystemParametersInfoW;
 };
 
 // Korvane's main window and everything the window thread keeps for it: the
@@ -83,6 +86,8 @@ private:
     // The window's DPI, for the layout and for the panel's painting.
     void setWindowDpi(int dpi);
     void readBaseFont();
+    // Whether a high-contrast scheme is on now.
+    [[nodiscard]] bool highContrastOn() const;
     [[nodiscard]] bool registerClasses();
     [[nodiscard]] bool createChildWindows();
     // A new UI font for the window's DPI, handed to the panel, the list and
@@ -107,11 +112,18 @@ private:
     void onTick();
     void onDpiChanged(WPARAM wParam, LPARAM lParam);
     void onScanDone(WPARAM wParam, LPARAM lParam);
+    void onSysColorChange(WPARAM wParam, LPARAM lParam);
+    void onSettingChange(WPARAM wParam);
     // What a DPI change does: font, layout and the panel at the new DPI, and
     // the window moved to `bounds` when there are any.
     void applyDpi(int dpi, const RECT* bounds);
     // The DPI Windows made the window at, if it is not the system DPI.
     void adoptCreatedWindowDpi();
+    // The DPI of the new window as Windows tells it, 0 when it cannot.
+    [[nodiscard]] int createdWindowDpi() const;
+    // Shrinks and moves the window into its monitor's work area if it
+    // reaches beyond it, never below the smallest size.
+    void fitToWorkArea();
     void toggleAlwaysOnTop();
     void openWebPage();
     void saveAsCsv();

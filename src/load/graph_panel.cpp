@@ -21,6 +21,83 @@ RECT toRect(const PixelBox& box)
     return RECT{box.left, box.top, box.right, box.bottom};
 }
 
+void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, COLORREF lineColour, int dpi)
+{
+    const PixelBox plotBox = toBox(box);
+    if (!plotBoxUsable(plotBox, dpi)) {
+        return;
+    }
+    FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
+
+    {
+        const UniqueHPen gridPen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE)));
+        if (gridPen) {
+            const SelectGuard penGuard(dc, gridPen.get());
+            for (int k = 1; k <= 3; ++k) {
+                const int y = gridLineY(plotBox, k);
+                MoveToEx(dc, plotBox.left + 1, y, nullptr);
+                LineTo(dc, plotBox.right - 1, y);
+            }
+        }
+    }
+
+    if (graph.history.empty()) {
+        return;
+    }
+    const int penWidth = plotPenWidth(dpi);
+    // Destroyed in reverse: the brush, then the old pen back, then the pen.
+    const UniqueHPen dataPen(CreatePen(PS_SOLID, penWidth, lineColour));
+    if (!dataPen) {
+        return;
+    }
+    const SelectGuard penGuard(dc, dataPen.get());
+    const UniqueHBrush dotBrush(CreateSolidBrush(lineColour));
+    const int dotSize = scaledAt(2, dpi);
+
+    std::vector<POINT> line;
+    // From 144 DPI the pen is wider than a pixel and would paint over the
+    // frame at 0 and 100 percent and at the oldest second.
+    for (const std::vector<PixelPoint>& run : plotRuns(lineBox(plotBox, penWidth), graph.history)) {
+        if (run.size() >= 2) {
+            line.clear();
+            for (const PixelPoint& point : run) {
+                line.push_back(POINT{point.x, point.y});
+            }
+            Polyline(dc, line.data(), static_cast<int>(line.size()));
+            // Polyline leaves out its last pixel, which is the newest second.
+            SetPixelV(dc, line.back().x, line.back().y, lineColour);
+        } else if (dotBrush) {
+            const RECT dot = toRect(dotBox(plotBox, run.front(), dotSize));
+            FillRect(dc, &dot, dotBrush.get());
+        }
+    }
+}
+
+void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph, COLORREF lineColour, int dpi)
+{
+    const GraphLayout layout = graphLayout(toBox(area), dpi, graph.hasValue);
+
+    RECT labelBox = toRect(layout.labelBox);
+    DrawTextW(dc, graph.label.c_str(), static_cast<int>(graph.label.size()), &labelBox,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (!layout.hasPlotArea) {
+        return;
+    }
+    if (!graph.hasValue) {
+        // The reason takes the whole plot area, wrapped.
+        RECT plotArea = toRect(layout.plotArea);
+        DrawTextW(dc, graph.valueText.c_str(), static_cast<int>(graph.valueText.size()), &plotArea,
+                  DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+        return;
+    }
+    RECT valueBox = toRect(layout.valueBox);
+    DrawTextW(dc, graph.valueText.c_str(), static_cast<int>(graph.valueText.size()), &valueBox,
+              DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (layout.hasPlotBox) {
+        drawPlot(dc, toRect(layout.plotBox), graph, lineColour, dpi);
+    }
+}
+
 // The panel's WM_PAINT: one off-screen bitmap per paint.
 void paintPanel(HWND panel, const GraphPicture& picture)
 {
@@ -65,6 +142,17 @@ void LoadGraphs::update(const LiveState& live)
 
     name_ = graphPanelName(live.liveLoad, live.liveMemory);
     show();
+}
+
+void LoadGraphs::setHighContrast(bool on)
+{
+    if (picture_.highContrast == on) {
+        return;
+    }
+    picture_.highContrast = on;
+    if (panel_ != nullptr) {
+        InvalidateRect(panel_, nullptr, FALSE);
+    }
 }
 
 void LoadGraphs::show()
@@ -145,87 +233,17 @@ void paintPanelInto(HDC dc, int width, int height, const GraphPicture& picture)
     const RECT whole{0, 0, width, height};
     FillRect(dc, &whole, GetSysColorBrush(COLOR_WINDOW));
 
-    drawGraph(dc, RECT{0, 0, width, height / 2}, picture.processorGraph, picture.dpi);
-    drawGraph(dc, RECT{0, height / 2, width, height}, picture.memoryGraph, picture.dpi);
+    // A high-contrast scheme chooses its colours for legibility; the lines'
+    // own blue and green can be too faint on its background.
+    const auto lineColour = [&picture](const LoadGraph& graph) {
+        return picture.highContrast ? GetSysColor(COLOR_WINDOWTEXT) : graph.colour;
+    };
+    drawGraph(dc, RECT{0, 0, width, height / 2}, picture.processorGraph, lineColour(picture.processorGraph),
+              picture.dpi);
+    drawGraph(dc, RECT{0, height / 2, width, height}, picture.memoryGraph, lineColour(picture.memoryGraph),
+              picture.dpi);
 
     // The line between the panel and the list, one pixel at every DPI.
     const RECT bottomRow{0, height - 1, width, height};
     FillRect(dc, &bottomRow, GetSysColorBrush(COLOR_BTNSHADOW));
-}
-
-void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph, int dpi)
-{
-    const GraphLayout layout = graphLayout(toBox(area), dpi, graph.hasValue);
-
-    RECT labelBox = toRect(layout.labelBox);
-    DrawTextW(dc, graph.label.c_str(), static_cast<int>(graph.label.size()), &labelBox,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    if (!layout.hasPlotArea) {
-        return;
-    }
-    if (!graph.hasValue) {
-        // The reason takes the whole plot area, wrapped.
-        RECT plotArea = toRect(layout.plotArea);
-        DrawTextW(dc, graph.valueText.c_str(), static_cast<int>(graph.valueText.size()), &plotArea,
-                  DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
-        return;
-    }
-    RECT valueBox = toRect(layout.valueBox);
-    DrawTextW(dc, graph.valueText.c_str(), static_cast<int>(graph.valueText.size()), &valueBox,
-              DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (layout.hasPlotBox) {
-        drawPlot(dc, toRect(layout.plotBox), graph, dpi);
-    }
-}
-
-void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi)
-{
-    const PixelBox plotBox = toBox(box);
-    if (!plotBoxUsable(plotBox, dpi)) {
-        return;
-    }
-    FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
-
-    {
-        const UniqueHPen gridPen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE)));
-        if (gridPen) {
-            const SelectGuard penGuard(dc, gridPen.get());
-            for (int k = 1; k <= 3; ++k) {
-                const int y = gridLineY(plotBox, k);
-                MoveToEx(dc, plotBox.left + 1, y, nullptr);
-                LineTo(dc, plotBox.right - 1, y);
-            }
-        }
-    }
-
-    if (graph.history.empty()) {
-        return;
-    }
-    const int penWidth = plotPenWidth(dpi);
-    // Destroyed in reverse: the brush, then the old pen back, then the pen.
-    const UniqueHPen dataPen(CreatePen(PS_SOLID, penWidth, graph.colour));
-    if (!dataPen) {
-        return;
-    }
-    const SelectGuard penGuard(dc, dataPen.get());
-    const UniqueHBrush dotBrush(CreateSolidBrush(graph.colour));
-    const int dotSize = scaledAt(2, dpi);
-
-    std::vector<POINT> line;
-    // From 144 DPI the pen is wider than a pixel and would paint over the
-    // frame at 0 and 100 percent and at the oldest second.
-    for (const std::vector<PixelPoint>& run : plotRuns(lineBox(plotBox, penWidth), graph.history)) {
-        if (run.size() >= 2) {
-            line.clear();
-            for (const PixelPoint& point : run) {
-                line.push_back(POINT{point.x, point.y});
-            }
-            Polyline(dc, line.data(), static_cast<int>(line.size()));
-            // Polyline leaves out its last pixel, which is the newest second.
-            SetPixelV(dc, line.back().x, line.back().y, graph.colour);
-        } else if (dotBrush) {
-            const RECT dot = toRect(dotBox(plotBox, run.front(), dotSize));
-            FillRect(dc, &dot, dotBrush.get());
-        }
-    }
 }

@@ -19,13 +19,16 @@ struct LoadGraph {
 };
 
 // What the panel draws: the two graphs, the font its parent gave it (none
-// keeps the DC's own) and the DPI of the window. Plain values, so a picture
-// can be painted into any device context.
+// keeps the DC's own), the DPI of the window and whether a high-contrast
+// scheme is on. Plain values, so a picture can be painted into any device
+// context.
 struct GraphPicture {
     LoadGraph processorGraph;
     LoadGraph memoryGraph;
     HFONT font = nullptr;
     int dpi = 96;
+    // The lines then take the scheme's text colour instead of their own.
+    bool highContrast = false;
 };
 
 // How the panel tells screen readers its figures: the real calls unless
@@ -50,6 +53,9 @@ public:
     [[nodiscard]] HWND handle() const { return panel_; }
     // The DPI the graphs are drawn at.
     void setDpi(int dpi) { picture_.dpi = dpi; }
+    // Draws the lines in the scheme's text colour while a high-contrast
+    // scheme is on, in their own colours otherwise; repaints on a change.
+    void setHighContrast(bool on);
     // Appends the latest live samples to both graphs and repaints the panel;
     // when the figures in words changed, they become the panel's window text
     // (the name screen readers read) and are announced.
@@ -71,5 +77,3 @@ private:
 // The whole panel, width by height, into any device context: what the panel
 // draws into its off-screen bitmap.
 void paintPanelInto(HDC dc, int width, int height, const GraphPicture& picture);
-void drawGraph(HDC dc, const RECT& area, const LoadGraph& graph, int dpi);
-void drawPlot(HDC dc, const RECT& box, const LoadGraph& graph, int dpi);

@@ -19,6 +19,7 @@
 #include "report/completeness.h"
 #include "report/report_rows.h"
 #include "scan/scan_machine.h"
+#include "support/canvas.h"
 #include "support/window_harness.h"
 
 namespace {
@@ -354,51 +355,106 @@ void expectScaledTo(const MainWindow& app, int dpi)
     ReleaseDC(panel, dc);
 }
 
-// What GetDpiForWindow answers for the new window, and where that window was
-// when it asked.
+// What the DPI calls answer for the new window, the work area of its
+// monitor, and where the window was when it was first asked about: placed
+// away from the origin first, so that a corner that moves is seen.
 UINT createdWindowDpi = 0;
+RECT fakeWorkArea{};
 RECT boundsWhenAsked{};
+bool placed = false;
+
+void placeOnce(HWND window)
+{
+    if (!placed) {
+        placed = true;
+        SetWindowPos(window, nullptr, 37, 23, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        GetWindowRect(window, &boundsWhenAsked);
+    }
+}
 
 UINT WINAPI fakeDpiForWindow(HWND window)
 {
-    GetWindowRect(window, &boundsWhenAsked);
+    placeOnce(window);
     return createdWindowDpi;
+}
+
+HMONITOR WINAPI fakeMonitorFromWindow(HWND window, DWORD flags)
+{
+    placeOnce(window);
+    return MonitorFromWindow(window, flags);
+}
+
+HRESULT WINAPI fakeDpiForMonitor(HMONITOR, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY)
+{
+    *dpiX = *dpiY = createdWindowDpi;
+    return type == MDT_EFFECTIVE_DPI && createdWindowDpi != 0 ? S_OK : E_INVALIDARG;
+}
+
+BOOL WINAPI fakeMonitorInfo(HMONITOR, MONITORINFO* info)
+{
+    info->rcMonitor = fakeWorkArea;
+    info->rcWork = fakeWorkArea;
+    return TRUE;
 }
 
 }  // namespace
 
 // Windows makes the window at its monitor's DPI and sends no WM_DPICHANGED
-// for it; where it cannot tell, the system DPI stays.
-TEST_F(KorvaneWindow, OpensAtTheDpiItWasMadeAt)
+// for it; where it cannot tell, the system DPI stays. A window larger than
+// its monitor's work area is shrunk and moved into it.
+TEST_F(KorvaneWindow, OpensAtItsMonitorsDpiWithinItsWorkArea)
 {
-    ASSERT_EQ(systemDpi(), 96) << "the test display is expected at 96 DPI";
+    const int base = systemDpi();
+    const int other = base * 3 / 2;
+    const RECT everywhere{-4000, -4000, 4000, 4000};
+    const RECT small{100, 50, 100 + MulDiv(700, base, 96), 50 + MulDiv(500, base, 96)};
+    const RECT away{300, 200, 300 + MulDiv(1000, base, 96), 200 + MulDiv(800, base, 96)};
     const struct {
         const char* windows;
         GetDpiForWindowFunction getDpiForWindow;
+        GetDpiForMonitorFunction getDpiForMonitor;
         UINT answer;
         int dpi;
-    } cases[] = {{"a monitor of 144 DPI", fakeDpiForWindow, 144, 144},
-                 {"GetDpiForWindow fails", fakeDpiForWindow, 0, 96},
-                 {"no GetDpiForWindow", nullptr, 0, 96}};
+        RECT work;
+        RECT expected;  // none: grown from where it was
+    } cases[] = {
+        {"Windows 10 1607, a monitor at 150 %", fakeDpiForWindow, nullptr, UINT(other), other, everywhere, {}},
+        {"GetDpiForWindow fails", fakeDpiForWindow, fakeDpiForMonitor, 0, base, everywhere, {}},
+        {"Windows 8.1, a monitor at 150 %", nullptr, fakeDpiForMonitor, UINT(other), other, everywhere, {}},
+        {"GetDpiForMonitor fails", nullptr, fakeDpiForMonitor, 0, base, everywhere, {}},
+        {"Windows 7", nullptr, nullptr, UINT(other), base, everywhere, {}},
+        {"a small work area", nullptr, nullptr, 0, base, small, small},
+        {"a work area away from the window", nullptr, nullptr, 0, base, away,
+         {away.left, away.top, away.left + MulDiv(940, base, 96), away.top + MulDiv(680, base, 96)}},
+        {"a work area below the smallest size", nullptr, nullptr, 0, base, {10, 10, 410, 310},
+         {10, 10, 10 + MulDiv(560, base, 96), 10 + MulDiv(360, base, 96)}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.windows);
         createdWindowDpi = c.answer;
-        boundsWhenAsked = RECT{};
+        fakeWorkArea = c.work;
+        placed = false;
         MainWindowCalls calls;
         calls.dpi.getDpiForWindow = c.getDpiForWindow;
+        calls.dpi.getDpiForMonitor = c.getDpiForMonitor;
+        calls.dpi.monitorFromWindow = fakeMonitorFromWindow;
+        calls.dpi.getMonitorInfo = fakeMonitorInfo;
         ASSERT_NO_FATAL_FAILURE(startWindow(gatedScan, calls));
         expectScaledTo(app(), c.dpi);
-        if (c.getDpiForWindow != nullptr) {
+        EXPECT_NE(GetWindowLongPtrW(window(), GWL_STYLE) & WS_CLIPCHILDREN, 0) << "no background under the children";
+        RECT outer{};
+        GetWindowRect(window(), &outer);
+        if (!IsRectEmpty(&c.expected)) {
+            EXPECT_TRUE(EqualRect(&outer, &c.expected))
+                << outer.left << "," << outer.top << " " << outer.right << "," << outer.bottom;
+        } else {
             // Grown from its top-left corner, as far as the screen lets a window grow.
-            RECT outer{};
-            GetWindowRect(window(), &outer);
-            EXPECT_EQ(outer.left, boundsWhenAsked.left);
-            EXPECT_EQ(outer.top, boundsWhenAsked.top);
             const RECT& was = boundsWhenAsked;
+            EXPECT_EQ(outer.left, was.left);
+            EXPECT_EQ(outer.top, was.top);
             EXPECT_EQ(outer.right - outer.left,
-                      std::min(MulDiv(was.right - was.left, c.dpi, 96), GetSystemMetrics(SM_CXMAXTRACK)));
+                      std::min(MulDiv(was.right - was.left, c.dpi, base), GetSystemMetrics(SM_CXMAXTRACK)));
             EXPECT_EQ(outer.bottom - outer.top,
-                      std::min(MulDiv(was.bottom - was.top, c.dpi, 96), GetSystemMetrics(SM_CYMAXTRACK)));
+                      std::min(MulDiv(was.bottom - was.top, c.dpi, base), GetSystemMetrics(SM_CYMAXTRACK)));
         }
         SetEvent(scanGate);
         endWindow();
@@ -426,6 +482,128 @@ TEST_F(KorvaneWindow, DpiChangesScaleEverything)
     // A low word of 0 counts as 96.
     SendMessageW(window(), WM_DPICHANGED, 0, 0);
     expectScaledTo(app(), 96);
+}
+
+namespace {
+
+// The colour scheme and the message font as the test sets them.
+bool fakeHighContrast = false;
+int messageFontGrowth = 1;
+
+BOOL WINAPI fakeSystemParameters(UINT action, UINT size, void* data, UINT flags)
+{
+    if (action == SPI_GETHIGHCONTRAST) {
+        static_cast<HIGHCONTRASTW*>(data)->dwFlags = fakeHighContrast ? HCF_HIGHCONTRASTON : 0;
+        return TRUE;
+    }
+    const BOOL read = SystemParametersInfoW(action, size, data, flags);
+    if (read && action == SPI_GETNONCLIENTMETRICS) {
+        static_cast<NONCLIENTMETRICSW*>(data)->lfMessageFont.lfHeight *= messageFontGrowth;
+    }
+    return read;
+}
+
+LRESULT CALLBACK countColourChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR count)
+{
+    if (message == WM_SYSCOLORCHANGE) {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+// A high-contrast scheme, on at start or switched on and off while the window
+// runs, draws both lines in the scheme's text colour; the list and the status
+// bar hear of every colour change.
+TEST_F(KorvaneWindow, ColourSchemesReachTheControlsAndTheLines)
+{
+    fakeHighContrast = true;
+    MainWindowCalls calls;
+    calls.systemParameters = fakeSystemParameters;
+    calls.sampleProcessorTimes = steadyProcessorTimes;
+    ASSERT_NO_FATAL_FAILURE(startWindow(gatedScan, calls));
+    tick(app());
+    tick(app());
+    int listChanges = 0;
+    int statusChanges = 0;
+    const WindowSubclass listSpy(reportList(app()), countColourChanges, 1, reinterpret_cast<DWORD_PTR>(&listChanges));
+    const WindowSubclass statusSpy(statusBar(app()), countColourChanges, 1,
+                                   reinterpret_cast<DWORD_PTR>(&statusChanges));
+    ASSERT_TRUE(listSpy.installed() && statusSpy.installed());
+
+    const HWND panel = graphPanel(app());
+    RECT client{};
+    GetClientRect(panel, &client);
+    const int dpi = systemDpi();
+    // Counts `colour` inside the frame of each graph's plot box.
+    const auto linePixels = [&](COLORREF colour) {
+        Canvas canvas(client.right, client.bottom);
+        EXPECT_TRUE(copyWindow(panel, canvas));
+        std::pair<int, int> found;
+        for (int* const count : {&found.first, &found.second}) {
+            const int top = count == &found.first ? 0 : client.bottom / 2;
+            const int bottom = count == &found.first ? client.bottom / 2 : client.bottom;
+            const PixelBox b = graphLayout(PixelBox{0, top, client.right, bottom}, dpi, true).plotBox;
+            *count = canvas.count(colour, b.left + 1, b.top + 1, b.right - 1, b.bottom - 1);
+        }
+        return found;
+    };
+    const struct {
+        UINT message;
+        bool highContrast;
+    } cases[] = {{0, true},  // as it started
+                 {WM_SETTINGCHANGE, false},
+                 {WM_SYSCOLORCHANGE, true},
+                 {WM_SYSCOLORCHANGE, false},
+                 {WM_SETTINGCHANGE, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "message " << c.message << ", high contrast " << c.highContrast);
+        fakeHighContrast = c.highContrast;
+        const int changesBefore = listChanges;
+        if (c.message != 0) {
+            ValidateRect(panel, nullptr);
+            SendMessageW(window(), c.message, c.message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+            RECT update{};
+            EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE)) << "the panel repaints";
+        }
+        const int forwarded = c.message == WM_SYSCOLORCHANGE ? 1 : 0;
+        EXPECT_EQ(listChanges, changesBefore + forwarded);
+        EXPECT_EQ(statusChanges, listChanges);
+        UpdateWindow(panel);
+        const auto text = linePixels(GetSysColor(COLOR_WINDOWTEXT));
+        const auto processor = linePixels(0xB06000);
+        const auto memory = linePixels(0x408000);
+        // Both graphs have a value, so nothing but their lines is drawn in the plot boxes.
+        EXPECT_EQ(text.first > 0 && text.second > 0, c.highContrast);
+        EXPECT_EQ(processor.first > 0 && memory.second > 0, !c.highContrast);
+        EXPECT_EQ(processor.first + processor.second + memory.first + memory.second > 0, !c.highContrast);
+    }
+}
+
+// "Make text bigger" while Korvane runs: the new message font reaches the
+// list, the status bar and the panel, and the old one is deleted.
+TEST_F(KorvaneWindow, TextSizeChangesReachTheFont)
+{
+    messageFontGrowth = 1;
+    MainWindowCalls calls;
+    calls.systemParameters = fakeSystemParameters;
+    ASSERT_NO_FATAL_FAILURE(startWindow(gatedScan, calls));
+    const auto listFont = [this] { return reinterpret_cast<HFONT>(SendMessageW(reportList(app()), WM_GETFONT, 0, 0)); };
+    const HFONT before = listFont();
+    LOGFONTW was{};
+    ASSERT_NE(GetObjectW(before, sizeof(was), &was), 0);
+
+    messageFontGrowth = 2;
+    SendMessageW(window(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    messageFontGrowth = 1;
+    LOGFONTW now{};
+    ASSERT_NE(GetObjectW(listFont(), sizeof(now), &now), 0);
+    EXPECT_EQ(now.lfHeight, 2 * was.lfHeight);
+    EXPECT_EQ(GetObjectType(before), 0u) << "the replaced font was not deleted";
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(graphPanel(app()), WM_GETFONT, 0, 0)), listFont());
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(statusBar(app()), WM_GETFONT, 0, 0)), listFont());
 }
 
 // The main window itself cannot be made this small, so the children are laid

@@ -1,7 +1,6 @@
 #include "driver/outside_driver.h"
 
 #include <commctrl.h>
-#include <dlgs.h>
 
 #include "app/app_state.h"
 
@@ -277,15 +276,48 @@ bool OutsideDriver::saveAs(const std::wstring& path, DWORD timeoutMs, std::wstri
         }
         Sleep(kPollMs);
     }
-    // Explorer-style dialogs keep the file name in combo box cmb13, older ones in edit box edt1.
-    HWND name = GetDlgItem(dialog, cmb13);
-    if (name == nullptr) {
-        name = GetDlgItem(dialog, edt1);
+    // The file name box is the edit box that has the focus when the dialog
+    // opens: a direct child on the Explorer-style dialog, deeper inside the
+    // dialog of Windows Vista and later. Typed into only when it holds the
+    // default name, and Save pressed only when it reads the path back, so
+    // nothing is written anywhere else.
+    const auto textOf = [](HWND window) {
+        wchar_t text[512] = {};
+        DWORD_PTR copied = 0;
+        // WM_GETTEXT and WM_SETTEXT are messages whose text Windows carries across.
+        if (SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, kAnswerMs,
+                                &copied) == 0) {
+            return std::wstring();
+        }
+        return std::wstring(text);
+    };
+    const auto fileNameBox = [&]() -> HWND {
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof(thread);
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) || thread.hwndFocus == nullptr ||
+            !IsChild(dialog, thread.hwndFocus)) {
+            return nullptr;
+        }
+        wchar_t className[16] = {};
+        GetClassNameW(thread.hwndFocus, className, 16);
+        const std::wstring text = textOf(thread.hwndFocus);
+        const bool holdsDefault = CompareStringOrdinal(text.substr(0, 7).c_str(), -1, L"Korvane", -1, TRUE) == CSTR_EQUAL;
+        return lstrcmpiW(className, L"Edit") == 0 && holdsDefault ? thread.hwndFocus : nullptr;
+    };
+    HWND name = nullptr;
+    while ((name = fileNameBox()) == nullptr) {
+        if (!running() || GetTickCount64() > deadline) {
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            error = L"the focus never reached a file name box holding the default name";
+            return false;
+        }
+        Sleep(kPollMs);
     }
     DWORD_PTR answer = 0;
-    // WM_SETTEXT is one of the messages whose text Windows carries across.
-    if (name == nullptr || SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
-                                               SMTO_ABORTIFHUNG, kAnswerMs, &answer) == 0) {
+    if (SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, kAnswerMs,
+                            &answer) == 0 ||
+        textOf(name) != path) {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         error = L"the dialog's file name box could not be filled in";
         return false;
     }

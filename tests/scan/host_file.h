@@ -6,16 +6,11 @@
 
 #include "common/system_function.h"
 #include "common/unique_resource.h"
+#include "support/under_wine.h"
 
 // Files of the Linux host as Wine shows them on drive Z:, for comparing what
-// Windows reports with what the host kernel says.
-
-// True under Wine, whose ntdll exports wine_get_version: only there is drive
-// Z: the Linux root these helpers read.
-inline bool runningUnderWine()
-{
-    return findSystemFunction<const char*(CDECL*)()>(L"ntdll.dll", "wine_get_version") != nullptr;
-}
+// Windows reports with what the host kernel says. Only under Wine is drive Z:
+// the Linux root these helpers read.
 
 // Opens a test that compares with the Linux host behind Wine: on Windows
 // itself there is no such host and the test is skipped; under Wine it runs.

@@ -10,12 +10,14 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/main_window.h"
+#include "load/load_derivation.h"
 #include "report/snapshot.h"
 
 // Dispatches the thread's messages the way the program's loop does until the
@@ -81,6 +83,20 @@ inline ScanSnapshot& gatedScan(ScanSnapshot& snapshot)
     ++scansStarted;
     WaitForSingleObject(scanGate, 30000);
     return instantScan(snapshot);
+}
+
+// Processor times that advance by the same amounts at every reading, so that
+// every tick measures a load (half the processor busy) however fast it comes.
+inline ProcessorTimes steadyProcessorTimes()
+{
+    static uint64_t readings = 0;
+    ++readings;
+    ProcessorTimes times;
+    times.read = true;
+    times.idle = readings * 1000;
+    times.kernel = readings * 2000;  // kernel time includes the idle time
+    times.user = readings * 1000;
+    return times;
 }
 
 // A message box the test answers: every box is recorded, a Yes/No box is
