@@ -522,11 +522,10 @@ void MainWindow::fitToWorkArea()
     if (!GetWindowRect(window_, &bounds)) {
         return;
     }
-    const RECT fitted =
-        fittedInto(bounds, info.rcWork, SIZE{scaled(kMinimumWidth96), scaled(kMinimumHeight96)});
+    const RECT fitted = fittedInto(bounds, info.rcWork, SIZE{scaled(kMinimumWidth96), scaled(kMinimumHeight96)});
     if (!EqualRect(&fitted, &bounds)) {
-        SetWindowPos(window_, nullptr, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window_, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
+                     fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

@@ -417,17 +417,27 @@ TEST_F(KorvaneWindow, OpensAtItsMonitorsDpiWithinItsWorkArea)
         int dpi;
         RECT work;
         RECT expected;  // none: grown from where it was
-    } cases[] = {
-        {"Windows 10 1607, a monitor at 150 %", fakeDpiForWindow, nullptr, UINT(other), other, everywhere, {}},
-        {"GetDpiForWindow fails", fakeDpiForWindow, fakeDpiForMonitor, 0, base, everywhere, {}},
-        {"Windows 8.1, a monitor at 150 %", nullptr, fakeDpiForMonitor, UINT(other), other, everywhere, {}},
-        {"GetDpiForMonitor fails", nullptr, fakeDpiForMonitor, 0, base, everywhere, {}},
-        {"Windows 7", nullptr, nullptr, UINT(other), base, everywhere, {}},
-        {"a small work area", nullptr, nullptr, 0, base, small, small},
-        {"a work area away from the window", nullptr, nullptr, 0, base, away,
-         {away.left, away.top, away.left + MulDiv(940, base, 96), away.top + MulDiv(680, base, 96)}},
-        {"a work area below the smallest size", nullptr, nullptr, 0, base, {10, 10, 410, 310},
-         {10, 10, 10 + MulDiv(560, base, 96), 10 + MulDiv(360, base, 96)}}};
+    } cases[] =
+        {{"Windows 10 1607, a monitor at 150 %", fakeDpiForWindow, nullptr, UINT(other), other, everywhere, {}},
+         {"GetDpiForWindow fails", fakeDpiForWindow, fakeDpiForMonitor, 0, base, everywhere, {}},
+         {"Windows 8.1, a monitor at 150 %", nullptr, fakeDpiForMonitor, UINT(other), other, everywhere, {}},
+         {"GetDpiForMonitor fails", nullptr, fakeDpiForMonitor, 0, base, everywhere, {}},
+         {"Windows 7", nullptr, nullptr, UINT(other), base, everywhere, {}},
+         {"a small work area", nullptr, nullptr, 0, base, small, small},
+         {"a work area away from the window",
+          nullptr,
+          nullptr,
+          0,
+          base,
+          away,
+          {away.left, away.top, away.left + MulDiv(940, base, 96), away.top + MulDiv(680, base, 96)}},
+         {"a work area below the smallest size",
+          nullptr,
+          nullptr,
+          0,
+          base,
+          {10, 10, 410, 310},
+          {10, 10, 10 + MulDiv(560, base, 96), 10 + MulDiv(360, base, 96)}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.windows);
         createdWindowDpi = c.answer;
@@ -590,7 +600,9 @@ TEST_F(KorvaneWindow, TextSizeChangesReachTheFont)
     MainWindowCalls calls;
     calls.systemParameters = fakeSystemParameters;
     ASSERT_NO_FATAL_FAILURE(startWindow(gatedScan, calls));
-    const auto listFont = [this] { return reinterpret_cast<HFONT>(SendMessageW(reportList(app()), WM_GETFONT, 0, 0)); };
+    const auto listFont = [this] {
+        return reinterpret_cast<HFONT>(SendMessageW(reportList(app()), WM_GETFONT, 0, 0));
+    };
     const HFONT before = listFont();
     LOGFONTW was{};
     ASSERT_NE(GetObjectW(before, sizeof(was), &was), 0);

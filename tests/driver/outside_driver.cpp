@@ -301,7 +301,8 @@ bool OutsideDriver::saveAs(const std::wstring& path, DWORD timeoutMs, std::wstri
         wchar_t className[16] = {};
         GetClassNameW(thread.hwndFocus, className, 16);
         const std::wstring text = textOf(thread.hwndFocus);
-        const bool holdsDefault = CompareStringOrdinal(text.substr(0, 7).c_str(), -1, L"Korvane", -1, TRUE) == CSTR_EQUAL;
+        const bool holdsDefault =
+            CompareStringOrdinal(text.substr(0, 7).c_str(), -1, L"Korvane", -1, TRUE) == CSTR_EQUAL;
         return lstrcmpiW(className, L"Edit") == 0 && holdsDefault ? thread.hwndFocus : nullptr;
     };
     HWND name = nullptr;
