@@ -28,11 +28,10 @@ constexpr UINT_PTR IDT_SCAN_WATCH = 2;
 constexpr UINT kScanWatchMilliseconds = 500;
 constexpr UINT kNonClientMetricsSize = 504;
 
-HWND createChild(HWND parent, HINSTANCE instance, const wchar_t* className, DWORD exStyle, DWORD style, int id,
-                 void* parameter = nullptr)
+HWND createChild(HWND parent, HINSTANCE instance, const wchar_t* className, DWORD exStyle, DWORD style, int id)
 {
     return CreateWindowExW(exStyle, className, L"", style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, parameter);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
 // The menu bar, or null when any of its five menus could not be made.
@@ -97,7 +96,7 @@ MainWindow::~MainWindow()
     scans_.wait();
     if (classesRegistered_) {
         UnregisterClassW(kMainClass, instance_);
-        UnregisterClassW(kPanelClass, instance_);
+        LoadGraphs::unregisterClass(instance_);
     }
 }
 
@@ -170,16 +169,8 @@ bool MainWindow::registerClasses()
     mainClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     mainClass.lpszClassName = kMainClass;
 
-    WNDCLASSEXW panelClass{};
-    panelClass.cbSize = sizeof(panelClass);
-    panelClass.style = CS_HREDRAW | CS_VREDRAW;
-    panelClass.lpfnWndProc = LoadGraphs::windowProc;
-    panelClass.hInstance = instance;
-    panelClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    panelClass.lpszClassName = kPanelClass;
-
     const bool mainRegistered = RegisterClassExW(&mainClass) != 0;
-    const bool panelRegistered = mainRegistered && RegisterClassExW(&panelClass) != 0;
+    const bool panelRegistered = mainRegistered && LoadGraphs::registerClass(instance);
     if (mainRegistered && !panelRegistered) {
         UnregisterClassW(kMainClass, instance);
     }
@@ -228,8 +219,7 @@ void MainWindow::powerAction(UINT flags, const wchar_t* confirmation, bool needs
 
 bool MainWindow::createChildWindows()
 {
-    // The panel draws the graphs it is handed here.
-    const HWND panel = createChild(window_, instance_, kPanelClass, 0, WS_CHILD | WS_VISIBLE, 0, &graphs_);
+    const HWND panel = graphs_.create(window_, instance_);
     report_.attach(createChild(window_, instance_, WC_LISTVIEWW, WS_EX_CLIENTEDGE,
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, IDC_REPORT_LIST));
     status_.attach(createChild(window_, instance_, STATUSCLASSNAMEW, 0, WS_CHILD | WS_VISIBLE, 0));

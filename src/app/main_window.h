@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "app/identifiers.h"
 #include "app/child_windows.h"
 #include "app/power_actions.h"
 #include "app/report_view.h"

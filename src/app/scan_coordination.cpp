@@ -2,7 +2,42 @@
 
 #include <utility>
 
-#include "app/app_state.h"
+#include "app/identifiers.h"
+
+namespace {
+
+// Everything the scan thread gets, as its thread parameter, and owns: it
+// touches nothing else of the window's.
+struct ScanThreadStart {
+    HWND mainWindow = nullptr;
+    WPARAM cookie = 0;
+    ScanFunction scan = nullptr;
+    ScanResultPoster post = nullptr;
+};
+
+// The scan thread; its parameter is a ScanThreadStart made with new. It posts
+// WM_SCAN_DONE with its cookie and the snapshot (null when it made none).
+DWORD WINAPI scanThreadProc(LPVOID parameter)
+{
+    const std::unique_ptr<ScanThreadStart> start(static_cast<ScanThreadStart*>(parameter));
+    std::unique_ptr<ScanSnapshot> snapshot;
+    try {
+        snapshot = std::make_unique<ScanSnapshot>();
+        start->scan(*snapshot);
+    } catch (...) {
+        // Out of memory, or anything else a scan did not turn into a reading:
+        // the window learns that no snapshot came.
+        snapshot.reset();
+    }
+    if (start->post(start->mainWindow, WM_SCAN_DONE, start->cookie, reinterpret_cast<LPARAM>(snapshot.get()))) {
+        static_cast<void>(snapshot.release());  // the window thread owns it now
+    }
+    // A failed post frees the snapshot here; the window notices the ended
+    // thread without a result (ScanCoordinator::lost).
+    return 0;
+}
+
+}  // namespace
 
 ScanCoordinator::Start ScanCoordinator::start(HWND window, DWORD& error)
 {
@@ -22,26 +57,6 @@ ScanCoordinator::Start ScanCoordinator::start(HWND window, DWORD& error)
     }
     static_cast<void>(parameter.release());  // the thread owns it now
     return Start::Started;
-}
-
-DWORD WINAPI scanThreadProc(LPVOID parameter)
-{
-    const std::unique_ptr<ScanThreadStart> start(static_cast<ScanThreadStart*>(parameter));
-    std::unique_ptr<ScanSnapshot> snapshot;
-    try {
-        snapshot = std::make_unique<ScanSnapshot>();
-        start->scan(*snapshot);
-    } catch (...) {
-        // Out of memory, or anything else a scan did not turn into a reading:
-        // the window learns that no snapshot came.
-        snapshot.reset();
-    }
-    if (start->post(start->mainWindow, WM_SCAN_DONE, start->cookie, reinterpret_cast<LPARAM>(snapshot.get()))) {
-        static_cast<void>(snapshot.release());  // the window thread owns it now
-    }
-    // A failed post frees the snapshot here; the window notices the ended
-    // thread without a result (ScanCoordinator::lost).
-    return 0;
 }
 
 bool ScanCoordinator::take(WPARAM cookie, LPARAM lParam, std::unique_ptr<ScanSnapshot>& result)

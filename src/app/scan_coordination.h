@@ -14,19 +14,6 @@ using ScanFunction = ScanSnapshot& (*)(ScanSnapshot&);
 // that fails.
 using ScanResultPoster = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
 
-// Everything the scan thread gets, as its thread parameter, and owns: it
-// touches nothing else of the window's.
-struct ScanThreadStart {
-    HWND mainWindow = nullptr;
-    WPARAM cookie = 0;
-    ScanFunction scan = nullptr;
-    ScanResultPoster post = nullptr;
-};
-
-// The scan thread; its parameter is a ScanThreadStart made with new. It posts
-// WM_SCAN_DONE with its cookie and the snapshot (null when it made none).
-DWORD WINAPI scanThreadProc(LPVOID parameter);
-
 // The window thread's side of scanning: at most one scan thread, and which
 // WM_SCAN_DONE is its own.
 class ScanCoordinator {

@@ -119,7 +119,6 @@ using UniqueHKey = UniqueResource<resource_traits::NullInvalid<HKEY, resource_tr
 using UniqueHModule = UniqueResource<resource_traits::NullInvalid<HMODULE, resource_traits::freeModule>>;
 using UniqueHLocal = UniqueResource<resource_traits::NullInvalid<HLOCAL, resource_traits::freeLocal>>;
 using UniqueGlobal = UniqueResource<resource_traits::NullInvalid<HGLOBAL, resource_traits::freeGlobal>>;
-using UniqueGdiObject = UniqueResource<resource_traits::NullInvalid<HGDIOBJ, resource_traits::deleteGdiObject>>;
 using UniqueHFont = UniqueResource<resource_traits::NullInvalid<HFONT, resource_traits::deleteGdiObject>>;
 using UniqueHPen = UniqueResource<resource_traits::NullInvalid<HPEN, resource_traits::deleteGdiObject>>;
 using UniqueHBrush = UniqueResource<resource_traits::NullInvalid<HBRUSH, resource_traits::deleteGdiObject>>;

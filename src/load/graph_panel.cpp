@@ -128,6 +128,29 @@ LoadGraphs::LoadGraphs(PanelNameCalls calls) : calls_(calls)
     picture_.memoryGraph.colour = kMemoryColour;
 }
 
+bool LoadGraphs::registerClass(HINSTANCE instance)
+{
+    WNDCLASSEXW panelClass{};
+    panelClass.cbSize = sizeof(panelClass);
+    panelClass.style = CS_HREDRAW | CS_VREDRAW;
+    panelClass.lpfnWndProc = windowProc;
+    panelClass.hInstance = instance;
+    panelClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // No background brush: the panel paints all of itself.
+    panelClass.lpszClassName = kPanelClass;
+    return RegisterClassExW(&panelClass) != 0;
+}
+
+void LoadGraphs::unregisterClass(HINSTANCE instance)
+{
+    UnregisterClassW(kPanelClass, instance);
+}
+
+HWND LoadGraphs::create(HWND parent, HINSTANCE instance)
+{
+    return CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr, instance, this);
+}
+
 void LoadGraphs::update(const LiveState& live)
 {
     LoadGraph& processor = picture_.processorGraph;

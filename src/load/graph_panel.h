@@ -8,6 +8,9 @@
 #include "load/graph_mapping.h"
 #include "load/load_sampler.h"
 
+// The panel's window class; tests find the panel by it.
+inline constexpr wchar_t kPanelClass[] = L"KORVANE_PANEL";
+
 // One of the two graphs of the panel: its label, colour, the last two
 // minutes of points (oldest first) and the latest value in words.
 struct LoadGraph {
@@ -48,8 +51,14 @@ public:
     LoadGraphs(const LoadGraphs&) = delete;
     LoadGraphs& operator=(const LoadGraphs&) = delete;
 
+    // The panel's window class, with windowProc; false when Windows refuses it.
+    [[nodiscard]] static bool registerClass(HINSTANCE instance);
+    static void unregisterClass(HINSTANCE instance);
     // The procedure of the panel's window class.
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Makes the panel, drawing these graphs, as a child of `parent`; null
+    // when it cannot be made.
+    HWND create(HWND parent, HINSTANCE instance);
     [[nodiscard]] HWND handle() const { return panel_; }
     // The DPI the graphs are drawn at.
     void setDpi(int dpi) { picture_.dpi = dpi; }

@@ -76,7 +76,7 @@ protected:
         if (panel_ != nullptr) {
             DestroyWindow(panel_);
         }
-        UnregisterClassW(kPanelClass, GetModuleHandleW(nullptr));
+        UnregisterClassW(kTestPanelClass, GetModuleHandleW(nullptr));
     }
 
     // The panel as a real window of a test class, 400 by 120, shown and
@@ -88,10 +88,10 @@ protected:
         windowClass.style = CS_HREDRAW | CS_VREDRAW;
         windowClass.lpfnWndProc = countingPanelProc;
         windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kPanelClass;
+        windowClass.lpszClassName = kTestPanelClass;
         if (RegisterClassExW(&windowClass) != 0) {
-            panel_ = CreateWindowExW(WS_EX_TOOLWINDOW, kPanelClass, L"", WS_POPUP, 0, 0, 400, 120, nullptr, nullptr,
-                                     GetModuleHandleW(nullptr), &graphs);
+            panel_ = CreateWindowExW(WS_EX_TOOLWINDOW, kTestPanelClass, L"", WS_POPUP, 0, 0, 400, 120, nullptr,
+                                     nullptr, GetModuleHandleW(nullptr), &graphs);
         }
         if (panel_ != nullptr) {
             SendMessageW(panel_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -101,7 +101,7 @@ protected:
         return panel_;
     }
 
-    static constexpr const wchar_t* kPanelClass = L"KORVANE_PANEL_TEST";
+    static constexpr const wchar_t* kTestPanelClass = L"KORVANE_PANEL_TEST";
     UniqueHFont font_;
     GraphPicture picture_;
     HWND panel_ = nullptr;

@@ -20,6 +20,5 @@ inline constexpr WORD IDM_RESTART = 1007;
 inline constexpr WORD IDM_SHUT_DOWN = 1008;
 inline constexpr WORD IDM_WEB_PAGE = 1009;
 
-// The two window classes; tests find the panel by its class.
+// The main window's class (the panel's is load/graph_panel.h's).
 inline constexpr wchar_t kMainClass[] = L"KORVANE_MAIN";
-inline constexpr wchar_t kPanelClass[] = L"KORVANE_PANEL";
