@@ -1,5 +1,6 @@
 #include "scan/drives_rules.h"
 
+#include <string>
 #include <utility>
 
 #include "scan/windows_failure.h"
@@ -16,6 +17,16 @@ constexpr wchar_t kNoMedia[] = L"no ready media in the removable drive";
 bool isMissingMedium(uint32_t code)
 {
     return code == kErrorNotReady || code == kErrorNoMediaInDrive;
+}
+
+std::wstring waitText(uint32_t milliseconds)
+{
+    constexpr uint32_t kMillisecondsPerSecond = 1000;
+    if (milliseconds % kMillisecondsPerSecond != 0) {
+        return std::to_wstring(milliseconds) + L" milliseconds";
+    }
+    const uint32_t seconds = milliseconds / kMillisecondsPerSecond;
+    return std::to_wstring(seconds) + (seconds == 1 ? L" second" : L" seconds");
 }
 
 }  // namespace
@@ -52,5 +63,15 @@ DriveEntry driveEntryFromReads(std::wstring root, const DriveReads& reads)
     } else {
         entry.sizeReason = windowsFailureText(reads.spaceError);
     }
+    return entry;
+}
+
+DriveEntry unansweredDriveEntry(std::wstring root, uint32_t waitMilliseconds)
+{
+    DriveEntry entry;
+    entry.root = std::move(root);
+    entry.sizeReason = L"the network drive did not answer within " + waitText(waitMilliseconds);
+    entry.volumeName = readingFailed(entry.sizeReason);
+    entry.fileSystem = entry.volumeName;
     return entry;
 }

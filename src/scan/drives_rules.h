@@ -21,3 +21,7 @@ struct DriveReads {
 // One drive's entry. An empty card reader or optical drive is "no media"
 // rather than a failure; the drive type matters only for that rule.
 [[nodiscard]] DriveEntry driveEntryFromReads(std::wstring root, const DriveReads& reads);
+
+// The entry of a network drive that gave no answer within the scan's wait:
+// nothing of it is known, so both readings fail and it is not sized.
+[[nodiscard]] DriveEntry unansweredDriveEntry(std::wstring root, uint32_t waitMilliseconds);

@@ -197,13 +197,38 @@ TEST_F(DriveWalk, ListsLettersInOrderAndCountsUnknownTypes)
     EXPECT_EQ(scan.drives[3].sizeReason, windowsFailureText(53));
     EXPECT_EQ(scan.drives[4].totalBytes, 8000u);
 
-    const std::vector<std::wstring> expectedCalls = {L"mask",       L"mode 32769",  L"type A:\\",   L"volume A:\\",
-                                                     L"space A:\\", L"type C:\\",   L"volume C:\\", L"space C:\\",
-                                                     L"type D:\\",  L"type E:\\",   L"volume E:\\", L"space E:\\",
-                                                     L"type F:\\",  L"type G:\\",   L"volume G:\\", L"space G:\\",
-                                                     L"type Z:\\",  L"volume Z:\\", L"space Z:\\",  L"mode 4"};
+    // The types first; the network drive on a quiet thread of its own.
+    const std::vector<std::wstring> expectedCalls = {L"mask",       L"mode 32769",  L"type A:\\",  L"type C:\\",
+                                                     L"type D:\\",  L"type E:\\",   L"type F:\\",  L"type G:\\",
+                                                     L"type Z:\\",  L"volume A:\\", L"space A:\\", L"volume C:\\",
+                                                     L"space C:\\", L"volume E:\\", L"space E:\\", L"volume Z:\\",
+                                                     L"space Z:\\", L"mode 4"};
     EXPECT_EQ(fake.driveLog, expectedCalls);
+    EXPECT_EQ(fake.quietThreads, 1);
     EXPECT_EQ(fake.errorMode, 0x0004u) << "the previous error mode is restored";
+}
+
+// A network drive that does not answer holds the scan no longer than the
+// wait, and gets no second thread while its first read still waits.
+TEST_F(DriveWalk, ANetworkDriveThatDoesNotAnswerIsFailedAndNotAskedAgain)
+{
+    fake.drives[L'G'] = FakeDrive{DRIVE_REMOTE};
+    fake.drives[L'G'].blocks = true;
+    fake.drives[L'H'] = FakeDrive{DRIVE_REMOTE};
+    fake.driveMask = letterBit(L'C') | letterBit(L'G') | letterBit(L'H');
+    const Reading unanswered = readingFailed(L"the network drive did not answer within 200 milliseconds");
+    for (const int threadStarts : {2, 3}) {
+        const DriveScan scan = scanDrives(kFakeCalls, 200);
+        EXPECT_EQ(fake.threadStarts, threadStarts);
+        ASSERT_EQ(scan.drives.size(), 3u);
+        EXPECT_TRUE(scan.drives[0].sized) << "the drives that answer are read";
+        EXPECT_EQ(scan.drives[2].volumeName, readingOk(L"Label H"));
+        EXPECT_EQ(scan.drives[1].volumeName, unanswered);
+        EXPECT_EQ(scan.drives[1].sizeReason, unanswered.reason);
+        EXPECT_FALSE(scan.drives[1].sized || scan.drives[1].noMedia);
+    }
+    EXPECT_EQ(unansweredDriveEntry(L"G:\\", kRemoteDriveWaitMilliseconds).sizeReason,
+              L"the network drive did not answer within 3 seconds");
 }
 
 TEST_F(DriveWalk, ARefusedErrorModeIsRestoredAsItIs)

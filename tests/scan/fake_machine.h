@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "common/unique_resource.h"
 #include "scan/scan_machine.h"
 #include "scan/smbios_table_builder.h"
 #include "support/fake_library_loader.h"
@@ -60,8 +62,8 @@ public:
     ULONGLONG installedKilobytes = 16777216;
     BOOL installedResult = TRUE;
     int installedCalls = 0;
-    // The drives by letter, and the thread's error mode; every drive call is
-    // logged.
+    // The drives by letter, and the scanning thread's error mode and calls;
+    // other threads count their quiet modes. A blocking drive answers at the end.
     struct Drive {
         UINT type = DRIVE_FIXED;
         bool volumeRead = true;
@@ -69,6 +71,7 @@ public:
         bool spaceRead = true;
         DWORD spaceError = 0;
         uint64_t total = 100ull << 30;
+        bool blocks = false;
     };
     DWORD driveMask = 1u << 2;
     std::map<wchar_t, Drive> drives{{L'C', Drive{}}};
@@ -76,6 +79,8 @@ public:
     bool errorModeRefused = false;
     bool volumeThrows = false;
     std::vector<std::wstring> driveLog;
+    std::atomic<int> quietThreads = 0;
+    int threadStarts = 0;
     // The answers of the two topology calls, which behave as Windows' do: a
     // call without a big enough buffer fails with the size needed. No records:
     // the newer call gives no size, and two cores come from the older one.
@@ -112,12 +117,19 @@ public:
                         nativeSystemInfo, isWow64Process2, activeProcessorCount, tickCount64,   systemTimeAsFileTime};
         calls.processor = {cpuid, logicalProcessorInformationEx, logicalProcessorInformation, {openKey, nullptr}};
         calls.memory = {{globalMemoryStatusEx}, installedMemory};
-        calls.drives = {logicalDrives, setThreadErrorMode, threadErrorMode,
-                        driveType,     volumeInformation,  diskFreeSpace};
+        calls.drives = {logicalDrives, setThreadErrorMode, threadErrorMode,        driveType,     volumeInformation,
+                        diskFreeSpace, createThread,       WaitForMultipleObjects, GetTickCount64};
         calls.network = {FakeLibraryLoader::calls()};
         calls.display = {FakeLibraryLoader::calls()};
     }
-    ~FakeMachine() { current() = nullptr; }
+    ~FakeMachine()
+    {
+        SetEvent(answer_.get());  // no thread this machine started may outlive it
+        for (const UniqueHandle& thread : threads_) {
+            WaitForSingleObject(thread.get(), INFINITE);
+        }
+        current() = nullptr;
+    }
     FakeMachine(const FakeMachine&) = delete;
     FakeMachine& operator=(const FakeMachine&) = delete;
 
@@ -155,6 +167,16 @@ public:
     }
 
 private:
+    DWORD owner_ = GetCurrentThreadId();
+    UniqueHandle answer_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::vector<UniqueHandle> threads_;
+    static void record(std::wstring entry)
+    {
+        if (GetCurrentThreadId() == current()->owner_) {
+            current()->driveLog.push_back(std::move(entry));
+        }
+    }
+
     static FakeMachine*& current()
     {
         static FakeMachine* machine = nullptr;
@@ -294,13 +316,17 @@ private:
     }
     static DWORD WINAPI logicalDrives()
     {
-        current()->driveLog.push_back(L"mask");
+        record(L"mask");
         return current()->driveMask;
     }
     static BOOL WINAPI setThreadErrorMode(DWORD mode, LPDWORD previous)
     {
         FakeMachine& self = *current();
-        self.driveLog.push_back(L"mode " + std::to_wstring(mode));
+        record(L"mode " + std::to_wstring(mode));
+        if (GetCurrentThreadId() != self.owner_) {
+            self.quietThreads += mode == 0x8001 ? 1 : 0;
+            return TRUE;
+        }
         if (self.errorModeRefused) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
@@ -313,23 +339,26 @@ private:
     }
     static DWORD WINAPI threadErrorMode()
     {
-        current()->driveLog.push_back(L"mode?");
+        record(L"mode?");
         return current()->errorMode;
     }
     static UINT WINAPI driveType(LPCWSTR root)
     {
-        current()->driveLog.push_back(std::wstring(L"type ") + root);
+        record(std::wstring(L"type ") + root);
         const auto found = current()->drives.find(root[0]);
         return found == current()->drives.end() ? DRIVE_NO_ROOT_DIR : found->second.type;
     }
     static BOOL WINAPI volumeInformation(LPCWSTR root, LPWSTR label, DWORD labelSize, LPDWORD, LPDWORD, LPDWORD,
                                          LPWSTR fileSystem, DWORD fileSystemSize)
     {
-        current()->driveLog.push_back(std::wstring(L"volume ") + root);
+        record(std::wstring(L"volume ") + root);
         if (current()->volumeThrows) {
             throw std::bad_alloc();
         }
         const Drive& drive = current()->drives.at(root[0]);
+        if (drive.blocks) {
+            WaitForSingleObject(current()->answer_.get(), 10000);
+        }
         if (!drive.volumeRead || labelSize != 261 || fileSystemSize != 64) {
             SetLastError(drive.volumeRead ? ERROR_INSUFFICIENT_BUFFER : drive.volumeError);
             return FALSE;
@@ -342,7 +371,7 @@ private:
     static BOOL WINAPI diskFreeSpace(LPCWSTR root, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
                                      PULARGE_INTEGER totalFree)
     {
-        current()->driveLog.push_back(std::wstring(L"space ") + root);
+        record(std::wstring(L"space ") + root);
         const Drive& drive = current()->drives.at(root[0]);
         if (!drive.spaceRead) {
             SetLastError(drive.spaceError);
@@ -352,6 +381,17 @@ private:
         freeToCaller->QuadPart = drive.total / 4;
         totalFree->QuadPart = drive.total / 2;
         return TRUE;
+    }
+    // A real thread, which this machine waits for before it goes.
+    static HANDLE WINAPI createThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
+                                      LPVOID parameter, DWORD flags, LPDWORD id)
+    {
+        FakeMachine& self = *current();
+        ++self.threadStarts;
+        HANDLE thread = CreateThread(security, stack, start, parameter, flags, id);
+        EXPECT_TRUE(DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(),
+                                    self.threads_.emplace_back().put(), 0, FALSE, DUPLICATE_SAME_ACCESS));
+        return thread;
     }
     // One Ethernet adapter, up, with one IPv4 address.
     static ULONG WINAPI adaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES adapter, PULONG)
