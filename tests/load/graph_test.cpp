@@ -46,38 +46,6 @@ TEST(GraphHistory, KeepsTheNewest120Points)
     EXPECT_FALSE(young[1].valid);
 }
 
-TEST(GraphHistory, PointsAndTextsOfOneSecond)
-{
-    LoadSample load;
-    load.measured = true;
-    load.percent = 42.25;
-    EXPECT_TRUE(loadGraphPoint(load).valid);
-    EXPECT_EQ(loadGraphPoint(load).percent, 42.25);
-    load.measured = false;
-    load.reason = L"whatever";
-    EXPECT_FALSE(loadGraphPoint(load).valid);
-    EXPECT_EQ(loadGraphPoint(load).percent, 0.0) << "an unmeasured second is plotted as nothing, held as 0";
-
-    MemorySample memory;
-    memory.read = true;
-    memory.loadPercent = 37;
-    memory.inUse = 3ull << 30;
-    memory.totalPhysical = 8ull << 30;
-    memory.availablePhysical = 5ull << 30;
-    EXPECT_TRUE(memoryGraphPoint(memory).valid);
-    EXPECT_EQ(memoryGraphPoint(memory).percent, 37.0) << "the load Windows states";
-    EXPECT_EQ(memoryGraphText(memory), L"37%   3.0 GB of 8.0 GB");
-
-    MemorySample unread;
-    unread.loadPercent = 55;  // must not leak into the graph
-    unread.reason = L"Access is denied. (error 5)";
-    EXPECT_FALSE(memoryGraphPoint(unread).valid);
-    EXPECT_EQ(memoryGraphPoint(unread).percent, 0.0);
-    EXPECT_EQ(memoryGraphText(unread), L"(could not read: Access is denied. (error 5))");
-    unread.reason.clear();
-    EXPECT_EQ(memoryGraphText(unread), L"(could not read: reason unknown)");
-}
-
 TEST(GraphLayoutBoxes, LabelValueAndPlotBoxes)
 {
     // The lower half of a 940 by 120 panel at 96 DPI.
