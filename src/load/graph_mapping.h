@@ -25,6 +25,8 @@ struct PixelBox {
     int top = 0;
     int right = 0;
     int bottom = 0;
+
+    friend bool operator==(const PixelBox&, const PixelBox&) = default;
 };
 
 struct PixelPoint {

@@ -24,6 +24,8 @@ struct FirmwareSummary {
     bool startSpeedKnown = false;
     uint64_t installedMemoryBytes = 0;
     bool installedMemoryKnown = false;
+
+    friend bool operator==(const FirmwareSummary&, const FirmwareSummary&) = default;
 };
 
 // Validates and walks the raw table as readFirmwareTable fetched it (8-byte

@@ -7,7 +7,10 @@
 #include <shlwapi.h>
 
 #include <atomic>
+#include <cstdint>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/report_view.h"
@@ -245,4 +248,38 @@ TEST_F(ReportViewTest, RewritesARowOnlyWhenItsTextChanged)
     view_.setLiveRowValue(-1, L"x");
     view_.setLiveRowValue(static_cast<int>(view_.shownRows().size()), L"x");
     EXPECT_EQ(setItemTextCount, 1) << "an index outside the list is ignored";
+}
+
+// A tick changes all seven live figures at once; every live row, the last
+// included, shows its new value.
+TEST_F(ReportViewTest, UpdateLiveRewritesEveryLiveRow)
+{
+    view_.prepare(100, 200);
+    fill();  // memory unread, no load derived
+    constexpr uint64_t kGiB = uint64_t{1} << 30;
+    MemorySample memory;
+    memory.read = true;
+    memory.totalPhysical = 16 * kGiB;
+    memory.inUse = 10 * kGiB;
+    memory.availablePhysical = 6 * kGiB;
+    memory.loadPercent = 62;
+    memory.commitTotal = 20 * kGiB;
+    memory.commitAvailable = 9 * kGiB + kGiB / 2;
+    view_.updateLive(memory, LoadSample{true, 12.34, L""});
+
+    const std::pair<LiveKind, const wchar_t*> live[] = {{LiveKind::ProcessorLoad, L"12.3%"},
+                                                        {LiveKind::MemoryTotal, L"16.0 GB"},
+                                                        {LiveKind::MemoryInUse, L"10.0 GB"},
+                                                        {LiveKind::MemoryFree, L"6.0 GB"},
+                                                        {LiveKind::MemoryLoad, L"62%"},
+                                                        {LiveKind::CommitTotal, L"20.0 GB"},
+                                                        {LiveKind::CommitAvailable, L"9.5 GB"}};
+    static_assert(std::size(live) == kLiveRowCount);
+    const auto shown = listRows(view_.handle());
+    for (const auto& [kind, value] : live) {
+        const size_t index = fixedRowIndex(kind);
+        ASSERT_LT(index, shown.size());
+        EXPECT_EQ(shown[index].first, kFixedRows[index].label);
+        EXPECT_EQ(shown[index].second, value) << kFixedRows[index].label;
+    }
 }

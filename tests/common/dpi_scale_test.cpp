@@ -19,9 +19,4 @@ TEST(DpiScale, RoundsAsMulDivDoes)
     }
     EXPECT_EQ(mulDivRounded(5, 5, 0), MulDiv(5, 5, 0)) << "division by 0";
     EXPECT_EQ(mulDivRounded(0x40000000, 4, 1), MulDiv(0x40000000, 4, 1)) << "a result that does not fit";
-    for (const int dpi : {96, 120, 144, 192}) {
-        for (const int size96 : {1, 2, 5, 8, 66, 190, 215}) {
-            EXPECT_EQ(scaledAt(size96, dpi), MulDiv(size96, dpi, 96)) << size96 << " at " << dpi << " DPI";
-        }
-    }
 }

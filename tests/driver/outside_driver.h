@@ -8,6 +8,10 @@
 #include "common/unique_resource.h"
 #include "support/remote_memory.h"
 
+// How long a driver waits for a scan: one takes seconds, so a result that
+// never lands fails well inside ctest's limit instead of using it up.
+inline constexpr DWORD kScanWaitMs = 30000;
+
 // One line of the report as Korvane's list shows it.
 struct ShownRow {
     std::wstring item;

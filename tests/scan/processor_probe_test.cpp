@@ -372,14 +372,14 @@ namespace {
 
 constexpr wchar_t kCentralProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 
-void writeProcessorValue(DWORD type, const void* data, DWORD bytes)
+testing::AssertionResult writeProcessorValue(DWORD type, const void* data, DWORD bytes)
 {
-    writeRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", type, data, bytes);
+    return writeRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", type, data, bytes);
 }
 
-void writeMegahertz(DWORD value)
+testing::AssertionResult writeMegahertz(DWORD value)
 {
-    writeProcessorValue(REG_DWORD, &value, sizeof(value));
+    return writeProcessorValue(REG_DWORD, &value, sizeof(value));
 }
 
 // The frequency the probe reads, with the real calls.
@@ -400,23 +400,23 @@ TEST_F(PrivateMachineTest, ProcessorStartUpSpeedComesFromTheRegistry)
     stated.startSpeedMhz = 3600;
     const Reading none = readingNone(L"neither the firmware nor the registry states a processor speed");
 
-    writeMegahertz(2195);
+    ASSERT_TRUE(writeMegahertz(2195));
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), readingOk(L"2.19 GHz (at start-up)"));
     EXPECT_EQ(readProcessorFrequency(true, stated), readingOk(L"3.60 GHz (at start-up)"))
         << "the firmware speed wins";
 
-    writeMegahertz(800);
+    ASSERT_TRUE(writeMegahertz(800));
     EXPECT_EQ(readProcessorFrequency(false, noSpeed), readingOk(L"800 MHz (at start-up)"));
 
-    writeMegahertz(0);
+    ASSERT_TRUE(writeMegahertz(0));
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none);
 
     const wchar_t text[] = L"2195";
-    writeProcessorValue(REG_SZ, text, sizeof(text));
+    ASSERT_TRUE(writeProcessorValue(REG_SZ, text, sizeof(text)));
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none) << "a REG_SZ value is not a speed";
 
     const ULONGLONG wide = 2195;
-    writeProcessorValue(REG_QWORD, &wide, sizeof(wide));
+    ASSERT_TRUE(writeProcessorValue(REG_QWORD, &wide, sizeof(wide)));
     EXPECT_EQ(readProcessorFrequency(true, noSpeed), none) << "an 8-byte value does not fit the 4-byte buffer";
 
     deleteRegistryValue(HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz");

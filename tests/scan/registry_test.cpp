@@ -43,7 +43,7 @@ TEST_F(ScratchKey, ReadRegistryStringReadsStringsAsStored)
     EXPECT_EQ(code, ERROR_FILE_NOT_FOUND);
     EXPECT_TRUE(text.empty());
 
-    writeRegistryString(HKEY_CURRENT_USER, kScratchKey, L"Plain", L"  Contoso Ltd.  ");
+    ASSERT_TRUE(writeRegistryString(HKEY_CURRENT_USER, kScratchKey, L"Plain", L"  Contoso Ltd.  "));
     EXPECT_FALSE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Missing", text, code));
     EXPECT_EQ(code, ERROR_FILE_NOT_FOUND);
 
@@ -52,51 +52,52 @@ TEST_F(ScratchKey, ReadRegistryStringReadsStringsAsStored)
     EXPECT_EQ(text, L"  Contoso Ltd.  ") << "the text is not trimmed";
 
     // Environment variables stay as written.
-    writeRegistryString(HKEY_CURRENT_USER, kScratchKey, L"Expand", L"%SystemRoot%\\system32", REG_EXPAND_SZ);
+    ASSERT_TRUE(
+        writeRegistryString(HKEY_CURRENT_USER, kScratchKey, L"Expand", L"%SystemRoot%\\system32", REG_EXPAND_SZ));
     ASSERT_TRUE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Expand", text, code));
     EXPECT_EQ(text, L"%SystemRoot%\\system32");
 
     // Stored without a terminator, and with an odd byte count.
     const std::wstring bare = L"NoTerminator";
-    writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Bare", REG_SZ, bare.data(),
-                       static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
+    ASSERT_TRUE(writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Bare", REG_SZ, bare.data(),
+                                   static_cast<DWORD>(bare.size() * sizeof(wchar_t))));
     ASSERT_TRUE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Bare", text, code));
     EXPECT_EQ(text, bare);
-    writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Odd", REG_SZ, bare.data(),
-                       static_cast<DWORD>(bare.size() * sizeof(wchar_t) + 1));
+    ASSERT_TRUE(writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Odd", REG_SZ, bare.data(),
+                                   static_cast<DWORD>(bare.size() * sizeof(wchar_t) + 1)));
     ASSERT_TRUE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Odd", text, code));
     EXPECT_EQ(text.substr(0, bare.size()), bare);
 
     // Text after an embedded terminator is not part of the value.
     const wchar_t embedded[] = L"first\0second";
-    writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Embedded", REG_SZ, embedded, sizeof(embedded));
+    ASSERT_TRUE(writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Embedded", REG_SZ, embedded, sizeof(embedded)));
     ASSERT_TRUE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Embedded", text, code));
     EXPECT_EQ(text, L"first");
 
-    writeRegistryString(HKEY_CURRENT_USER, kScratchKey, L"Empty", L"");
+    ASSERT_TRUE(writeRegistryString(HKEY_CURRENT_USER, kScratchKey, L"Empty", L""));
     ASSERT_TRUE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Empty", text, code));
     EXPECT_TRUE(text.empty());
 
     // Other types are invalid data, code 13.
-    writeRegistryDword(HKEY_CURRENT_USER, kScratchKey, L"Number", 7);
+    ASSERT_TRUE(writeRegistryDword(HKEY_CURRENT_USER, kScratchKey, L"Number", 7));
     text = L"left over";
     EXPECT_FALSE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Number", text, code));
     EXPECT_EQ(code, ERROR_INVALID_DATA);
     EXPECT_TRUE(text.empty());
     const wchar_t multi[] = L"a\0b\0";
-    writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Multi", REG_MULTI_SZ, multi, sizeof(multi));
+    ASSERT_TRUE(writeRegistryValue(HKEY_CURRENT_USER, kScratchKey, L"Multi", REG_MULTI_SZ, multi, sizeof(multi)));
     EXPECT_FALSE(readRegistryString(kRegistry, HKEY_CURRENT_USER, kScratchKey, L"Multi", text, code));
     EXPECT_EQ(code, ERROR_INVALID_DATA);
 }
 
 TEST_F(PrivateMachineTest, WindowsVersionReleaseAndProductComeFromTheRegistry)
 {
-    writeRegistryDword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR", 3803);
-    writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"DisplayVersion", L"23H2");
-    writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ReleaseId", L"2009");
-    writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", L"Windows 10 Pro");
-    writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"RegisteredOwner", L" Ada ");
-    writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"RegisteredOrganization", L"Contoso");
+    ASSERT_TRUE(writeRegistryDword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR", 3803));
+    ASSERT_TRUE(writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"DisplayVersion", L"23H2"));
+    ASSERT_TRUE(writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ReleaseId", L"2009"));
+    ASSERT_TRUE(writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", L"Windows 10 Pro"));
+    ASSERT_TRUE(writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"RegisteredOwner", L" Ada "));
+    ASSERT_TRUE(writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"RegisteredOrganization", L"Contoso"));
     ScanSnapshot snapshot = scanWithRegistry();
     EXPECT_EQ(snapshot.windowsVersion, readingOk(L"10.0.22631.3803"));
     EXPECT_EQ(snapshot.windowsRelease, readingOk(L"23H2"));
@@ -108,14 +109,14 @@ TEST_F(PrivateMachineTest, WindowsVersionReleaseAndProductComeFromTheRegistry)
     // empty one: ReleaseId stands in. An owner empty or missing is None.
     deleteRegistryValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR");
     deleteRegistryValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"DisplayVersion");
-    writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"RegisteredOwner", L"");
+    ASSERT_TRUE(writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"RegisteredOwner", L""));
     snapshot = scanWithRegistry();
     EXPECT_EQ(snapshot.windowsVersion, readingOk(L"10.0.22631"));
     EXPECT_EQ(snapshot.windowsRelease, readingOk(L"2009"));
     EXPECT_EQ(snapshot.registeredOwner, readingNone(L"Windows records no registered owner"));
 
-    writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR", L"3803");
-    writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"DisplayVersion", L"");
+    ASSERT_TRUE(writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"UBR", L"3803"));
+    ASSERT_TRUE(writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"DisplayVersion", L""));
     deleteRegistryValue(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"RegisteredOwner");
     snapshot = scanWithRegistry();
     EXPECT_EQ(snapshot.windowsVersion, readingOk(L"10.0.22631"));
@@ -129,8 +130,8 @@ TEST_F(PrivateMachineTest, WindowsVersionReleaseAndProductComeFromTheRegistry)
 
     // A DisplayVersion of the wrong type fails, and a missing ReleaseId does
     // not replace it; a product name that failed is never renamed.
-    writeRegistryDword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"DisplayVersion", 22);
-    writeRegistryDword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", 10);
+    ASSERT_TRUE(writeRegistryDword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"DisplayVersion", 22));
+    ASSERT_TRUE(writeRegistryDword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", 10));
     snapshot = scanWithRegistry();
     EXPECT_EQ(snapshot.windowsRelease,
               readingFailed(L"reading release name: " + windowsFailureText(ERROR_INVALID_DATA)));
@@ -149,7 +150,8 @@ TEST(PrivateLocalMachine, LeavesTheMachinesOwnValuesAlone)
     {
         const PrivateLocalMachine machine;
         ASSERT_TRUE(machine.redirected());
-        writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", L"Korvane Test Edition");
+        ASSERT_TRUE(
+            writeRegistryString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProductName", L"Korvane Test Edition"));
         EXPECT_EQ(scanWithRegistry().windowsProduct, readingOk(L"Korvane Test Edition"));
         std::wstring privateText;
         uint32_t code = 0;

@@ -1,9 +1,10 @@
 #pragma once
 
-// Shared checks for the SMBIOS parser tests.
+// Shared expectations for the SMBIOS parser tests.
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "report/reading.h"
@@ -11,13 +12,6 @@
 #include "support/smbios_damage.h"
 
 namespace smbios_test {
-
-inline void expectReading(const Reading& actual, const Reading& expected, const char* field)
-{
-    EXPECT_EQ(static_cast<int>(actual.state), static_cast<int>(expected.state)) << field << " state";
-    EXPECT_EQ(actual.value, expected.value) << field << " value";
-    EXPECT_EQ(actual.reason, expected.reason) << field << " reason";
-}
 
 inline Reading ok(const std::wstring& value)
 {
@@ -38,32 +32,31 @@ inline Reading unset(const std::wstring& what)
 // that a failed parse leaves the caller's summary alone.
 inline FirmwareSummary sentinelSummary()
 {
-    FirmwareSummary summary;
     const Reading mark{ReadingState::NotMeasured, L"sentinel value", L"sentinel reason"};
-    summary.biosVendor = mark;
-    summary.biosVersion = mark;
-    summary.biosReleaseDate = mark;
-    summary.smbiosVersion = mark;
-    summary.systemManufacturer = mark;
-    summary.systemModel = mark;
-    summary.processorVersion = mark;
-    summary.processorManufacturer = mark;
-    summary.processorSocket = mark;
-    summary.startSpeedMhz = 4242;
-    summary.startSpeedKnown = true;
-    summary.installedMemoryBytes = 4242;
-    summary.installedMemoryKnown = true;
-    return summary;
-}
-
-inline bool sameSummary(const FirmwareSummary& a, const FirmwareSummary& b)
-{
-    return a.biosVendor == b.biosVendor && a.biosVersion == b.biosVersion && a.biosReleaseDate == b.biosReleaseDate &&
-           a.smbiosVersion == b.smbiosVersion && a.systemManufacturer == b.systemManufacturer &&
-           a.systemModel == b.systemModel && a.processorVersion == b.processorVersion &&
-           a.processorManufacturer == b.processorManufacturer && a.processorSocket == b.processorSocket &&
-           a.startSpeedMhz == b.startSpeedMhz && a.startSpeedKnown == b.startSpeedKnown &&
-           a.installedMemoryBytes == b.installedMemoryBytes && a.installedMemoryKnown == b.installedMemoryKnown;
+    return FirmwareSummary{.biosVendor = mark,
+                           .biosVersion = mark,
+                           .biosReleaseDate = mark,
+                           .smbiosVersion = mark,
+                           .systemManufacturer = mark,
+                           .systemModel = mark,
+                           .processorVersion = mark,
+                           .processorManufacturer = mark,
+                           .processorSocket = mark,
+                           .startSpeedMhz = 4242,
+                           .startSpeedKnown = true,
+                           .installedMemoryBytes = 4242,
+                           .installedMemoryKnown = true};
 }
 
 }  // namespace smbios_test
+
+// A failed comparison of two summaries shows every field of both.
+inline void PrintTo(const FirmwareSummary& s, std::ostream* out)
+{
+    *out << "{BIOS vendor " << s.biosVendor << ", BIOS version " << s.biosVersion << ", BIOS date "
+         << s.biosReleaseDate << ", SMBIOS " << s.smbiosVersion << ", system manufacturer " << s.systemManufacturer
+         << ", system model " << s.systemModel << ", processor version " << s.processorVersion
+         << ", processor manufacturer " << s.processorManufacturer << ", socket " << s.processorSocket
+         << ", start-up speed " << s.startSpeedMhz << (s.startSpeedKnown ? " MHz" : " (not known)")
+         << ", installed memory " << s.installedMemoryBytes << (s.installedMemoryKnown ? " bytes}" : " (not known)}");
+}

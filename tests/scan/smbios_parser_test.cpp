@@ -9,7 +9,6 @@
 #include "scan/smbios_expect.h"
 #include "scan/smbios_table_builder.h"
 
-using smbios_test::expectReading;
 using smbios_test::Formatted;
 using smbios_test::none;
 using smbios_test::ok;
@@ -39,7 +38,7 @@ void expectFailure(const std::vector<uint8_t>& block, const std::wstring& senten
     const Parsed parsed = parse(block);
     EXPECT_FALSE(parsed.ok) << label;
     EXPECT_EQ(parsed.reason, sentence) << label;
-    EXPECT_TRUE(smbios_test::sameSummary(parsed.summary, smbios_test::sentinelSummary()))
+    EXPECT_EQ(parsed.summary, smbios_test::sentinelSummary())
         << label << ": the summary was written by a failed parse";
 }
 
@@ -99,7 +98,7 @@ TEST(SmbiosHeader, EachHeaderFaultHasItsSentence)
     EXPECT_EQ(reason, L"no firmware table was returned");
     EXPECT_FALSE(parseSmbios(nullptr, 100, summary, reason)) << "a null pointer is no table whatever its length";
     EXPECT_EQ(reason, L"no firmware table was returned");
-    EXPECT_TRUE(smbios_test::sameSummary(summary, smbios_test::sentinelSummary()));
+    EXPECT_EQ(summary, smbios_test::sentinelSummary());
 
     const std::vector<uint8_t> endOnly = Table().endOfTable().bytes();
     const struct {
@@ -242,20 +241,18 @@ TEST(SmbiosStructureFields, AccessorsStayInsideTheFormattedLength)
 TEST(SmbiosSummary, EndOfTableAloneIsAGoodTableWithNoRecords)
 {
     const Parsed parsed = parseOk(rsmb(Table().endOfTable(), 3, 2), "end of table only");
-    const FirmwareSummary& s = parsed.summary;
-    expectReading(s.smbiosVersion, ok(L"3.2"), "SMBIOS version");
-    expectReading(s.biosVendor, none(L"the firmware table holds no BIOS record"), "BIOS vendor");
-    expectReading(s.biosVersion, none(L"the firmware table holds no BIOS record"), "BIOS version");
-    expectReading(s.biosReleaseDate, none(L"the firmware table holds no BIOS record"), "BIOS date");
-    expectReading(s.systemManufacturer, none(L"the firmware table holds no system record"), "system manufacturer");
-    expectReading(s.systemModel, none(L"the firmware table holds no system record"), "system model");
-    expectReading(s.processorSocket, none(L"the firmware table holds no processor record"), "socket");
-    expectReading(s.processorManufacturer, none(L"the firmware table holds no processor record"), "manufacturer");
-    expectReading(s.processorVersion, none(L"the firmware table holds no processor record"), "version");
-    EXPECT_FALSE(s.startSpeedKnown);
-    EXPECT_EQ(s.startSpeedMhz, 0u);
-    EXPECT_FALSE(s.installedMemoryKnown);
-    EXPECT_EQ(s.installedMemoryBytes, 0u);
+    const Reading bios = none(L"the firmware table holds no BIOS record");
+    const Reading system = none(L"the firmware table holds no system record");
+    const Reading processor = none(L"the firmware table holds no processor record");
+    EXPECT_EQ(parsed.summary, (FirmwareSummary{.biosVendor = bios,
+                                               .biosVersion = bios,
+                                               .biosReleaseDate = bios,
+                                               .smbiosVersion = ok(L"3.2"),
+                                               .systemManufacturer = system,
+                                               .systemModel = system,
+                                               .processorVersion = processor,
+                                               .processorManufacturer = processor,
+                                               .processorSocket = processor}));
 
     const struct {
         uint8_t major;
@@ -269,7 +266,7 @@ TEST(SmbiosSummary, EndOfTableAloneIsAGoodTableWithNoRecords)
                     {255, 255, ok(L"255.255")}};
     for (const auto& v : versions) {
         const Parsed p = parseOk(rsmb(Table().endOfTable(), v.major, v.minor), "version");
-        expectReading(p.summary.smbiosVersion, v.expected, "SMBIOS version from the header");
+        EXPECT_EQ(p.summary.smbiosVersion, v.expected) << "SMBIOS version from the header";
     }
 }
 
@@ -280,21 +277,21 @@ TEST(SmbiosSummary, NothingAfterTheEndOfTableIsRead)
     const std::vector<uint8_t> table =
         Table().endOfTable().add(biosRecord(), {"Late", "9", "01/01/2001"}).raw({0, 2, 0}).bytes();
     const Parsed parsed = parseOk(rsmb(table), "bytes after the end-of-table structure");
-    expectReading(parsed.summary.biosVendor, none(L"the firmware table holds no BIOS record"), "BIOS vendor");
+    EXPECT_EQ(parsed.summary.biosVendor, none(L"the firmware table holds no BIOS record")) << "BIOS vendor";
 
     // Bytes past the declared length are not part of the table either.
     std::vector<uint8_t> block = rsmb(Table().add(biosRecord(), {"Early", "1", "01/01/2001"}));
     block.insert(block.end(), {1, 0, 0xFF});
     const Parsed cut = parseOk(block, "bytes after the declared end");
-    expectReading(cut.summary.biosVendor, ok(L"Early"), "BIOS vendor");
+    EXPECT_EQ(cut.summary.biosVendor, ok(L"Early")) << "BIOS vendor";
 }
 
 TEST(SmbiosSummary, TableWithoutEndOfTableStructureParses)
 {
     const Parsed parsed = parseOk(rsmb(Table().add(Formatted(1, 8).byte(4, 1).byte(5, 2), {"Maker", "Model"})),
                                   "no end-of-table structure");
-    expectReading(parsed.summary.systemManufacturer, ok(L"Maker"), "system manufacturer");
-    expectReading(parsed.summary.systemModel, ok(L"Model"), "system model");
+    EXPECT_EQ(parsed.summary.systemManufacturer, ok(L"Maker")) << "system manufacturer";
+    EXPECT_EQ(parsed.summary.systemModel, ok(L"Model")) << "system model";
 }
 
 TEST(SmbiosSummary, ReadsEveryFieldOfAFullTable)
@@ -312,20 +309,21 @@ TEST(SmbiosSummary, ReadsEveryFieldOfAFullTable)
             .endOfTable()
             .bytes();
     const Parsed parsed = parseOk(rsmb(table, 3, 1), "full table");
-    const FirmwareSummary& s = parsed.summary;
-    expectReading(s.smbiosVersion, ok(L"3.1"), "SMBIOS version");
-    expectReading(s.biosVendor, ok(L"American Megatrends Inc."), "BIOS vendor");
-    expectReading(s.biosVersion, ok(L"P3.20"), "BIOS version");
-    expectReading(s.biosReleaseDate, ok(L"2018-08-01"), "BIOS date");
-    expectReading(s.systemManufacturer, ok(L"ASRock"), "system manufacturer");
-    expectReading(s.systemModel, ok(L"X399 Taichi"), "system model");
-    expectReading(s.processorSocket, ok(L"SP3r2"), "socket");
-    expectReading(s.processorManufacturer, ok(L"Advanced Micro Devices, Inc."), "manufacturer");
-    expectReading(s.processorVersion, ok(L"AMD Ryzen Threadripper 2950X 16-Core Processor"), "version");
-    EXPECT_TRUE(s.startSpeedKnown);
-    EXPECT_EQ(s.startSpeedMhz, 3500u) << "the start-up speed, not the socket's maximum";
-    EXPECT_TRUE(s.installedMemoryKnown);
-    EXPECT_EQ(s.installedMemoryBytes, 34359738368ull);
+    // The start-up speed, not the socket's maximum.
+    EXPECT_EQ(parsed.summary,
+              (FirmwareSummary{.biosVendor = ok(L"American Megatrends Inc."),
+                               .biosVersion = ok(L"P3.20"),
+                               .biosReleaseDate = ok(L"2018-08-01"),
+                               .smbiosVersion = ok(L"3.1"),
+                               .systemManufacturer = ok(L"ASRock"),
+                               .systemModel = ok(L"X399 Taichi"),
+                               .processorVersion = ok(L"AMD Ryzen Threadripper 2950X 16-Core Processor"),
+                               .processorManufacturer = ok(L"Advanced Micro Devices, Inc."),
+                               .processorSocket = ok(L"SP3r2"),
+                               .startSpeedMhz = 3500,
+                               .startSpeedKnown = true,
+                               .installedMemoryBytes = 34359738368ull,
+                               .installedMemoryKnown = true}));
 }
 
 TEST(SmbiosSummary, BiosStringsPlaceholdersAndDates)
@@ -425,9 +423,9 @@ TEST(SmbiosSummary, BiosStringsPlaceholdersAndDates)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         const Parsed parsed = parseOk(rsmb(Table().add(c.bios, c.strings).endOfTable()), c.label);
-        expectReading(parsed.summary.biosVendor, c.vendor, "BIOS vendor");
-        expectReading(parsed.summary.biosVersion, c.version, "BIOS version");
-        expectReading(parsed.summary.biosReleaseDate, c.date, "BIOS date");
+        EXPECT_EQ(parsed.summary.biosVendor, c.vendor) << "BIOS vendor";
+        EXPECT_EQ(parsed.summary.biosVersion, c.version) << "BIOS version";
+        EXPECT_EQ(parsed.summary.biosReleaseDate, c.date) << "BIOS date";
     }
 }
 
@@ -444,17 +442,18 @@ TEST(SmbiosSummary, OnlyTheFirstBiosSystemAndProcessorRecordsCount)
             .endOfTable()
             .bytes();
     const Parsed parsed = parseOk(rsmb(table), "two of each");
-    const FirmwareSummary& s = parsed.summary;
-    expectReading(s.biosVendor, ok(L"First vendor"), "BIOS vendor");
-    expectReading(s.biosVersion, ok(L"1"), "BIOS version");
-    expectReading(s.biosReleaseDate, ok(L"2001-01-01"), "BIOS date");
-    expectReading(s.systemManufacturer, ok(L"Maker one"), "system manufacturer");
-    expectReading(s.systemModel, ok(L"Model one"), "system model");
-    expectReading(s.processorSocket, ok(L"CPU 1"), "socket");
     // The first processor record names no manufacturer or version; the second's are not borrowed.
-    expectReading(s.processorManufacturer, unset(L"the processor manufacturer"), "manufacturer");
-    expectReading(s.processorVersion, unset(L"the processor version"), "version");
-    EXPECT_EQ(s.startSpeedMhz, 2000u);
+    EXPECT_EQ(parsed.summary, (FirmwareSummary{.biosVendor = ok(L"First vendor"),
+                                               .biosVersion = ok(L"1"),
+                                               .biosReleaseDate = ok(L"2001-01-01"),
+                                               .smbiosVersion = ok(L"3.0"),
+                                               .systemManufacturer = ok(L"Maker one"),
+                                               .systemModel = ok(L"Model one"),
+                                               .processorVersion = unset(L"the processor version"),
+                                               .processorManufacturer = unset(L"the processor manufacturer"),
+                                               .processorSocket = ok(L"CPU 1"),
+                                               .startSpeedMhz = 2000,
+                                               .startSpeedKnown = true}));
 }
 
 TEST(SmbiosSummary, ProcessorFieldsFollowTheFormattedLength)
@@ -488,9 +487,9 @@ TEST(SmbiosSummary, ProcessorFieldsFollowTheFormattedLength)
             processor.word(22, c.startSpeed);
         }
         const Parsed parsed = parseOk(rsmb(Table().add(processor, strings).endOfTable()), c.label);
-        expectReading(parsed.summary.processorSocket, ok(L"Socket"), "socket");
-        expectReading(parsed.summary.processorManufacturer, ok(L"Maker"), "manufacturer");
-        expectReading(parsed.summary.processorVersion, c.version, "version");
+        EXPECT_EQ(parsed.summary.processorSocket, ok(L"Socket")) << "socket";
+        EXPECT_EQ(parsed.summary.processorManufacturer, ok(L"Maker")) << "manufacturer";
+        EXPECT_EQ(parsed.summary.processorVersion, c.version) << "version";
         EXPECT_EQ(parsed.summary.startSpeedKnown, c.speedKnown);
         EXPECT_EQ(parsed.summary.startSpeedMhz, c.speedMhz);
     }

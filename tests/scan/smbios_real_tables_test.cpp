@@ -14,8 +14,6 @@
 #include "scan/smbios_expect.h"
 #include "scan/smbios_table_builder.h"
 
-using smbios_test::expectReading;
-
 namespace {
 
 // What each table must give. Worked out without Korvane's parser: every file
@@ -161,7 +159,7 @@ void expectResultOrReason(const std::vector<uint8_t>& block, size_t length, cons
     } else {
         ASSERT_TRUE(isSmbiosDamageSentence(reason))
             << file << " step " << step << ": " << testing::PrintToString(reason);
-        ASSERT_TRUE(smbios_test::sameSummary(summary, smbios_test::sentinelSummary())) << file << " step " << step;
+        ASSERT_EQ(summary, smbios_test::sentinelSummary()) << file << " step " << step;
     }
 }
 
@@ -176,19 +174,19 @@ TEST(SmbiosRealTables, EveryTableGivesTheValuesDmidecodeShows)
         FirmwareSummary s;
         std::wstring reason;
         ASSERT_TRUE(parseSmbios(block.data(), block.size(), s, reason)) << testing::PrintToString(reason);
-        expectReading(s.smbiosVersion, smbios_test::ok(std::to_wstring(t.major) + L"." + std::to_wstring(t.minor)),
-                      "SMBIOS version");
-        expectReading(s.biosVendor, expectedString(t.biosVendor, L"the BIOS vendor"), "BIOS vendor");
-        expectReading(s.biosVersion, expectedString(t.biosVersion, L"the BIOS version"), "BIOS version");
-        expectReading(s.biosReleaseDate, expectedString(t.biosDate, L"the BIOS release date"), "BIOS date");
-        expectReading(s.systemManufacturer, expectedString(t.systemManufacturer, L"the system manufacturer"),
-                      "system manufacturer");
-        expectReading(s.systemModel, expectedString(t.systemModel, L"the system model"), "system model");
-        expectReading(s.processorSocket, expectedString(t.processorSocket, L"the processor socket"), "socket");
-        expectReading(s.processorManufacturer, expectedString(t.processorManufacturer, L"the processor manufacturer"),
-                      "manufacturer");
-        expectReading(s.processorVersion, expectedString(t.processorVersion, L"the processor version"),
-                      "processor version");
+        EXPECT_EQ(s.smbiosVersion, smbios_test::ok(std::to_wstring(t.major) + L"." + std::to_wstring(t.minor)))
+            << "SMBIOS version";
+        EXPECT_EQ(s.biosVendor, expectedString(t.biosVendor, L"the BIOS vendor")) << "BIOS vendor";
+        EXPECT_EQ(s.biosVersion, expectedString(t.biosVersion, L"the BIOS version")) << "BIOS version";
+        EXPECT_EQ(s.biosReleaseDate, expectedString(t.biosDate, L"the BIOS release date")) << "BIOS date";
+        EXPECT_EQ(s.systemManufacturer, expectedString(t.systemManufacturer, L"the system manufacturer"))
+            << "system manufacturer";
+        EXPECT_EQ(s.systemModel, expectedString(t.systemModel, L"the system model")) << "system model";
+        EXPECT_EQ(s.processorSocket, expectedString(t.processorSocket, L"the processor socket")) << "socket";
+        EXPECT_EQ(s.processorManufacturer, expectedString(t.processorManufacturer, L"the processor manufacturer"))
+            << "manufacturer";
+        EXPECT_EQ(s.processorVersion, expectedString(t.processorVersion, L"the processor version"))
+            << "processor version";
         EXPECT_EQ(s.startSpeedKnown, t.startSpeedMhz != 0);
         EXPECT_EQ(s.startSpeedMhz, t.startSpeedMhz);
         EXPECT_EQ(s.installedMemoryKnown, t.installedMemory != 0);
@@ -204,7 +202,7 @@ TEST(SmbiosRealTables, TheBrokenHyperVTableFailsAtItsZeroLength)
     std::wstring reason;
     EXPECT_FALSE(parseSmbios(block.data(), block.size(), summary, reason));
     EXPECT_EQ(reason, L"a firmware structure declares an impossible length");
-    EXPECT_TRUE(smbios_test::sameSummary(summary, smbios_test::sentinelSummary()));
+    EXPECT_EQ(summary, smbios_test::sentinelSummary());
 }
 
 TEST(SmbiosRealTables, EveryPrefixGivesAResultOrAReason)
