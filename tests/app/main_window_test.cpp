@@ -320,14 +320,12 @@ void expectScaledTo(const MainWindow& app, int dpi)
     GetClientRect(panel, &panelBox);
     EXPECT_EQ(panelBox.bottom, MulDiv(120, dpi, 96));
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(215, dpi, 96));
-    // Column 1: what the list has inside less the Item column, the slack and
-    // a vertical scroll bar as wide as at that DPI.
+    // The two columns, the slack and a scroll bar as wide as at this DPI fill the list.
     RECT inside{};
     GetClientRect(list, &inside);
-    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0),
-              std::max(static_cast<int>(inside.right) - MulDiv(4, dpi, 96) - MulDiv(215, dpi, 96) -
-                           scrollBarWidth(DpiCalls{}, dpi),
-                       MulDiv(200, dpi, 96)));
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0) + SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0) +
+                  MulDiv(4, dpi, 96) + scrollBarWidth(DpiCalls{}, dpi),
+              inside.right);
     MINMAXINFO info{};
     info.ptMaxSize = {1234, 567};
     SendMessageW(app.handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
@@ -644,7 +642,9 @@ TEST(ChildLayout, TinyAreasKeepTheirMinimumsAndNoNegativeHeight)
             SCOPED_TRACE(testing::Message() << size.cx << "x" << size.cy << " at " << dpi << " DPI");
             layoutChildren(panel, report, status, size, dpi, 17);
             EXPECT_EQ(SendMessageW(report.handle(), LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(215, dpi, 96));
-            EXPECT_GE(SendMessageW(report.handle(), LVM_GETCOLUMNWIDTH, 1, 0), MulDiv(200, dpi, 96));
+            // Value takes what the Item column, the slack and a scroll bar leave.
+            EXPECT_EQ(SendMessageW(report.handle(), LVM_GETCOLUMNWIDTH, 1, 0),
+                      size.cx == 900 ? (dpi == 96 ? 664 : 554) : MulDiv(200, dpi, 96));
             int edges[2] = {};
             ASSERT_EQ(SendMessageW(status.handle(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
             EXPECT_GE(edges[0], MulDiv(120, dpi, 96));
