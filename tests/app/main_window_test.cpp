@@ -7,13 +7,11 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 
 #include "app/child_windows.h"
 #include "app/report_view.h"
 #include "app/status_bar.h"
-#include "app/window_subclass.h"
 #include "common/scope_exit.h"
 #include "load/graph_mapping.h"
 #include "report/completeness.h"
@@ -21,6 +19,7 @@
 #include "scan/scan_machine.h"
 #include "support/canvas.h"
 #include "support/window_harness.h"
+#include "support/window_subclass.h"
 
 namespace {
 
@@ -28,17 +27,6 @@ BOOL WINAPI failingPost(HWND, UINT, WPARAM, LPARAM)
 {
     SetLastError(ERROR_NOT_ENOUGH_QUOTA);
     return FALSE;
-}
-
-// Counts the value rewrites a list view receives.
-std::atomic<int> setItemTextCount{0};
-
-LRESULT CALLBACK countingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    if (message == LVM_SETITEMTEXTW) {
-        ++setItemTextCount;
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // The rows the list should show: those of the page as it stands now.
@@ -134,13 +122,13 @@ TEST_F(KorvaneWindow, ARescanOpensTheReportAtItsTop)
 TEST_F(KorvaneWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
 {
     ASSERT_NO_FATAL_FAILURE(startWindow(gatedScan));
-    const WindowSubclass counting(reportList(app()), countingListProc, 1);
-    ASSERT_TRUE(counting.installed());
+    MessageCounter rewrites(reportList(app()), LVM_SETITEMTEXTW);
+    ASSERT_TRUE(rewrites.installed());
 
     // Before the first scan a tick changes nothing in the list or in part 0.
-    setItemTextCount = 0;
+    rewrites.reset();
     tick(app());
-    EXPECT_EQ(setItemTextCount, 0);
+    EXPECT_EQ(rewrites.count(), 0);
     EXPECT_TRUE(listRows(app()).empty());
     EXPECT_EQ(statusPart(app(), 0), L"Reading this machine...");
 
@@ -152,7 +140,7 @@ TEST_F(KorvaneWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
         const auto before = listRows(app());
         const HWND panel = graphPanel(app());
         ValidateRect(panel, nullptr);
-        setItemTextCount = 0;
+        rewrites.reset();
         SendMessageW(window(), WM_TIMER, IDT_SAMPLE, 0);
         RECT update{};
         EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE)) << "the tick repaints the graphs";
@@ -163,7 +151,7 @@ TEST_F(KorvaneWindow, TimerTickRewritesOnlyLiveRowsWhoseTextChanged)
         for (size_t i = 0; i < before.size(); ++i) {
             changed += before[i] != after[i] ? 1 : 0;
         }
-        EXPECT_EQ(setItemTextCount, changed) << "a rewrite was sent for an unchanged value";
+        EXPECT_EQ(rewrites.count(), changed) << "a rewrite was sent for an unchanged value";
         // The total memory does not change from one second to the next.
         EXPECT_LT(changed, static_cast<int>(kLiveRowCount));
         EXPECT_EQ(statusPart(app(), 0), completenessSummary(app().currentPage()->tally));
@@ -511,15 +499,6 @@ BOOL WINAPI fakeSystemParameters(UINT action, UINT size, void* data, UINT flags)
     return read;
 }
 
-LRESULT CALLBACK countColourChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                    DWORD_PTR count)
-{
-    if (message == WM_SYSCOLORCHANGE) {
-        ++*reinterpret_cast<int*>(count);
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
 }  // namespace
 
 // A high-contrast scheme, on at start or switched on and off while the window
@@ -534,12 +513,9 @@ TEST_F(KorvaneWindow, ColourSchemesReachTheControlsAndTheLines)
     ASSERT_NO_FATAL_FAILURE(startWindow(gatedScan, calls));
     tick(app());
     tick(app());
-    int listChanges = 0;
-    int statusChanges = 0;
-    const WindowSubclass listSpy(reportList(app()), countColourChanges, 1, reinterpret_cast<DWORD_PTR>(&listChanges));
-    const WindowSubclass statusSpy(statusBar(app()), countColourChanges, 1,
-                                   reinterpret_cast<DWORD_PTR>(&statusChanges));
-    ASSERT_TRUE(listSpy.installed() && statusSpy.installed());
+    const MessageCounter listChanges(reportList(app()), WM_SYSCOLORCHANGE);
+    const MessageCounter statusChanges(statusBar(app()), WM_SYSCOLORCHANGE);
+    ASSERT_TRUE(listChanges.installed() && statusChanges.installed());
 
     const HWND panel = graphPanel(app());
     RECT client{};
@@ -569,7 +545,7 @@ TEST_F(KorvaneWindow, ColourSchemesReachTheControlsAndTheLines)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "message " << c.message << ", high contrast " << c.highContrast);
         fakeHighContrast = c.highContrast;
-        const int changesBefore = listChanges;
+        const int changesBefore = listChanges.count();
         if (c.message != 0) {
             ValidateRect(panel, nullptr);
             SendMessageW(window(), c.message, c.message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
@@ -577,8 +553,8 @@ TEST_F(KorvaneWindow, ColourSchemesReachTheControlsAndTheLines)
             EXPECT_TRUE(GetUpdateRect(panel, &update, FALSE)) << "the panel repaints";
         }
         const int forwarded = c.message == WM_SYSCOLORCHANGE ? 1 : 0;
-        EXPECT_EQ(listChanges, changesBefore + forwarded);
-        EXPECT_EQ(statusChanges, listChanges);
+        EXPECT_EQ(listChanges.count(), changesBefore + forwarded);
+        EXPECT_EQ(statusChanges.count(), listChanges.count());
         UpdateWindow(panel);
         const auto text = linePixels(GetSysColor(COLOR_WINDOWTEXT));
         const auto processor = linePixels(0xB06000);

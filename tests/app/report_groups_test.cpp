@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
-#include <atomic>
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -14,11 +13,12 @@
 #include <vector>
 
 #include "app/report_view.h"
-#include "app/window_subclass.h"
 #include "report/report_rows.h"
 #include "common/system_function.h"
 #include "support/under_wine.h"
+#include "support/window_subclass.h"
 #include "support/window_support.h"
+#include "support/live_samples.h"
 
 namespace {
 
@@ -118,19 +118,6 @@ LRESULT CALLBACK refuseGroupsProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-// Counts the value rewrites the list receives.
-std::atomic<int> setItemTextCount{0};
-
-LRESULT CALLBACK countingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    if (message == LVM_SETITEMTEXTW) {
-        ++setItemTextCount;
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
-// Whether this system's list view has groups at all, asked of a list of the
-// test's own (Wine's answers every group message with 0).
 // The major version of the common controls this test program has bound,
 // 0 when it cannot tell.
 DWORD commonControlsVersion()
@@ -236,18 +223,18 @@ TEST_F(ReportViewTest, RewritesARowOnlyWhenItsTextChanged)
     ASSERT_EQ(listRows(view_.handle()), view_.shownRows());
     ASSERT_GT(view_.shownRows().size(), 2u);
 
-    const WindowSubclass counting(view_.handle(), countingListProc, 1);
-    ASSERT_TRUE(counting.installed());
-    setItemTextCount = 0;
+    MessageCounter rewrites(view_.handle(), LVM_SETITEMTEXTW);
+    ASSERT_TRUE(rewrites.installed());
+    rewrites.reset();
     view_.setLiveRowValue(1, view_.shownRows()[1].second);
-    EXPECT_EQ(setItemTextCount, 0);
+    EXPECT_EQ(rewrites.count(), 0);
     view_.setLiveRowValue(1, L"changed");
-    EXPECT_EQ(setItemTextCount, 1);
+    EXPECT_EQ(rewrites.count(), 1);
     EXPECT_EQ(listText(view_.handle(), 1, 1), L"changed");
     EXPECT_EQ(view_.shownRows()[1].second, L"changed");
     view_.setLiveRowValue(-1, L"x");
     view_.setLiveRowValue(static_cast<int>(view_.shownRows().size()), L"x");
-    EXPECT_EQ(setItemTextCount, 1) << "an index outside the list is ignored";
+    EXPECT_EQ(rewrites.count(), 1) << "an index outside the list is ignored";
 }
 
 // A tick changes all seven live figures at once; every live row, the last
@@ -256,16 +243,7 @@ TEST_F(ReportViewTest, UpdateLiveRewritesEveryLiveRow)
 {
     view_.prepare(100, 200);
     fill();  // memory unread, no load derived
-    constexpr uint64_t kGiB = uint64_t{1} << 30;
-    MemorySample memory;
-    memory.read = true;
-    memory.totalPhysical = 16 * kGiB;
-    memory.inUse = 10 * kGiB;
-    memory.availablePhysical = 6 * kGiB;
-    memory.loadPercent = 62;
-    memory.commitTotal = 20 * kGiB;
-    memory.commitAvailable = 9 * kGiB + kGiB / 2;
-    view_.updateLive(memory, LoadSample{true, 12.34, L""});
+    view_.updateLive(typicalMemory(), typicalLoad());
 
     const std::pair<LiveKind, const wchar_t*> live[] = {{LiveKind::ProcessorLoad, L"12.3%"},
                                                         {LiveKind::MemoryTotal, L"16.0 GB"},

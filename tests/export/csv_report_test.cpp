@@ -10,10 +10,9 @@
 #include "export/csv_report.h"
 #include "report/completeness.h"
 #include "report/report_rows.h"
+#include "support/live_samples.h"
 
 namespace {
-
-constexpr uint64_t kGiB = uint64_t{1} << 30;
 
 // Builds a UTF-16 text unit by unit, so that unpaired surrogates can be written.
 std::wstring units(std::initializer_list<unsigned> codes)
@@ -52,27 +51,6 @@ std::string csvField(std::wstring_view text)
     std::string out = "x";  // the field is appended, never replaces what is there
     appendCsvField(out, text);
     return out.substr(1);
-}
-
-MemorySample liveMemoryRead()
-{
-    MemorySample memory;
-    memory.read = true;
-    memory.totalPhysical = 16 * kGiB;
-    memory.availablePhysical = 6 * kGiB;
-    memory.inUse = 10 * kGiB;
-    memory.loadPercent = 62;
-    memory.commitTotal = 20 * kGiB;
-    memory.commitAvailable = 9 * kGiB + kGiB / 2;
-    return memory;
-}
-
-LoadSample measuredLoad()
-{
-    LoadSample load;
-    load.measured = true;
-    load.percent = 12.34;
-    return load;
 }
 
 }  // namespace
@@ -165,7 +143,7 @@ TEST(CsvReport, OneLinePerRowAfterThePageLines)
     s.physicalCores = readingUnsupported(L"");
     s.networkAdapters = {
         NetworkAdapterEntry{L"Wi\u2011Fi", L"Wireless", L"00-11-22-33-44-55", {L"10.0.0.5", L"fe80::5%3"}, true}};
-    const ReportPage page = buildReportPage(s, liveMemoryRead(), LoadSample{}, L"t1", L"t2");
+    const ReportPage page = buildReportPage(s, typicalMemory(), LoadSample{}, L"t1", L"t2");
     const std::string csv = buildCsvReport(page);
 
     // NOLINTBEGIN(bugprone-suspicious-missing-comma)
@@ -224,15 +202,14 @@ TEST(CsvReport, CompleteLineAgreesWithTheCompletenessLine)
     LoadSample notMeasured;
     notMeasured.reason = L"the counters went backwards, twice";
     const std::string allRead = "Every item on this page was read successfully.";
-    const Case cases[] = {{"everything read", liveMemoryRead(), measuredLoad(), L"2025-03-14 09:26",
+    const Case cases[] = {{"everything read", typicalMemory(), typicalLoad(), L"2025-03-14 09:26", "2025-03-14 09:26",
+                           "yes", allRead},
+                          {"load never derived", typicalMemory(), LoadSample{}, L"2025-03-14 09:26",
                            "2025-03-14 09:26", "yes", allRead},
-                          {"load never derived", liveMemoryRead(), LoadSample{}, L"2025-03-14 09:26",
-                           "2025-03-14 09:26", "yes", allRead},
-                          {"live memory failed", failedMemory, measuredLoad(), L"2025-03-14 09:26",
-                           "2025-03-14 09:26", "no",
-                           "memory not read (reading the memory status: Access is denied.)."},
-                          {"commas in the load reason and the time", liveMemoryRead(), notMeasured,
-                           L"14 March, 09:26", "\"14 March, 09:26\"", "no",
+                          {"live memory failed", failedMemory, typicalLoad(), L"2025-03-14 09:26", "2025-03-14 09:26",
+                           "no", "memory not read (reading the memory status: Access is denied.)."},
+                          {"commas in the load reason and the time", typicalMemory(), notMeasured, L"14 March, 09:26",
+                           "\"14 March, 09:26\"", "no",
                            "\"processor load not measured (the counters went backwards, twice).\""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

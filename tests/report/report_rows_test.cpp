@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "report/report_rows.h"
+#include "support/live_samples.h"
 
 namespace {
-
-constexpr uint64_t kGiB = uint64_t{1} << 30;
 
 // What a row should hold; liveKind is given as its number so that a table reads easily.
 struct Expected {
@@ -228,21 +227,10 @@ TEST(ReportRows, PageWithDrivesAndAdaptersGivesEveryRowInOrder)
 TEST(ReportRows, LiveRowsFollowTheSamplesAndAnEmptyPageHasTheFixedRows)
 {
     const ScanSnapshot s;  // fresh: every reading failed, no installed size stated
-    MemorySample live;
-    live.read = true;
-    live.totalPhysical = 16 * kGiB;
-    live.inUse = 10 * kGiB;
-    live.availablePhysical = 6 * kGiB;
-    live.loadPercent = 62;
-    live.commitTotal = 20 * kGiB;
-    live.commitAvailable = 9 * kGiB + kGiB / 2;
+    MemorySample live = typicalMemory();
     live.installedBytes = 32 * kGiB;  // ignored: only the scan states installed memory
     live.installedStated = true;
-    LoadSample load;
-    load.measured = true;
-    load.percent = 12.34;
-
-    const std::vector<ReportRow> rows = buildReportRows(buildReportPage(s, live, load, L"", L""));
+    const std::vector<ReportRow> rows = buildReportRows(buildReportPage(s, live, typicalLoad(), L"", L""));
     ASSERT_EQ(rows.size(), kFixedRowCount) << "no drives, network or display adapters";
     expectRow(rows[fixedRowIndex(LiveKind::ProcessorLoad)],
               {S::Processor, L"Load (last second)", L"12.3%", R::Ok, L"", L"12.3", L"percent", 1});

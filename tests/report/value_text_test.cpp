@@ -9,10 +9,10 @@
 #include <utility>
 
 #include "report/value_text.h"
+#include "support/live_samples.h"
 
 namespace {
 
-constexpr uint64_t kGiB = uint64_t{1} << 30;
 constexpr uint64_t kTiB = uint64_t{1} << 40;
 constexpr uint64_t kPiB = uint64_t{1} << 50;
 
@@ -263,14 +263,7 @@ TEST(ValueText, LiveTexts)
     unread.reason = L"Access is denied.";
     EXPECT_EQ(memoryFailureText(unread), L"(could not read: Access is denied.)");
 
-    MemorySample memory;
-    memory.read = true;
-    memory.totalPhysical = 16 * kGiB;
-    memory.availablePhysical = 6 * kGiB;
-    memory.inUse = 10 * kGiB;
-    memory.loadPercent = 62;
-    memory.commitTotal = 20 * kGiB;
-    memory.commitAvailable = 9 * kGiB + kGiB / 2;
+    const MemorySample memory = typicalMemory();
     LoadSample measured;
     measured.measured = true;
     measured.percent = 7.06;
