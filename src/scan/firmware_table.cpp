@@ -1,6 +1,6 @@
 #include "scan/firmware_table.h"
 
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
 

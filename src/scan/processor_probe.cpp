@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/windows_failure.h"
 #include "scan/processor_rules.h"
-#include "scan/windows_failure.h"
 
 static_assert(sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION) == kProcessorEntrySize);
 

@@ -4,11 +4,12 @@
 #include <utility>
 #include <vector>
 
+#include "common/windows_failure.h"
 #include "report/value_text.h"
+#include "scan/failed_reading.h"
 #include "scan/scan_tally.h"
 #include "scan/smbios_parser.h"
 #include "scan/system_identity.h"
-#include "scan/windows_failure.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/windows_failure.h"
 #include "scan/smbios_parser.h"
-#include "scan/windows_failure.h"
 
 namespace {
 

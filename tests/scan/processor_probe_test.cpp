@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "common/unique_resource.h"
+#include "common/windows_failure.h"
 #include "report/value_text.h"
 #include "scan/fake_machine.h"
 #include "scan/host_file.h"
 #include "scan/private_registry.h"
 #include "scan/processor_rules.h"
-#include "scan/windows_failure.h"
 
 namespace {
 
