@@ -33,3 +33,18 @@ bool readFirmwareTable(const FirmwareCalls& calls, std::vector<uint8_t>& table, 
     // is kept as it is and the parse judges it by the length in its header.
     return true;
 }
+
+FirmwareResult readFirmware(const FirmwareCalls& calls)
+{
+    FirmwareResult result;
+    std::vector<uint8_t> table;
+    if (readFirmwareTable(calls, table, result.error)) {
+        result.usable =
+            parseSmbios(table.empty() ? nullptr : table.data(), table.size(), result.summary, result.error);
+    }
+    if (!result.usable) {
+        result.fallback = readingFailed(L"the firmware table could not be read: " +
+                                        (result.error.empty() ? std::wstring(L"reason unknown") : result.error));
+    }
+    return result;
+}

@@ -208,6 +208,7 @@ TEST(ScanMachine, RunsWhollyOnFakes)
     EXPECT_EQ(snapshot.physicalCores, readingOk(L"2"));
     EXPECT_EQ(snapshot.memory.inUse, 11ull << 30);
     EXPECT_EQ(snapshot.memory.installedBytes, 16ull << 30);
+    EXPECT_TRUE(snapshot.tally.memoryRead);
     ASSERT_EQ(snapshot.drives.size(), 1u);
     EXPECT_EQ(snapshot.drives[0].volumeName, readingOk(L"Label C"));
     EXPECT_EQ(snapshot.drives[0].freeBytes, 25ull << 30);
@@ -223,8 +224,10 @@ TEST(ScanMachine, RunsWhollyOnFakes)
     EXPECT_EQ(snapshot.tally.failedCount + snapshot.tally.unsupportedCount, 0);
 
     // Without a firmware table every firmware reading carries the same reason,
-    // and the processor falls back on CPUID.
+    // and the processor falls back on CPUID. A memory status that cannot be
+    // read is the tally's.
     machine.firmwareTable.clear();
+    machine.memoryStatusFails = true;
     snapshot = machine.scan();
     const Reading fallback =
         readingFailed(L"the firmware table could not be read: " + windowsFailureText(ERROR_NOT_FOUND));
@@ -239,6 +242,9 @@ TEST(ScanMachine, RunsWhollyOnFakes)
     EXPECT_EQ(snapshot.processorFrequency,
               readingNone(L"neither the firmware nor the registry states a processor speed"));
     EXPECT_EQ(snapshot.tally.failedCount, 8);
+    EXPECT_FALSE(snapshot.tally.memoryRead);
+    EXPECT_EQ(snapshot.tally.memoryReason, windowsFailureText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(snapshot.memory.reason, snapshot.tally.memoryReason);
 }
 
 // iphlpapi.dll and dxgi.dll are no Known DLLs: each is asked for once, in the
