@@ -112,8 +112,8 @@ Reading readProcessorFrequency(const ProcessorCalls& calls, const FirmwareResult
                          .registryStated = false,
                          .registryMhz = 0};
     if (!firmwareSpeedApplies(sources)) {
-        sources.registryStated = readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCentralProcessorKey,
-                                                   L"~MHz", sources.registryMhz);
+        sources.registryStated =
+            readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", sources.registryMhz);
     }
     return frequencyReading(sources);
 }

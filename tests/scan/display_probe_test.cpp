@@ -68,8 +68,9 @@ TEST(DisplayEnumeration, ListsHardwareAdaptersAndCountsTheUndescribed)
     FakeGraphicsAdapter broken(L"Broken", 1 * kGiB, 0, E_FAIL);
     FakeGraphicsAdapter remote(longName.c_str(), 512ull * 1024 * 1024, 1);  // remote, not software: listed
     FakeMachine machine;
-    const DisplayScan scan = listDisplayAdapters(
-        machine, {{S_OK, &radeon}, {S_OK, &basic}, {S_OK, &noMemory}, {S_OK, &broken}, {S_OK, &remote}});
+    const DisplayScan scan =
+        listDisplayAdapters(machine,
+                            {{S_OK, &radeon}, {S_OK, &basic}, {S_OK, &noMemory}, {S_OK, &broken}, {S_OK, &remote}});
 
     ASSERT_EQ(scan.adapters.size(), 3u);
     EXPECT_EQ(scan.adapters[0].name, L"AMD Radeon RX 7600");

@@ -2,7 +2,8 @@
 
 // A machine of the tests' making: every Windows call of a scan answered by a
 // stand-in, so that scanMachine runs from start to end on fakes. The answers
-// are plain fields a test changes before it scans.
+// are plain fields (knobs) a test changes before it scans; each call is faked
+// here once, and the probes' own tests use these fakes too.
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -259,35 +260,35 @@ public:
 
     // The real calls nowhere but where named: a test puts one back where it
     // wants Windows'.
-    ScanCalls calls{
-        .firmware = {.getSystemFirmwareTable = firmwareTableCall},
-        .system = {.computerName = computerName,
-                   .userName = userName,
-                   .computerNameEx = computerNameEx,
-                   .rtlGetVersion = rtlGetVersion,
-                   .registry = {.openKey = openKey, .queryValue = queryValue},
-                   .nativeSystemInfo = nativeSystemInfo,
-                   .isWow64Process2 = isWow64Process2,
-                   .activeProcessorCount = activeProcessorCount,
-                   .tickCount64 = tickCount64,
-                   .systemTimeAsFileTime = systemTimeAsFileTime},
-        .processor = {.cpuid = cpuid,
-                      .logicalProcessorInformationEx = logicalProcessorInformationEx,
-                      .logicalProcessorInformation = logicalProcessorInformation,
-                      .registry = {.openKey = openKey, .queryValue = queryValue}},
-        .memory = {.status = {.globalMemoryStatusEx = globalMemoryStatusEx}, .installedMemory = installedMemory},
-        // The remote drives' threads are real, and so are the wait for them and its clock.
-        .drives = {.logicalDrives = logicalDrives,
-                   .setThreadErrorMode = setThreadErrorMode,
-                   .threadErrorMode = threadErrorMode,
-                   .driveType = driveType,
-                   .volumeInformation = volumeInformation,
-                   .diskFreeSpace = diskFreeSpace,
-                   .createThread = createThread,
-                   .waitForObjects = WaitForMultipleObjects,
-                   .tickCount = GetTickCount64},
-        .network = {.library = FakeLibraryLoader::calls()},
-        .display = {.library = FakeLibraryLoader::calls()}};
+    ScanCalls calls{.firmware = {.getSystemFirmwareTable = firmwareTableCall},
+                    .system = {.computerName = computerName,
+                               .userName = userName,
+                               .computerNameEx = computerNameEx,
+                               .rtlGetVersion = rtlGetVersion,
+                               .registry = {.openKey = openKey, .queryValue = queryValue},
+                               .nativeSystemInfo = nativeSystemInfo,
+                               .isWow64Process2 = isWow64Process2,
+                               .activeProcessorCount = activeProcessorCount,
+                               .tickCount64 = tickCount64,
+                               .systemTimeAsFileTime = systemTimeAsFileTime},
+                    .processor = {.cpuid = cpuid,
+                                  .logicalProcessorInformationEx = logicalProcessorInformationEx,
+                                  .logicalProcessorInformation = logicalProcessorInformation,
+                                  .registry = {.openKey = openKey, .queryValue = queryValue}},
+                    .memory = {.status = {.globalMemoryStatusEx = globalMemoryStatusEx},
+                               .installedMemory = installedMemory},
+                    // The remote drives' threads are real, and so are the wait for them and its clock.
+                    .drives = {.logicalDrives = logicalDrives,
+                               .setThreadErrorMode = setThreadErrorMode,
+                               .threadErrorMode = threadErrorMode,
+                               .driveType = driveType,
+                               .volumeInformation = volumeInformation,
+                               .diskFreeSpace = diskFreeSpace,
+                               .createThread = createThread,
+                               .waitForObjects = WaitForMultipleObjects,
+                               .tickCount = GetTickCount64},
+                    .network = {.library = FakeLibraryLoader::calls()},
+                    .display = {.library = FakeLibraryLoader::calls()}};
     // Where iphlpapi.dll and dxgi.dll come from.
     FakeLibraryLoader library{{},
                               {{"GetAdaptersAddresses", reinterpret_cast<void*>(&adaptersAddresses)},
@@ -377,9 +378,8 @@ private:
         FakeMachine& self = *current();
         const DWORD entryError = GetLastError();
         self.firmwareCalls.push_back({provider, tableId, buffer != nullptr, size, entryError});
-        const std::vector<uint8_t>& table = self.firmwareCalls.size() > 1 && self.firmwareTableLater
-                                                ? *self.firmwareTableLater
-                                                : self.firmwareTable;
+        const std::vector<uint8_t>& table =
+            self.firmwareCalls.size() > 1 && self.firmwareTableLater ? *self.firmwareTableLater : self.firmwareTable;
         if (table.empty()) {
             SetLastError(self.firmwareError);
             return 0;
@@ -404,7 +404,10 @@ private:
     }
     // A registry that holds nothing.
     static LSTATUS WINAPI openKey(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY) { return ERROR_FILE_NOT_FOUND; }
-    static LSTATUS WINAPI queryValue(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) { return ERROR_FILE_NOT_FOUND; }
+    static LSTATUS WINAPI queryValue(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD)
+    {
+        return ERROR_FILE_NOT_FOUND;
+    }
     static void WINAPI nativeSystemInfo(LPSYSTEM_INFO info)
     {
         *info = SYSTEM_INFO{};
@@ -623,7 +626,10 @@ private:
     {
         // {770AAE78-F26F-4DBA-A829-253C83D1B387}, written out here rather than
         // taken from the headers the probe uses.
-        static constexpr GUID kFactory1 = {0x770AAE78, 0xF26F, 0x4DBA, {0xA8, 0x29, 0x25, 0x3C, 0x83, 0xD1, 0xB3, 0x87}};
+        static constexpr GUID kFactory1 = {0x770AAE78,
+                                           0xF26F,
+                                           0x4DBA,
+                                           {0xA8, 0x29, 0x25, 0x3C, 0x83, 0xD1, 0xB3, 0x87}};
         FakeMachine& self = *current();
         ++self.factoryCalls;
         self.askedForFactory1 = IsEqualGUID(riid, kFactory1) != FALSE;
