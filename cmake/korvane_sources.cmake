@@ -42,13 +42,13 @@ set(korvane_scan_platform_free
 set(korvane_scan_windows
   display_probe.cpp
   drives_probe.cpp
+  failed_reading.cpp
   firmware_table.cpp
   memory_probe.cpp
   network_probe.cpp
   processor_probe.cpp
   registry.cpp
-  scan_machine.cpp
-  windows_failure.cpp)
+  scan_machine.cpp)
 
 set(korvane_load_uses load report common)
 set(korvane_load_platform_free

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "scan/firmware_table.h"
 
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
 
@@ -32,4 +32,19 @@ bool readFirmwareTable(const FirmwareCalls& calls, std::vector<uint8_t>& table, 
     // A larger answer means the table grew between the two calls; the buffer
     // is kept as it is and the parse judges it by the length in its header.
     return true;
+}
+
+FirmwareResult readFirmware(const FirmwareCalls& calls)
+{
+    FirmwareResult result;
+    std::vector<uint8_t> table;
+    if (readFirmwareTable(calls, table, result.error)) {
+        result.usable =
+            parseSmbios(table.empty() ? nullptr : table.data(), table.size(), result.summary, result.error);
+    }
+    if (!result.usable) {
+        result.fallback = readingFailed(L"the firmware table could not be read: " +
+                                        (result.error.empty() ? std::wstring(L"reason unknown") : result.error));
+    }
+    return result;
 }

@@ -4,8 +4,7 @@
 
 #include "common/system_function.h"
 #include "report/memory_sample.h"
-#include "report/snapshot.h"
-#include "scan/smbios_parser.h"
+#include "scan/firmware_table.h"
 
 // The memory probe's calls; tests hand in their own. Windows' figure of the
 // installed memory came with Windows 7 SP1, so it is looked up; it is null
@@ -17,8 +16,7 @@ struct MemoryCalls {
                                                                           "GetPhysicallyInstalledSystemMemory");
 };
 
-// Fills the snapshot's memory sample and the tally's memoryRead and
-// memoryReason, then the installed memory: the firmware's module sum when it
-// is usable and known, else Windows' figure, else not stated.
-void probeMemory(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware,
-                 const MemoryCalls& calls);
+// One memory sample with the installed memory: the firmware's module sum
+// when it is usable and known, else Windows' figure, else not stated. The
+// installed memory is determined whether or not the sample was read.
+[[nodiscard]] MemorySample probeMemory(const FirmwareResult& firmware, const MemoryCalls& calls);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/windows_failure.h"
 #include "scan/processor_rules.h"
-#include "scan/windows_failure.h"
 
 static_assert(sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION) == kProcessorEntrySize);
 
@@ -104,16 +104,18 @@ bool countProcessorCores(const ProcessorCalls& calls, uint64_t& count, std::wstr
 
 // The start-up speed the firmware states, else the registry's one; the
 // registry is asked only when the firmware's speed does not apply.
-Reading readProcessorFrequency(const ProcessorCalls& calls, bool firmwareUsable, const FirmwareSummary& firmware)
+Reading readProcessorFrequency(const ProcessorCalls& calls, const FirmwareResult& firmware)
 {
-    uint32_t startupMhz = 0;
-    bool startupStated = false;
-    if (!firmwareSpeedApplies(firmwareUsable, firmware.startSpeedKnown, firmware.startSpeedMhz)) {
-        startupStated =
-            readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", startupMhz);
+    SpeedSources sources{.firmwareUsable = firmware.usable,
+                         .firmwareKnown = firmware.summary.startSpeedKnown,
+                         .firmwareMhz = firmware.summary.startSpeedMhz,
+                         .registryStated = false,
+                         .registryMhz = 0};
+    if (!firmwareSpeedApplies(sources)) {
+        sources.registryStated =
+            readRegistryDword(calls.registry, HKEY_LOCAL_MACHINE, kCentralProcessorKey, L"~MHz", sources.registryMhz);
     }
-    return frequencyReading(firmwareUsable, firmware.startSpeedKnown, firmware.startSpeedMhz, startupStated,
-                            startupMhz);
+    return frequencyReading(sources);
 }
 
 }  // namespace
@@ -126,18 +128,20 @@ std::array<uint32_t, 4> cpuidLeaf(uint32_t leaf)
             static_cast<uint32_t>(registers[2]), static_cast<uint32_t>(registers[3])};
 }
 
-void probeProcessor(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware,
-                    const Reading& firmwareFallback, const ProcessorCalls& calls)
+ProcessorReadings probeProcessor(const FirmwareResult& firmware, const ProcessorCalls& calls)
 {
-    snapshot.processorName = processorNameReading(cpuBrandString(calls), firmwareUsable, firmware.processorVersion);
-    snapshot.processorManufacturer =
-        processorManufacturerReading(cpuVendorString(calls), firmwareUsable, firmware.processorManufacturer);
-    snapshot.processorVersion = firmwareUsable ? firmware.processorVersion : firmwareFallback;
+    const FirmwareSummary& summary = firmware.summary;
+    ProcessorReadings readings;
+    readings.name = processorNameReading(cpuBrandString(calls), firmware.usable, summary.processorVersion);
+    readings.manufacturer =
+        processorManufacturerReading(cpuVendorString(calls), firmware.usable, summary.processorManufacturer);
+    readings.version = firmware.usable ? summary.processorVersion : firmware.fallback;
 
     uint64_t cores = 0;
     std::wstring reason;
     const bool counted = countProcessorCores(calls, cores, reason);
-    snapshot.physicalCores = physicalCoresReading(counted, cores, reason);
+    readings.physicalCores = physicalCoresReading(counted, cores, reason);
 
-    snapshot.processorFrequency = readProcessorFrequency(calls, firmwareUsable, firmware);
+    readings.frequency = readProcessorFrequency(calls, firmware);
+    return readings;
 }

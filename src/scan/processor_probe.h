@@ -7,9 +7,8 @@
 
 #include "common/system_function.h"
 #include "report/reading.h"
-#include "report/snapshot.h"
+#include "scan/firmware_table.h"
 #include "scan/registry.h"
-#include "scan/smbios_parser.h"
 
 // EAX, EBX, ECX and EDX of one CPUID leaf.
 [[nodiscard]] std::array<uint32_t, 4> cpuidLeaf(uint32_t leaf);
@@ -26,7 +25,14 @@ struct ProcessorCalls {
     RegistryCalls registry;
 };
 
-// Fills processorName, processorManufacturer, processorVersion, physicalCores
-// and processorFrequency, in that order.
-void probeProcessor(ScanSnapshot& snapshot, bool firmwareUsable, const FirmwareSummary& firmware,
-                    const Reading& firmwareFallback, const ProcessorCalls& calls);
+// The readings of the processor that the probe takes, in the order it takes them.
+struct ProcessorReadings {
+    Reading name;
+    Reading manufacturer;
+    Reading version;
+    Reading physicalCores;
+    Reading frequency;
+};
+
+// What CPUID, Windows' topology and the registry say, weighed against the firmware.
+[[nodiscard]] ProcessorReadings probeProcessor(const FirmwareResult& firmware, const ProcessorCalls& calls);

@@ -88,19 +88,18 @@ Reading physicalCoresReading(bool counted, uint64_t count, const std::wstring& r
     return readingFailed(L"counting processor cores: " + reason);
 }
 
-bool firmwareSpeedApplies(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz)
+bool firmwareSpeedApplies(const SpeedSources& sources)
 {
-    return firmwareUsable && startSpeedKnown && startSpeedMhz != 0;
+    return sources.firmwareUsable && sources.firmwareKnown && sources.firmwareMhz != 0;
 }
 
-Reading frequencyReading(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz, bool startupStated,
-                         uint32_t startupMhz)
+Reading frequencyReading(const SpeedSources& sources)
 {
-    if (firmwareSpeedApplies(firmwareUsable, startSpeedKnown, startSpeedMhz)) {
-        return readingOk(frequencyText(startSpeedMhz) + L" (at start-up)");
+    if (firmwareSpeedApplies(sources)) {
+        return readingOk(frequencyText(sources.firmwareMhz) + L" (at start-up)");
     }
-    if (startupStated && startupMhz != 0) {
-        return readingOk(frequencyText(startupMhz) + L" (at start-up)");
+    if (sources.registryStated && sources.registryMhz != 0) {
+        return readingOk(frequencyText(sources.registryMhz) + L" (at start-up)");
     }
     return readingNone(L"neither the firmware nor the registry states a processor speed");
 }

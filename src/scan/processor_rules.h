@@ -38,14 +38,23 @@ inline constexpr uint32_t kBrandLastLeaf = 0x80000004u;
 // The outcome of counting the cores; `reason` is the counter's own.
 [[nodiscard]] Reading physicalCoresReading(bool counted, uint64_t count, const std::wstring& reason);
 
+// The two sources of the processor's start-up speed: the firmware's
+// processor record and the registry's "~MHz" (`registryStated` when it was
+// read as a REG_DWORD).
+struct SpeedSources {
+    bool firmwareUsable = false;
+    bool firmwareKnown = false;
+    uint32_t firmwareMhz = 0;
+    bool registryStated = false;
+    uint32_t registryMhz = 0;
+};
+
 // True when the firmware's start-up speed decides the frequency, so the
 // registry need not be asked.
-[[nodiscard]] bool firmwareSpeedApplies(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz);
+[[nodiscard]] bool firmwareSpeedApplies(const SpeedSources& sources);
 
-// The firmware's start-up speed first, then the registry's "~MHz"
-// (`startupStated` when "~MHz" was read as a REG_DWORD), else none.
-[[nodiscard]] Reading frequencyReading(bool firmwareUsable, bool startSpeedKnown, uint32_t startSpeedMhz,
-                                       bool startupStated, uint32_t startupMhz);
+// The firmware's start-up speed first, then the registry's, else none.
+[[nodiscard]] Reading frequencyReading(const SpeedSources& sources);
 
 // Counting the cores in the records of Windows' two topology calls. The bytes
 // are walked with every length checked first.

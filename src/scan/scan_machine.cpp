@@ -4,11 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "common/windows_failure.h"
 #include "report/value_text.h"
+#include "scan/failed_reading.h"
 #include "scan/scan_tally.h"
-#include "scan/smbios_parser.h"
 #include "scan/system_identity.h"
-#include "scan/windows_failure.h"
 
 namespace {
 
@@ -54,30 +54,6 @@ Reading readCurrentVersionValue(const SystemCalls& calls, const wchar_t* valueNa
     const bool read =
         readRegistryString(calls.registry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, valueName, text, code);
     return currentVersionReading(read, text, code, what);
-}
-
-// The firmware table as one scan uses it: usable only when it was both
-// fetched and parsed; otherwise every firmware-derived reading is `fallback`.
-struct FirmwareResult {
-    bool usable = false;
-    std::wstring error;
-    FirmwareSummary summary;
-    Reading fallback;
-};
-
-FirmwareResult readFirmware(const FirmwareCalls& calls)
-{
-    FirmwareResult result;
-    std::vector<uint8_t> table;
-    if (readFirmwareTable(calls, table, result.error)) {
-        result.usable =
-            parseSmbios(table.empty() ? nullptr : table.data(), table.size(), result.summary, result.error);
-    }
-    if (!result.usable) {
-        result.fallback = readingFailed(L"the firmware table could not be read: " +
-                                        (result.error.empty() ? std::wstring(L"reason unknown") : result.error));
-    }
-    return result;
 }
 
 void spreadFirmware(ScanSnapshot& snapshot, const FirmwareResult& firmware)
@@ -219,8 +195,16 @@ ScanSnapshot& scanMachine(ScanSnapshot& snapshot, const ScanCalls& calls)
     readUptime(calls.system, snapshot);
     spreadFirmware(snapshot, firmware);
 
-    probeProcessor(snapshot, firmware.usable, firmware.summary, firmware.fallback, calls.processor);
-    probeMemory(snapshot, firmware.usable, firmware.summary, calls.memory);
+    ProcessorReadings processor = probeProcessor(firmware, calls.processor);
+    snapshot.processorName = std::move(processor.name);
+    snapshot.processorManufacturer = std::move(processor.manufacturer);
+    snapshot.processorVersion = std::move(processor.version);
+    snapshot.physicalCores = std::move(processor.physicalCores);
+    snapshot.processorFrequency = std::move(processor.frequency);
+
+    snapshot.memory = probeMemory(firmware, calls.memory);
+    snapshot.tally.memoryRead = snapshot.memory.read;
+    snapshot.tally.memoryReason = snapshot.memory.read ? std::wstring() : snapshot.memory.reason;
 
     DriveScan drives = scanDrives(calls.drives);
     snapshot.drives = std::move(drives.drives);

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "common/wide_format.h"
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 namespace {
 

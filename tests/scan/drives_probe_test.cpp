@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "common/unique_resource.h"
+#include "common/windows_failure.h"
 #include "scan/drives_rules.h"
 #include "scan/fake_machine.h"
 #include "scan/host_file.h"
-#include "scan/windows_failure.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 
 // A machine of the tests' making: every Windows call of a scan answered by a
 // stand-in, so that scanMachine runs from start to end on fakes. The answers
-// are plain fields a test changes before it scans.
+// are plain fields (knobs) a test changes before it scans; each call is faked
+// here once, and the probes' own tests use these fakes too.
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -10,8 +11,11 @@
 
 #include <windows.h>
 
+#include <dxgi.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -38,6 +42,115 @@ inline SYSTEM_LOGICAL_PROCESSOR_INFORMATION processorEntry(LOGICAL_PROCESSOR_REL
     return info;
 }
 
+// A Calls struct holds call pointers and other Calls structs only, so its
+// size counts its calls: one added without its stand-in in FakeMachine fails
+// these checks instead of reaching Windows from a test.
+static_assert(sizeof(FirmwareCalls) == 1 * sizeof(void*), "a new call needs its fake here");
+static_assert(sizeof(RegistryCalls) == 2 * sizeof(void*), "a new call needs its fake here");
+static_assert(sizeof(SystemCalls) == 9 * sizeof(void*) + sizeof(RegistryCalls), "a new call needs its fake here");
+static_assert(sizeof(ProcessorCalls) == 3 * sizeof(void*) + sizeof(RegistryCalls), "a new call needs its fake here");
+static_assert(sizeof(MemoryStatusCalls) == 1 * sizeof(void*), "a new call needs its fake here");
+static_assert(sizeof(MemoryCalls) == 1 * sizeof(void*) + sizeof(MemoryStatusCalls), "a new call needs its fake here");
+static_assert(sizeof(DriveCalls) == 9 * sizeof(void*), "a new call needs its fake here");
+static_assert(sizeof(NetworkCalls) == sizeof(SystemLibraryCalls), "a new call needs its fake here");
+static_assert(sizeof(DisplayCalls) == sizeof(SystemLibraryCalls), "a new call needs its fake here");
+static_assert(sizeof(ScanCalls) == sizeof(FirmwareCalls) + sizeof(SystemCalls) + sizeof(ProcessorCalls) +
+                                       sizeof(MemoryCalls) + sizeof(DriveCalls) + sizeof(NetworkCalls) +
+                                       sizeof(DisplayCalls),
+              "a new call needs its fake here");
+
+// The IUnknown and IDXGIObject part of a DXGI stand-in: it counts the
+// references held on it; a balanced run ends at 0.
+template <typename Interface>
+class FakeDxgiObject : public Interface {
+public:
+    long held = 0;
+    bool overReleased = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++held); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        overReleased = overReleased || held == 0;
+        return static_cast<ULONG>(--held);
+    }
+    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
+};
+
+// A graphics adapter: GetDesc1 answers `descResult`, and on success its name,
+// memory and flags.
+class FakeGraphicsAdapter : public FakeDxgiObject<IDXGIAdapter1> {
+public:
+    FakeGraphicsAdapter(const wchar_t* name, uint64_t memory, UINT flags, HRESULT descResult = S_OK)
+        : descResult_(descResult)
+    {
+        wcsncpy(desc_.Description, name, 128);
+        desc_.DedicatedVideoMemory = static_cast<SIZE_T>(memory);
+        desc_.Flags = flags;
+    }
+
+    HRESULT STDMETHODCALLTYPE EnumOutputs(UINT, IDXGIOutput**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDesc(DXGI_ADAPTER_DESC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CheckInterfaceSupport(REFGUID, LARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDesc1(DXGI_ADAPTER_DESC1* desc) override
+    {
+        if (FAILED(descResult_)) {
+            return descResult_;
+        }
+        *desc = desc_;
+        return S_OK;
+    }
+
+private:
+    DXGI_ADAPTER_DESC1 desc_{};
+    HRESULT descResult_;
+};
+
+// One answer of EnumAdapters1: its result and the adapter it hands out.
+struct GraphicsAnswer {
+    HRESULT result;
+    FakeGraphicsAdapter* adapter;
+};
+
+// The factory: EnumAdapters1 answers from `answers` by index, and
+// DXGI_ERROR_NOT_FOUND past them.
+class FakeGraphicsFactory : public FakeDxgiObject<IDXGIFactory1> {
+public:
+    std::vector<GraphicsAnswer> answers;
+    std::vector<UINT> enumCalls;
+
+    HRESULT STDMETHODCALLTYPE EnumAdapters(UINT, IDXGIAdapter**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE MakeWindowAssociation(HWND, UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetWindowAssociation(HWND*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateSwapChain(IUnknown*, DXGI_SWAP_CHAIN_DESC*, IDXGISwapChain**) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateSoftwareAdapter(HMODULE, IDXGIAdapter**) override { return E_NOTIMPL; }
+    WINBOOL STDMETHODCALLTYPE IsCurrent() override { return TRUE; }
+    HRESULT STDMETHODCALLTYPE EnumAdapters1(UINT index, IDXGIAdapter1** adapter) override
+    {
+        enumCalls.push_back(index);
+        if (index >= answers.size()) {
+            *adapter = nullptr;
+            return static_cast<HRESULT>(0x887A0002);  // DXGI_ERROR_NOT_FOUND
+        }
+        const GraphicsAnswer& answer = answers[index];
+        if (answer.adapter != nullptr) {
+            answer.adapter->AddRef();  // an out-parameter carries a reference
+        }
+        *adapter = answer.adapter;
+        return answer.result;
+    }
+};
+
 class FakeMachine {
 public:
     // A BIOS, system and processor record (started at 3600 MHz), SMBIOS 3.4.
@@ -50,6 +163,21 @@ public:
                                    {"AM5", "Fake Maker", "Fake CPU Version"})
                               .endOfTable(),
                           3, 4);
+    // GetSystemFirmwareTable answers with the table's size and copies it into
+    // a buffer that holds it; while the table is empty it fails with
+    // `firmwareError`. From the second call on it answers from
+    // `firmwareTableLater` when that is set: the table changed in between.
+    std::optional<std::vector<uint8_t>> firmwareTableLater;
+    DWORD firmwareError = ERROR_NOT_FOUND;
+    struct FirmwareCall {
+        DWORD provider;
+        DWORD tableId;
+        bool hadBuffer;
+        DWORD bufferSize;
+        DWORD lastErrorOnEntry;
+        bool operator==(const FirmwareCall&) const = default;
+    };
+    std::vector<FirmwareCall> firmwareCalls;
     WORD processorArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
     DWORD groupProcessors = 8;  // dwNumberOfProcessors: the calling thread's group only
     BOOL wow64Succeeds = TRUE;
@@ -101,26 +229,75 @@ public:
         DWORD legacyFillSizeGiven = 0;
     };
     Topology topology;
+    // GetAdaptersAddresses first asks for more room `adaptersOverflows` times
+    // (`adaptersGrowTo` bytes, 1000 more each time after), scribbling over the
+    // buffer as a half-written table would. Then it fails with
+    // `adaptersResult`, or hands out `adapterChain` as Windows writes one: its
+    // first record in the caller's buffer, the rest where its links point. A
+    // buffer that is too small or not zeroed is refused: a record written over
+    // old bytes would carry their links.
+    int adaptersOverflows = 0;
+    ULONG adaptersGrowTo = 0;
+    ULONG adaptersResult = ERROR_SUCCESS;
+    const IP_ADAPTER_ADDRESSES* adapterChain = &fakeEthernet();
+    struct AdaptersCall {
+        ULONG family;
+        ULONG flags;
+        bool reserved;
+        ULONG sizeOffered;
+        bool zeroed;
+        bool operator==(const AdaptersCall&) const = default;
+    };
+    std::vector<AdaptersCall> adaptersCalls;
+    // CreateDXGIFactory1 answers `factoryResult` and hands out `factory` when
+    // `factoryHandedOut`; the factory lists one graphics adapter.
+    FakeGraphicsAdapter graphics{L"Fake Graphics", 2ull << 30, 0};
+    FakeGraphicsFactory factory;
+    HRESULT factoryResult = S_OK;
+    bool factoryHandedOut = true;
+    int factoryCalls = 0;
+    bool askedForFactory1 = false;
 
-    // The real calls nowhere: a test puts one back where it wants Windows'.
-    ScanCalls calls;
+    // The real calls nowhere but where named: a test puts one back where it
+    // wants Windows'.
+    ScanCalls calls{.firmware = {.getSystemFirmwareTable = firmwareTableCall},
+                    .system = {.computerName = computerName,
+                               .userName = userName,
+                               .computerNameEx = computerNameEx,
+                               .rtlGetVersion = rtlGetVersion,
+                               .registry = {.openKey = openKey, .queryValue = queryValue},
+                               .nativeSystemInfo = nativeSystemInfo,
+                               .isWow64Process2 = isWow64Process2,
+                               .activeProcessorCount = activeProcessorCount,
+                               .tickCount64 = tickCount64,
+                               .systemTimeAsFileTime = systemTimeAsFileTime},
+                    .processor = {.cpuid = cpuid,
+                                  .logicalProcessorInformationEx = logicalProcessorInformationEx,
+                                  .logicalProcessorInformation = logicalProcessorInformation,
+                                  .registry = {.openKey = openKey, .queryValue = queryValue}},
+                    .memory = {.status = {.globalMemoryStatusEx = globalMemoryStatusEx},
+                               .installedMemory = installedMemory},
+                    // The remote drives' threads are real, and so are the wait for them and its clock.
+                    .drives = {.logicalDrives = logicalDrives,
+                               .setThreadErrorMode = setThreadErrorMode,
+                               .threadErrorMode = threadErrorMode,
+                               .driveType = driveType,
+                               .volumeInformation = volumeInformation,
+                               .diskFreeSpace = diskFreeSpace,
+                               .createThread = createThread,
+                               .waitForObjects = WaitForMultipleObjects,
+                               .tickCount = GetTickCount64},
+                    .network = {.library = FakeLibraryLoader::calls()},
+                    .display = {.library = FakeLibraryLoader::calls()}};
     // Where iphlpapi.dll and dxgi.dll come from.
-    FakeLibraryLoader library;
+    FakeLibraryLoader library{{},
+                              {{"GetAdaptersAddresses", reinterpret_cast<void*>(&adaptersAddresses)},
+                               {"CreateDXGIFactory1", reinterpret_cast<void*>(&createFactory)}}};
 
     FakeMachine()
-        : library({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(&adaptersAddresses)},
-                       {"CreateDXGIFactory1", reinterpret_cast<void*>(&createFactory)}})
     {
         current() = this;
-        calls.firmware = {firmwareTableCall};
-        calls.system = {computerName,     userName,        computerNameEx,       rtlGetVersion, {openKey, nullptr},
-                        nativeSystemInfo, isWow64Process2, activeProcessorCount, tickCount64,   systemTimeAsFileTime};
-        calls.processor = {cpuid, logicalProcessorInformationEx, logicalProcessorInformation, {openKey, nullptr}};
-        calls.memory = {{globalMemoryStatusEx}, installedMemory};
-        calls.drives = {logicalDrives, setThreadErrorMode, threadErrorMode,        driveType,     volumeInformation,
-                        diskFreeSpace, createThread,       WaitForMultipleObjects, GetTickCount64};
-        calls.network = {FakeLibraryLoader::calls()};
-        calls.display = {FakeLibraryLoader::calls()};
+        factory.answers = {{S_OK, &graphics}};
     }
     ~FakeMachine()
     {
@@ -196,11 +373,15 @@ private:
         return true;
     }
 
-    static UINT WINAPI firmwareTableCall(DWORD, DWORD, PVOID buffer, DWORD size)
+    static UINT WINAPI firmwareTableCall(DWORD provider, DWORD tableId, PVOID buffer, DWORD size)
     {
-        const std::vector<uint8_t>& table = current()->firmwareTable;
+        FakeMachine& self = *current();
+        const DWORD entryError = GetLastError();
+        self.firmwareCalls.push_back({provider, tableId, buffer != nullptr, size, entryError});
+        const std::vector<uint8_t>& table =
+            self.firmwareCalls.size() > 1 && self.firmwareTableLater ? *self.firmwareTableLater : self.firmwareTable;
         if (table.empty()) {
-            SetLastError(ERROR_NOT_FOUND);
+            SetLastError(self.firmwareError);
             return 0;
         }
         if (buffer != nullptr && size >= table.size()) {
@@ -223,6 +404,10 @@ private:
     }
     // A registry that holds nothing.
     static LSTATUS WINAPI openKey(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY) { return ERROR_FILE_NOT_FOUND; }
+    static LSTATUS WINAPI queryValue(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD)
+    {
+        return ERROR_FILE_NOT_FOUND;
+    }
     static void WINAPI nativeSystemInfo(LPSYSTEM_INFO info)
     {
         *info = SYSTEM_INFO{};
@@ -394,7 +579,7 @@ private:
         return thread;
     }
     // One Ethernet adapter, up, with one IPv4 address.
-    static ULONG WINAPI adaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES adapter, PULONG)
+    static const IP_ADAPTER_ADDRESSES& fakeEthernet()
     {
         static wchar_t name[] = L"Fake Ethernet";
         static sockaddr_in socket{};
@@ -403,19 +588,56 @@ private:
         std::memcpy(&socket.sin_addr, ipv4, sizeof(ipv4));
         static IP_ADAPTER_UNICAST_ADDRESS unicast{};
         unicast.Address.lpSockaddr = reinterpret_cast<SOCKADDR*>(&socket);
-        adapter->FriendlyName = name;
-        adapter->Description = name;
-        adapter->PhysicalAddressLength = 6;
+        static IP_ADAPTER_ADDRESSES adapter{};
+        adapter.FriendlyName = name;
+        adapter.Description = name;
+        adapter.PhysicalAddressLength = 6;
         const BYTE address[] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
-        std::memcpy(adapter->PhysicalAddress, address, sizeof(address));
-        adapter->IfType = IF_TYPE_ETHERNET_CSMACD;
-        adapter->OperStatus = IfOperStatusUp;
-        adapter->FirstUnicastAddress = &unicast;
+        std::memcpy(adapter.PhysicalAddress, address, sizeof(address));
+        adapter.IfType = IF_TYPE_ETHERNET_CSMACD;
+        adapter.OperStatus = IfOperStatusUp;
+        adapter.FirstUnicastAddress = &unicast;
+        return adapter;
+    }
+    static ULONG WINAPI adaptersAddresses(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer,
+                                          PULONG size)
+    {
+        FakeMachine& self = *current();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer);
+        const bool zeroed =
+            buffer != nullptr && std::all_of(bytes, bytes + *size, [](unsigned char b) { return b == 0; });
+        self.adaptersCalls.push_back({family, flags, reserved != nullptr, *size, zeroed});
+        const int call = static_cast<int>(self.adaptersCalls.size());
+        if (call <= self.adaptersOverflows) {
+            std::memset(buffer, 0xCD, std::min<ULONG>(*size, 64));
+            *size = self.adaptersGrowTo + static_cast<ULONG>(call - 1) * 1000;
+            return ERROR_BUFFER_OVERFLOW;
+        }
+        if (self.adaptersResult != ERROR_SUCCESS) {
+            return self.adaptersResult;
+        }
+        if (*size < sizeof(IP_ADAPTER_ADDRESSES) || !zeroed) {
+            return ERROR_INVALID_PARAMETER;
+        }
+        *buffer = *self.adapterChain;
         return ERROR_SUCCESS;
     }
-    static HRESULT WINAPI createFactory(REFIID, void** factory)
+    static HRESULT WINAPI createFactory(REFIID riid, void** made)
     {
-        *factory = nullptr;
-        return E_FAIL;
+        // {770AAE78-F26F-4DBA-A829-253C83D1B387}, written out here rather than
+        // taken from the headers the probe uses.
+        static constexpr GUID kFactory1 = {0x770AAE78,
+                                           0xF26F,
+                                           0x4DBA,
+                                           {0xA8, 0x29, 0x25, 0x3C, 0x83, 0xD1, 0xB3, 0x87}};
+        FakeMachine& self = *current();
+        ++self.factoryCalls;
+        self.askedForFactory1 = IsEqualGUID(riid, kFactory1) != FALSE;
+        *made = nullptr;
+        if (self.factoryHandedOut) {
+            self.factory.AddRef();
+            *made = static_cast<IDXGIFactory1*>(&self.factory);
+        }
+        return self.factoryResult;
     }
 };

@@ -14,12 +14,11 @@
 #include <map>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "report/value_text.h"
+#include "scan/fake_machine.h"
 #include "scan/host_file.h"
-#include "support/fake_library_loader.h"
 
 namespace {
 
@@ -89,31 +88,12 @@ std::string narrow(const std::wstring& text)
     return std::string(text.begin(), text.end());
 }
 
-// The probe with GetAdaptersAddresses answered by `call`, reached through a
-// stand-in loader.
-NetworkScan scanWith(ULONG(WINAPI* call)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG))
-{
-    const FakeLibraryLoader loader({}, {{"GetAdaptersAddresses", reinterpret_cast<void*>(call)}});
-    return scanNetworkAdapters(NetworkCalls{FakeLibraryLoader::calls()});
-}
-
-// Hands out a chain built in memory as Windows writes one: its first record
-// in the caller's buffer, the rest wherever its links point.
-const IP_ADAPTER_ADDRESSES* chainFirst = nullptr;
-
-ULONG WINAPI chainCall(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES buffer, PULONG)
-{
-    if (chainFirst == nullptr) {
-        return ERROR_NO_DATA;
-    }
-    *buffer = *chainFirst;
-    return ERROR_SUCCESS;
-}
-
+// The probe on the fake machine, handed the chain that starts at `first`.
 NetworkScan adaptersFromChain(const IP_ADAPTER_ADDRESSES* first)
 {
-    chainFirst = first;
-    return scanWith(chainCall);
+    FakeMachine machine;
+    machine.adapterChain = first;
+    return scanNetworkAdapters(machine.calls.network);
 }
 
 TEST(AdaptersFromChain, ListsEveryAdapterButLoopbackInOrder)
@@ -233,116 +213,42 @@ TEST(AdaptersFromChain, HardwareAddressLongerThanItsArrayShowsOnlyTheArray)
 }
 
 // ---------------------------------------------------------------------------
-// The call loop, with stand-ins for GetAdaptersAddresses. A plain function
-// pointer cannot carry state, so the stand-ins share this record.
+// The call loop, on the fake machine's GetAdaptersAddresses.
 // ---------------------------------------------------------------------------
-
-struct CallLog {
-    int calls = 0;
-    std::vector<ULONG> sizesOffered;
-    std::vector<ULONG> families;
-    std::vector<ULONG> flags;
-    bool reservedSet = false;
-    // False once a call was handed a buffer that was not all zero.
-    bool buffersZeroed = true;
-    // What the stand-ins answer.
-    ULONG requestedSize = 0;
-    int overflowsBeforeSuccess = 0;
-    ULONG failure = 0;
-};
-
-CallLog callLog;
-wchar_t fakeAdapterName[] = L"Fake Ethernet";
-
-void recordCall(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size)
-{
-    ++callLog.calls;
-    callLog.families.push_back(family);
-    callLog.flags.push_back(flags);
-    callLog.reservedSet = callLog.reservedSet || reserved != nullptr;
-    callLog.sizesOffered.push_back(*size);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer);
-    if (buffer == nullptr || !std::all_of(bytes, bytes + *size, [](unsigned char b) { return b == 0; })) {
-        callLog.buffersZeroed = false;
-    }
-}
-
-// Asks for more room `overflowsBeforeSuccess` times (scribbling over the
-// buffer first, as a half-written table would), then writes one adapter.
-ULONG WINAPI growingTable(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size)
-{
-    recordCall(family, flags, reserved, buffer, size);
-    if (callLog.calls <= callLog.overflowsBeforeSuccess) {
-        std::memset(buffer, 0xCD, std::min<ULONG>(*size, 64));
-        *size = callLog.requestedSize + static_cast<ULONG>(callLog.calls - 1) * 1000;
-        return ERROR_BUFFER_OVERFLOW;
-    }
-    // A record written over old bytes would carry their links: refuse rather than crash the walk.
-    if (*size < sizeof(IP_ADAPTER_ADDRESSES) || !callLog.buffersZeroed) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    IP_ADAPTER_ADDRESSES& adapter = *buffer;
-    adapter.FriendlyName = fakeAdapterName;
-    adapter.PhysicalAddressLength = 2;
-    adapter.PhysicalAddress[0] = 0xAB;
-    adapter.PhysicalAddress[1] = 0x01;
-    adapter.IfType = IF_TYPE_ETHERNET_CSMACD;
-    adapter.OperStatus = IfOperStatusUp;
-    return ERROR_SUCCESS;
-}
-
-ULONG WINAPI failingCall(ULONG family, ULONG flags, PVOID reserved, PIP_ADAPTER_ADDRESSES buffer, PULONG size)
-{
-    recordCall(family, flags, reserved, buffer, size);
-    return callLog.failure;
-}
-
-NetworkScan runWith(ULONG(WINAPI* call)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG), CallLog setup)
-{
-    callLog = std::move(setup);
-    return scanWith(call);
-}
 
 TEST(ScanNetworkAdapters, AsksForEveryFamilyAndGrowsTheBufferAtMostFourCalls)
 {
-    CallLog once;
-    once.requestedSize = 40000;
-    once.overflowsBeforeSuccess = 1;
-    NetworkScan scan = runWith(&growingTable, once);
-    EXPECT_EQ(callLog.calls, 2);
-    EXPECT_EQ(callLog.sizesOffered, (std::vector<ULONG>{16384, 40000}))
-        << "a 16384-byte start, then the size asked for";
-    EXPECT_TRUE(callLog.buffersZeroed) << "every call gets a zeroed buffer";
-    EXPECT_EQ(callLog.families, (std::vector<ULONG>{0, 0})) << "AF_UNSPEC";
-    EXPECT_EQ(callLog.flags, (std::vector<ULONG>{14, 14}))
-        << "GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER";
-    EXPECT_FALSE(callLog.reservedSet);
-    ASSERT_EQ(scan.adapters.size(), 1u);
-    EXPECT_EQ(scan.adapters[0].friendlyName, L"Fake Ethernet");
-    EXPECT_EQ(scan.adapters[0].hardwareAddress, L"AB-01");
-    EXPECT_TRUE(scan.adapters[0].up);
-    EXPECT_EQ(scan.notExamined, 0);
-
-    // Three overflows leave the fourth and last call to succeed.
-    CallLog thrice;
-    thrice.requestedSize = 20000;
-    thrice.overflowsBeforeSuccess = 3;
-    scan = runWith(&growingTable, thrice);
-    EXPECT_EQ(callLog.calls, 4);
-    EXPECT_EQ(callLog.sizesOffered, (std::vector<ULONG>{16384, 20000, 21000, 22000}));
-    EXPECT_TRUE(callLog.buffersZeroed);
-    ASSERT_EQ(scan.adapters.size(), 1u);
-    EXPECT_EQ(scan.notExamined, 0);
-
-    // A table that keeps growing: the fourth overflow ends the probe.
-    CallLog forever;
-    forever.requestedSize = 30000;
-    forever.overflowsBeforeSuccess = 1000;
-    scan = runWith(&growingTable, forever);
-    EXPECT_EQ(callLog.calls, 4) << "no fifth call";
-    EXPECT_EQ(callLog.sizesOffered, (std::vector<ULONG>{16384, 30000, 31000, 32000}));
-    EXPECT_TRUE(scan.adapters.empty());
-    EXPECT_EQ(scan.notExamined, 1);
+    // AF_UNSPEC, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |
+    // GAA_FLAG_SKIP_DNS_SERVER, no reserved pointer, and a zeroed buffer of
+    // 16384 bytes first, then of the size asked for.
+    using Call = FakeMachine::AdaptersCall;
+    const auto offered = [](ULONG size) { return Call{0, 14, false, size, true}; };
+    const struct {
+        int overflows;
+        ULONG growTo;
+        std::vector<Call> calls;
+        size_t adapters;
+        int32_t notExamined;
+    } cases[] = {{1, 40000, {offered(16384), offered(40000)}, 1, 0},
+                 // Three overflows leave the fourth and last call to succeed.
+                 {3, 20000, {offered(16384), offered(20000), offered(21000), offered(22000)}, 1, 0},
+                 // A table that keeps growing: the fourth overflow ends the probe, with no fifth call.
+                 {1000, 30000, {offered(16384), offered(30000), offered(31000), offered(32000)}, 0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.overflows) + " overflows");
+        FakeMachine machine;
+        machine.adaptersOverflows = c.overflows;
+        machine.adaptersGrowTo = c.growTo;
+        const NetworkScan scan = scanNetworkAdapters(machine.calls.network);
+        EXPECT_EQ(machine.adaptersCalls, c.calls);
+        ASSERT_EQ(scan.adapters.size(), c.adapters);
+        EXPECT_EQ(scan.notExamined, c.notExamined);
+        if (c.adapters == 1) {
+            EXPECT_EQ(scan.adapters[0].friendlyName, L"Fake Ethernet");
+            EXPECT_EQ(scan.adapters[0].hardwareAddress, L"00-1A-2B-3C-4D-5E");
+            EXPECT_TRUE(scan.adapters[0].up);
+        }
+    }
 }
 
 TEST(ScanNetworkAdapters, NoDataIsAnEmptyListOtherFailuresCountOne)
@@ -355,12 +261,13 @@ TEST(ScanNetworkAdapters, NoDataIsAnEmptyListOtherFailuresCountOne)
                  {ERROR_INVALID_PARAMETER, 1},
                  {ERROR_ADDRESS_NOT_ASSOCIATED, 1}};
     for (const auto& c : cases) {
-        CallLog setup;
-        setup.failure = c.result;
-        const NetworkScan scan = runWith(&failingCall, setup);
-        EXPECT_EQ(callLog.calls, 1) << "result " << c.result;
-        EXPECT_TRUE(scan.adapters.empty()) << "result " << c.result;
-        EXPECT_EQ(scan.notExamined, c.notExamined) << "result " << c.result;
+        SCOPED_TRACE("result " + std::to_string(c.result));
+        FakeMachine machine;
+        machine.adaptersResult = c.result;
+        const NetworkScan scan = scanNetworkAdapters(machine.calls.network);
+        EXPECT_EQ(machine.adaptersCalls.size(), 1u);
+        EXPECT_TRUE(scan.adapters.empty());
+        EXPECT_EQ(scan.notExamined, c.notExamined);
     }
 }
 

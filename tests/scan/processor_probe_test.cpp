@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "common/unique_resource.h"
+#include "common/windows_failure.h"
 #include "report/value_text.h"
 #include "scan/fake_machine.h"
 #include "scan/host_file.h"
 #include "scan/private_registry.h"
 #include "scan/processor_rules.h"
-#include "scan/windows_failure.h"
 
 namespace {
 
@@ -225,9 +225,7 @@ protected:
         if (!withEx) {
             calls.logicalProcessorInformationEx = nullptr;
         }
-        ScanSnapshot snapshot;
-        probeProcessor(snapshot, false, FirmwareSummary{}, Reading{}, calls);
-        const Reading& counted = snapshot.physicalCores;
+        const Reading counted = probeProcessor(FirmwareResult{}, calls).physicalCores;
         const std::wstring prefix = L"counting processor cores: ";
         cores = counted.state == ReadingState::Ok ? std::stoull(counted.value) : 0;
         reason = counted.reason.starts_with(prefix) ? counted.reason.substr(prefix.size()) : counted.reason;
@@ -343,29 +341,26 @@ TEST(FrequencyReading, FirmwareThenRegistryThenNone)
 {
     const Reading none = readingNone(L"neither the firmware nor the registry states a processor speed");
     const struct {
-        bool usable;
-        bool firmwareKnown;
-        uint32_t firmwareMhz;
-        bool startupStated;
-        uint32_t startup;
+        SpeedSources sources;
         Reading expected;
-    } cases[] = {{true, true, 3600, true, 2195, readingOk(L"3.60 GHz (at start-up)")},
-                 {true, true, 800, false, 0, readingOk(L"800 MHz (at start-up)")},
-                 {false, true, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
-                 {true, false, 3600, true, 2195, readingOk(L"2.19 GHz (at start-up)")},
-                 {true, true, 0, true, 999, readingOk(L"999 MHz (at start-up)")},
-                 {true, false, 0, true, 0, none},
-                 {true, false, 0, false, 2195, none},
-                 {false, false, 0, false, 0, none}};
+    } cases[] = {{{true, true, 3600, true, 2195}, readingOk(L"3.60 GHz (at start-up)")},
+                 {{true, true, 800, false, 0}, readingOk(L"800 MHz (at start-up)")},
+                 {{false, true, 3600, true, 2195}, readingOk(L"2.19 GHz (at start-up)")},
+                 {{true, false, 3600, true, 2195}, readingOk(L"2.19 GHz (at start-up)")},
+                 {{true, true, 0, true, 999}, readingOk(L"999 MHz (at start-up)")},
+                 {{true, false, 0, true, 0}, none},
+                 {{true, false, 0, false, 2195}, none},
+                 {{false, false, 0, false, 0}, none}};
     for (const auto& c : cases) {
-        EXPECT_EQ(frequencyReading(c.usable, c.firmwareKnown, c.firmwareMhz, c.startupStated, c.startup), c.expected)
-            << "usable " << c.usable << ", firmware " << c.firmwareKnown << "/" << c.firmwareMhz << ", start-up "
-            << c.startupStated << "/" << c.startup;
+        const SpeedSources& s = c.sources;
+        EXPECT_EQ(frequencyReading(s), c.expected)
+            << "usable " << s.firmwareUsable << ", firmware " << s.firmwareKnown << "/" << s.firmwareMhz
+            << ", registry " << s.registryStated << "/" << s.registryMhz;
     }
-    EXPECT_TRUE(firmwareSpeedApplies(true, true, 1));
-    EXPECT_FALSE(firmwareSpeedApplies(false, true, 1));
-    EXPECT_FALSE(firmwareSpeedApplies(true, false, 1));
-    EXPECT_FALSE(firmwareSpeedApplies(true, true, 0));
+    EXPECT_TRUE(firmwareSpeedApplies({true, true, 1}));
+    EXPECT_FALSE(firmwareSpeedApplies({false, true, 1}));
+    EXPECT_FALSE(firmwareSpeedApplies({true, false, 1}));
+    EXPECT_FALSE(firmwareSpeedApplies({true, true, 0}));
 }
 
 namespace {
@@ -385,9 +380,10 @@ testing::AssertionResult writeMegahertz(DWORD value)
 // The frequency the probe reads, with the real calls.
 Reading readProcessorFrequency(bool firmwareUsable, const FirmwareSummary& firmware)
 {
-    ScanSnapshot snapshot;
-    probeProcessor(snapshot, firmwareUsable, firmware, Reading{}, ProcessorCalls{});
-    return snapshot.processorFrequency;
+    FirmwareResult result;
+    result.usable = firmwareUsable;
+    result.summary = firmware;
+    return probeProcessor(result, ProcessorCalls{}).frequency;
 }
 
 }  // namespace
@@ -460,11 +456,9 @@ size_t hostCoreCount(const std::string& cpuinfo)
 
 // The probe's readings with the firmware not usable, so that the name and
 // manufacturer are the processor's own.
-ScanSnapshot probeThisProcessor(const ProcessorCalls& calls = ProcessorCalls{})
+ProcessorReadings probeThisProcessor(const ProcessorCalls& calls = ProcessorCalls{})
 {
-    ScanSnapshot snapshot;
-    probeProcessor(snapshot, false, FirmwareSummary{}, readingFailed(L"fallback"), calls);
-    return snapshot;
+    return probeProcessor(FirmwareResult{}, calls);
 }
 
 }  // namespace
@@ -474,7 +468,7 @@ TEST(ProcessorOnThisMachine, VendorMatchesTheHost)
     SKIP_UNLESS_UNDER_WINE();
     const std::string vendor = hostField(hostCpuinfo(), "vendor_id");
     ASSERT_FALSE(vendor.empty()) << "Z:\\proc\\cpuinfo gave no vendor_id";
-    EXPECT_EQ(probeThisProcessor().processorManufacturer, readingOk(widen(vendor)));
+    EXPECT_EQ(probeThisProcessor().manufacturer, readingOk(widen(vendor)));
 }
 
 namespace {
@@ -505,7 +499,7 @@ std::string liveBrand()
 
 TEST(ProcessorOnThisMachine, BrandMatchesTheProcessorAndTheHost)
 {
-    const std::wstring brand = probeThisProcessor().processorName.value;
+    const std::wstring brand = probeThisProcessor().name.value;
     const std::string live = liveBrand();
     ASSERT_FALSE(live.empty()) << "this processor has no brand string";
     EXPECT_EQ(brand, firmwareText(widen(live), L"the processor name").value);
@@ -561,35 +555,33 @@ std::array<uint32_t, 4> noBrandCpuid(uint32_t leaf)
 
 TEST(ProbeProcessor, CpuidFirstFirmwareWhereItWins)
 {
-    const Reading fallback = readingFailed(L"the firmware table could not be read: the firmware table is empty");
-    FirmwareSummary firmware;
-    firmware.processorVersion = readingOk(L"Firmware CPU Version");
-    firmware.processorManufacturer = readingOk(L"Firmware Maker");
-    firmware.startSpeedKnown = true;
-    firmware.startSpeedMhz = 2600;
-    ProcessorCalls calls;
-    calls.cpuid = FakeMachine::cpuid;
+    FirmwareResult firmware;
+    firmware.fallback = readingFailed(L"the firmware table could not be read: it is empty");
+    firmware.summary.processorVersion = readingOk(L"Firmware CPU Version");
+    firmware.summary.processorManufacturer = readingOk(L"Firmware Maker");
+    firmware.summary.startSpeedKnown = true;
+    firmware.summary.startSpeedMhz = 2600;
+    FakeMachine machine;
+    ProcessorCalls& calls = machine.calls.processor;
 
-    ScanSnapshot snapshot;
-    probeProcessor(snapshot, false, firmware, fallback, calls);
-    EXPECT_EQ(snapshot.processorName, readingOk(L"Fake CPU"));
-    EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"FakeVendor12"));
-    EXPECT_EQ(snapshot.processorVersion, fallback);
-    EXPECT_EQ(snapshot.physicalCores.state, ReadingState::Ok)
-        << testing::PrintToString(snapshot.physicalCores.reason);
-    EXPECT_NE(snapshot.processorFrequency.state, ReadingState::Failed);
-    EXPECT_EQ(snapshot.processorSocket, Reading{}) << "the socket is the driver's";
+    ProcessorReadings readings = probeProcessor(firmware, calls);
+    EXPECT_EQ(readings.name, readingOk(L"Fake CPU"));
+    EXPECT_EQ(readings.manufacturer, readingOk(L"FakeVendor12"));
+    EXPECT_EQ(readings.version, firmware.fallback);
+    EXPECT_EQ(readings.physicalCores, readingOk(L"2"));
+    EXPECT_EQ(readings.frequency, readingNone(L"neither the firmware nor the registry states a processor speed"));
 
-    probeProcessor(snapshot, true, firmware, fallback, calls);
-    EXPECT_EQ(snapshot.processorName, readingOk(L"Fake CPU"));
-    EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"Firmware Maker"));
-    EXPECT_EQ(snapshot.processorVersion, readingOk(L"Firmware CPU Version"));
-    EXPECT_EQ(snapshot.processorFrequency, readingOk(L"2.60 GHz (at start-up)"));
+    firmware.usable = true;
+    readings = probeProcessor(firmware, calls);
+    EXPECT_EQ(readings.name, readingOk(L"Fake CPU"));
+    EXPECT_EQ(readings.manufacturer, readingOk(L"Firmware Maker"));
+    EXPECT_EQ(readings.version, readingOk(L"Firmware CPU Version"));
+    EXPECT_EQ(readings.frequency, readingOk(L"2.60 GHz (at start-up)"));
 
     calls.cpuid = noBrandCpuid;
-    probeProcessor(snapshot, true, firmware, fallback, calls);
-    EXPECT_EQ(snapshot.processorName, readingOk(L"Firmware CPU Version"));
-    probeProcessor(snapshot, false, firmware, fallback, calls);
-    EXPECT_EQ(snapshot.processorName, readingNone(L"this processor does not publish a brand string"));
-    EXPECT_EQ(snapshot.processorManufacturer, readingNone(L"this processor does not publish a vendor string"));
+    EXPECT_EQ(probeProcessor(firmware, calls).name, readingOk(L"Firmware CPU Version"));
+    firmware.usable = false;
+    readings = probeProcessor(firmware, calls);
+    EXPECT_EQ(readings.name, readingNone(L"this processor does not publish a brand string"));
+    EXPECT_EQ(readings.manufacturer, readingNone(L"this processor does not publish a vendor string"));
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "common/windows_failure.h"
 #include "scan/fake_machine.h"
 #include "scan/private_registry.h"
-#include "scan/windows_failure.h"
 
 namespace {
 

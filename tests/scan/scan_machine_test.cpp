@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwctype>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -193,9 +194,7 @@ TEST(ScanMachine, RunsWhollyOnFakes)
     FakeMachine machine;
     ScanSnapshot snapshot = machine.scan();
     EXPECT_EQ(snapshot.computerName, readingOk(L"FAKEPC"));
-    EXPECT_EQ(snapshot.dnsDomainName, readingNone(L"this machine has no DNS domain; it is not joined to one"));
     EXPECT_EQ(snapshot.windowsVersion, readingOk(L"10.0.22631"));
-    EXPECT_EQ(snapshot.windowsProduct, readingNone(L"Windows records no product name"));
     EXPECT_EQ(snapshot.upFor, readingOk(L"1 day, 1:01:01"));
     EXPECT_EQ(snapshot.startedAt.state, ReadingState::Ok) << snapshot.startedAt.reason;
     EXPECT_TRUE(snapshot.tally.firmwareTableRead);
@@ -208,37 +207,62 @@ TEST(ScanMachine, RunsWhollyOnFakes)
     EXPECT_EQ(snapshot.physicalCores, readingOk(L"2"));
     EXPECT_EQ(snapshot.memory.inUse, 11ull << 30);
     EXPECT_EQ(snapshot.memory.installedBytes, 16ull << 30);
+    EXPECT_TRUE(snapshot.tally.memoryRead);
     ASSERT_EQ(snapshot.drives.size(), 1u);
     EXPECT_EQ(snapshot.drives[0].volumeName, readingOk(L"Label C"));
     EXPECT_EQ(snapshot.drives[0].freeBytes, 25ull << 30);
     ASSERT_EQ(snapshot.networkAdapters.size(), 1u);
     EXPECT_EQ(snapshot.networkAdapters[0].hardwareAddress, L"00-1A-2B-3C-4D-5E");
     EXPECT_EQ(snapshot.networkAdapters[0].addresses, std::vector<std::wstring>{L"192.168.1.20"});
-    EXPECT_EQ(snapshot.tally.displayListReason, L"the graphics adapter list could not be opened");
-    EXPECT_FALSE(snapshot.tally.displayListComplete);
-    // Five System readings are None (no DNS domain and an empty registry); the
-    // other 21 and the drive's two are Ok.
-    EXPECT_EQ(snapshot.tally.okCount, 23);
-    EXPECT_EQ(snapshot.tally.noneCount, 5);
+    ASSERT_EQ(snapshot.displayAdapters.size(), 1u);
+    EXPECT_EQ(snapshot.displayAdapters[0].name, L"Fake Graphics");
+    EXPECT_EQ(snapshot.tally.displayListReason, L"");
+    EXPECT_TRUE(snapshot.tally.displayListComplete);
+    // The fake machine has no DNS domain and an empty registry: these are
+    // None; every other single reading, and the drive's two, is Ok.
+    const struct {
+        Reading ScanSnapshot::*field;
+        Reading expected;
+    } noneReadings[] = {{&ScanSnapshot::dnsDomainName,
+                         readingNone(L"this machine has no DNS domain; it is not joined to one")},
+                        {&ScanSnapshot::windowsProduct, readingNone(L"Windows records no product name")},
+                        {&ScanSnapshot::windowsRelease, readingNone(L"Windows records no release name")},
+                        {&ScanSnapshot::registeredOwner, readingNone(L"Windows records no registered owner")},
+                        {&ScanSnapshot::registeredOrganisation,
+                         readingNone(L"Windows records no registered organization")}};
+    for (const auto& none : noneReadings) {
+        EXPECT_EQ(snapshot.*none.field, none.expected);
+    }
+    const auto singles = static_cast<int>(kSingleReadingCount);
+    const auto nones = static_cast<int>(std::size(noneReadings));
+    EXPECT_EQ(snapshot.tally.okCount, singles - nones + 2 * static_cast<int>(snapshot.drives.size()));
+    EXPECT_EQ(snapshot.tally.noneCount, nones);
     EXPECT_EQ(snapshot.tally.failedCount + snapshot.tally.unsupportedCount, 0);
 
     // Without a firmware table every firmware reading carries the same reason,
-    // and the processor falls back on CPUID.
+    // and the processor falls back on CPUID. A memory status that cannot be
+    // read is the tally's.
     machine.firmwareTable.clear();
+    machine.memoryStatusFails = true;
     snapshot = machine.scan();
     const Reading fallback =
         readingFailed(L"the firmware table could not be read: " + windowsFailureText(ERROR_NOT_FOUND));
     EXPECT_FALSE(snapshot.tally.firmwareTableRead);
     EXPECT_EQ(snapshot.tally.firmwareTableReason, windowsFailureText(ERROR_NOT_FOUND));
-    for (const Reading* reading : {&snapshot.systemManufacturer, &snapshot.systemModel, &snapshot.biosVendor,
-                                   &snapshot.biosVersion, &snapshot.biosReleaseDate, &snapshot.smbiosVersion,
-                                   &snapshot.processorSocket, &snapshot.processorVersion}) {
-        EXPECT_EQ(*reading, fallback);
+    const Reading ScanSnapshot::*const firmwareReadings[] =
+        {&ScanSnapshot::systemManufacturer, &ScanSnapshot::systemModel,     &ScanSnapshot::biosVendor,
+         &ScanSnapshot::biosVersion,        &ScanSnapshot::biosReleaseDate, &ScanSnapshot::smbiosVersion,
+         &ScanSnapshot::processorSocket,    &ScanSnapshot::processorVersion};
+    for (const Reading ScanSnapshot::*reading : firmwareReadings) {
+        EXPECT_EQ(snapshot.*reading, fallback);
     }
     EXPECT_EQ(snapshot.processorManufacturer, readingOk(L"FakeVendor12"));
     EXPECT_EQ(snapshot.processorFrequency,
               readingNone(L"neither the firmware nor the registry states a processor speed"));
-    EXPECT_EQ(snapshot.tally.failedCount, 8);
+    EXPECT_EQ(snapshot.tally.failedCount, static_cast<int>(std::size(firmwareReadings)));
+    EXPECT_FALSE(snapshot.tally.memoryRead);
+    EXPECT_EQ(snapshot.tally.memoryReason, windowsFailureText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(snapshot.memory.reason, snapshot.tally.memoryReason);
 }
 
 // iphlpapi.dll and dxgi.dll are no Known DLLs: each is asked for once, in the

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scan/windows_failure.h"
+#include "common/windows_failure.h"
 
 TEST(DurationText, PadsMinutesOnlyAfterHoursAndCountsDays)
 {

@@ -36,10 +36,9 @@ struct FakeLibraryLoader {
 
     [[nodiscard]] static SystemLibraryCalls calls()
     {
-        SystemLibraryCalls calls;
-        calls.loadLibraryEx = &load;
-        calls.getProcAddress = &find;
-        return calls;
+        static_assert(sizeof(SystemLibraryCalls) == 3 * sizeof(void*), "a new call needs its fake here");
+        // The system folder is Windows' own: only what is loaded from it is made up.
+        return {.loadLibraryEx = &load, .getSystemDirectory = GetSystemDirectoryW, .getProcAddress = &find};
     }
 
 private:

@@ -1,6 +1,10 @@
-#include "scan/windows_failure.h"
+#include "scan/failed_reading.h"
 
 #include <windows.h>
+
+#include <string>
+
+#include "common/windows_failure.h"
 
 Reading failedFromLastError(const wchar_t* what)
 {

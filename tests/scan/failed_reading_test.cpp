@@ -1,8 +1,10 @@
-#include "scan/windows_failure.h"
+#include "scan/failed_reading.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include "common/windows_failure.h"
 
 TEST(FailedFromLastError, ReportsTheLastErrorSetBeforeTheCall)
 {

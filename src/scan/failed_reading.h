@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/windows_failure.h"
 #include "report/reading.h"
 
 // A Failed reading "<what>: <text of GetLastError>". The last error is read
