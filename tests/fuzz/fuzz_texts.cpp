@@ -21,13 +21,9 @@
 #include "export/temporary_name.h"
 #include "fuzz_support.h"
 #include "load/graph_mapping.h"
+#include "support/widen.h"
 
 namespace {
-
-std::wstring widened(std::string_view ascii)
-{
-    return std::wstring(ascii.begin(), ascii.end());
-}
 
 // The address texts are ASCII; anything else becomes '?', which no parser takes.
 std::string narrowed(std::wstring_view text)
@@ -46,7 +42,7 @@ void checkIpv4(FuzzedDataProvider& input)
     const std::wstring text = ipv4Text(bytes.data());
     char expected[INET_ADDRSTRLEN] = {};
     FUZZ_CHECK(inet_ntop(AF_INET, bytes.data(), expected, sizeof expected) != nullptr, "inet_ntop refused");
-    FUZZ_CHECK(text == widened(expected), fuzz::shown(text) + " where inet_ntop gives " + expected);
+    FUZZ_CHECK(text == widen(expected), fuzz::shown(text) + " where inet_ntop gives " + expected);
     FUZZ_CHECK(ipv4Text(nullptr).empty(), "text for no address");
 }
 
@@ -78,7 +74,7 @@ void checkIpv6(FuzzedDataProvider& input)
     char expected[INET6_ADDRSTRLEN] = {};
     FUZZ_CHECK(inet_ntop(AF_INET6, bytes.data(), expected, sizeof expected) != nullptr, "inet_ntop refused");
     if (std::string_view(expected).find('.') == std::string_view::npos) {
-        FUZZ_CHECK(bare == widened(expected), fuzz::shown(bare) + " where inet_ntop gives " + expected);
+        FUZZ_CHECK(bare == widen(expected), fuzz::shown(bare) + " where inet_ntop gives " + expected);
     }
     FUZZ_CHECK(ipv6Text(nullptr, scope).empty(), "text for no address");
 }
@@ -274,8 +270,8 @@ void checkTemporaryName(FuzzedDataProvider& input)
     const std::wstring directory = separator == std::wstring::npos ? L"" : target.substr(0, separator + 1);
     const std::wstring targetName = target.substr(directory.size());
     // The one promise that matters: the temporary file is never the target itself.
-    const bool isTarget = fuzz::asciiLower(targetName) == fuzz::asciiLower(widened(name));
-    FUZZ_CHECK(result == (isTarget ? L"" : directory + widened(name)),
+    const bool isTarget = fuzz::asciiLower(targetName) == fuzz::asciiLower(widen(name));
+    FUZZ_CHECK(result == (isTarget ? L"" : directory + widen(name)),
                fuzz::shown(result) + " for " + fuzz::shown(target) + " and " + std::to_string(number));
 }
 
@@ -294,7 +290,7 @@ void checkDialogError(FuzzedDataProvider& input)
     if (!known) {
         char expected[48];
         std::snprintf(expected, sizeof expected, "The dialog reported error 0x%04X.", code);
-        FUZZ_CHECK(text == widened(expected), fuzz::shown(text) + " for code " + std::to_string(code));
+        FUZZ_CHECK(text == widen(expected), fuzz::shown(text) + " for code " + std::to_string(code));
         return;
     }
     // A sentence and the Windows name of the code.

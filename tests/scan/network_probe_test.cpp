@@ -19,6 +19,7 @@
 #include "report/value_text.h"
 #include "scan/fake_machine.h"
 #include "scan/host_file.h"
+#include "support/widen.h"
 
 namespace {
 
@@ -296,11 +297,6 @@ std::string firstLine(const std::wstring& path)
 {
     const std::vector<std::string> lines = hostLines(path);
     return lines.empty() ? std::string() : lines.front();
-}
-
-std::wstring widen(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
 }
 
 struct HostInterface {

@@ -22,6 +22,7 @@
 #include "scan/host_file.h"
 #include "scan/private_registry.h"
 #include "scan/processor_rules.h"
+#include "support/widen.h"
 
 namespace {
 
@@ -42,11 +43,6 @@ std::array<uint32_t, 12> brandRegisters(std::string_view bytes)
 uint32_t fourBytes(std::string_view bytes)
 {
     return brandRegisters(bytes)[0];
-}
-
-std::wstring widen(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
 }
 
 void putU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value)
