@@ -66,8 +66,9 @@ template <typename Function>
 [[nodiscard]] inline bool searchSystemFolderOnly(const SystemLibraryCalls& calls = {}) noexcept
 {
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    const auto setDefaultDllDirectories = findLibraryFunction<SetDefaultDllDirectoriesFunction>(
-        calls.getModuleHandle(L"kernel32.dll"), "SetDefaultDllDirectories", calls);
+    const auto setDefaultDllDirectories =
+        findLibraryFunction<SetDefaultDllDirectoriesFunction>(calls.getModuleHandle(L"kernel32.dll"),
+                                                              "SetDefaultDllDirectories", calls);
     return setDefaultDllDirectories != nullptr && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
 }
 

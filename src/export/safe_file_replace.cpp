@@ -70,8 +70,8 @@ bool retried(const FileCalls& calls, const Attempt& attempt, DWORD& error)
 // Moves `from` over `to`; false with the error of the final attempt.
 bool moveOver(const FileCalls& calls, const std::wstring& from, const std::wstring& to, DWORD& error)
 {
-    return retried(
-        calls, [&] { return calls.moveFile(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE; }, error);
+    const auto move = [&] { return calls.moveFile(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE; };
+    return retried(calls, move, error);
 }
 
 // Deletes the temporary file of a failed save. One that stays (another
@@ -79,9 +79,9 @@ bool moveOver(const FileCalls& calls, const std::wstring& from, const std::wstri
 // knows what to remove beside their file.
 void removeTemporary(const FileCalls& calls, const std::wstring& temporary, std::wstring& errorText)
 {
+    const auto deleteIt = [&] { return calls.deleteFile(temporary.c_str()) != FALSE; };
     DWORD error = 0;
-    if (retried(calls, [&] { return calls.deleteFile(temporary.c_str()) != FALSE; }, error) ||
-        error == ERROR_FILE_NOT_FOUND) {
+    if (retried(calls, deleteIt, error) || error == ERROR_FILE_NOT_FOUND) {
         return;
     }
     errorText += L". The temporary file \"" + temporary + L"\" was left behind.";

@@ -350,7 +350,8 @@ TEST(ProgramStart, SearchesOnlyTheSystemFolderBeforeComAndCommonControls)
         EXPECT_EQ(runProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL, calls), 0) << "start-up goes on";
         std::vector<std::string> expected{"CoInitializeEx", "InitCommonControlsEx"};
         if (present) {
-            expected.insert(expected.begin(), "SetDefaultDllDirectories " + std::to_string(LOAD_LIBRARY_SEARCH_SYSTEM32));
+            expected.insert(expected.begin(),
+                            "SetDefaultDllDirectories " + std::to_string(LOAD_LIBRARY_SEARCH_SYSTEM32));
         }
         EXPECT_EQ(startCalls, expected);
         drainMessages();

@@ -191,8 +191,8 @@ VOID WINAPI scriptedSleep(DWORD milliseconds)
     script.sleeps.push_back(milliseconds);
 }
 
-const FileCalls scriptedCalls{scriptedCreateFile, scriptedWriteFile, scriptedFlushFile, scriptedMoveFile,
-                              scriptedDeleteFile,        scriptedSleep};
+const FileCalls scriptedCalls{scriptedCreateFile, scriptedWriteFile,  scriptedFlushFile,
+                              scriptedMoveFile,   scriptedDeleteFile, scriptedSleep};
 
 void resetScript(const std::string& data)
 {
@@ -507,8 +507,9 @@ TEST_F(SafeFileReplace, FailedWriteDeletesTheTemporary)
         const std::wstring temporary = path(L"~KV0000.tmp");
         std::wstring error = kUntouched;
         EXPECT_FALSE(replaceFileSafely(path(L"report.csv"), data, error, scriptedCalls));
-        EXPECT_EQ(error, windowsErrorMessage(c.code) +
-                             (c.deleteRefused ? L". The temporary file \"" + temporary + L"\" was left behind." : L""));
+        EXPECT_EQ(error,
+                  windowsErrorMessage(c.code) +
+                      (c.deleteRefused ? L". The temporary file \"" + temporary + L"\" was left behind." : L""));
         EXPECT_EQ(script.writeSizes.size(), static_cast<size_t>(c.failingWrite + 1)) << "no write after the failure";
         EXPECT_TRUE(script.movedFrom.empty());
         EXPECT_EQ(readBytes(path(L"report.csv")), "old report");

@@ -69,7 +69,8 @@ private:
     {
         if (std::string_view(name) == "AddDllDirectory") {
             // Only looked for, never called.
-            return installed()->searchFlagsKnown ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&find)) : nullptr;
+            return installed()->searchFlagsKnown ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&find))
+                                                 : nullptr;
         }
         const auto found = installed()->functions.find(name);
         return found == installed()->functions.end() ? nullptr : reinterpret_cast<FARPROC>(found->second);
