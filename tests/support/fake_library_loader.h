@@ -13,9 +13,8 @@
 // Stands in for the loader and GetProcAddress of SystemLibraryCalls. The n-th
 // load fails with loadErrors[n] when that is not 0; otherwise it loads
 // kernel32.dll for real in the DLL's place, so the holder frees a real
-// reference. GetProcAddress finds only `functions`, and kernel32's
-// AddDllDirectory while `searchFlagsKnown` (a Windows that knows the
-// LOAD_LIBRARY_SEARCH_* flags) says so. A function pointer
+// reference. GetProcAddress finds only `functions`, and AddDllDirectory while
+// `searchFlagsKnown` (the LOAD_LIBRARY_SEARCH_* flags). A function pointer
 // carries no state, so one fake is installed at a time, for its lifetime.
 struct FakeLibraryLoader {
     struct Call {
