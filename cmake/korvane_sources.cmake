@@ -77,6 +77,7 @@ set(korvane_app_windows
   child_windows.cpp
   main_window.cpp
   power_actions.cpp
+  program.cpp
   report_view.cpp
   scan_coordination.cpp
   status_bar.cpp)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Make the release package from a built tree into a temporary folder and check
 # it: its SHA-256 sum file matches, it holds exactly the program and the README
-# in one folder named after the package, the program is stripped, and its
-# manifest, icon, version record and imports pass check-resources.sh.
+# in one folder named after the package, with the commit's time, the program
+# is stripped, and its manifest, icon, version record, header and imports pass
+# check-resources.sh.
 #
 # When the build has korvane_report_reader.exe, the packaged program is also
 # run under wine (tools/wine-run, the build's prefix) until its first scan.
@@ -20,9 +21,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 name="korvane-$version-win64"
 
-cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || {
-  cat "$work/cpack.log"
-  echo "FAILED: cpack"
+bash "$tools/package.sh" "$build" "$work/out" >"$work/package.log" 2>&1 || {
+  cat "$work/package.log"
+  echo "FAILED: package.sh"
   exit 1
 }
 failures=0
@@ -37,7 +38,8 @@ else
 fi
 
 mkdir "$work/unpacked"
-(cd "$work/unpacked" && cmake -E tar xf "$zip")
+# The zip holds local times, written in UTC.
+(cd "$work/unpacked" && TZ=UTC cmake -E tar xf "$zip")
 listing=$(cd "$work/unpacked" && find . -type f | sort | tr '\n' ' ')
 if [[ $listing == "./$name/README.md ./$name/korvane.exe " ]]; then
   echo "ok: the package holds $name/korvane.exe and $name/README.md"
@@ -45,6 +47,15 @@ else
   fail "the package holds: $listing"
 fi
 exe="$work/unpacked/$name/korvane.exe"
+# A zip keeps times to 2 s; zip rounds odd seconds up.
+source_date_epoch=$(sed -n "s/^source_date_epoch='\(.*\)'$/\1/p" "$build/package.env")
+expected_time=$(( (source_date_epoch + 1) / 2 * 2 ))
+times=$(stat -c %Y "$exe" "$work/unpacked/$name/README.md" | sort -u | tr '\n' ' ')
+if [[ $times == "$expected_time " ]]; then
+  echo "ok: both files carry the commit's time, $(TZ=UTC date -d "@$expected_time" '+%F %T UTC')"
+else
+  fail "the files' times are $times, expected $expected_time (the commit's)"
+fi
 if "${objdump%objdump}nm" "$exe" 2>&1 | grep -q 'no symbols'; then
   echo "ok: korvane.exe is stripped ($(stat -c %s "$exe") bytes)"
 else

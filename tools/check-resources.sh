@@ -7,6 +7,8 @@
 #     the RT_ICON it names really is a 32x32, 256-colour bitmap with a mask;
 #   - RT_VERSION (16) with file and product version VERSION in the fixed part
 #     and the expected strings, translation 0x0409/1200;
+#   - the header: DllCharacteristics with TERMINAL_SERVER_AWARE, NX_COMPAT,
+#     DYNAMIC_BASE and HIGH_ENTROPY_VA, OS and subsystem version 6.1;
 #   - imports from Known DLLs and comctl32 only (the C++ runtime is linked
 #     statically, so no libstdc++/libgcc/libwinpthread DLL may appear).
 #
@@ -203,6 +205,37 @@ else
   fail "could not extract RT_VERSION 1"
 fi
 
+# --- The image header ----------------------------------------------------------
+# Bits a change of toolchain must not drop silently: TERMINAL_SERVER_AWARE (a
+# Remote Desktop session host runs a program without it under its
+# compatibility layer), DEP and both kinds of ASLR. Windows 7 (6.1) is the
+# oldest Windows Korvane runs on.
+if "$objdump" -p "$exe" >"$work/headers" 2>/dev/null; then
+  header_field() { sed -n "s/^$1[[:space:]]\+\([0-9a-fA-F]\+\).*/\1/p" "$work/headers" | head -n 1; }
+  characteristics=$(header_field DllCharacteristics)
+  if [[ -n $characteristics ]]; then
+    for bit in 8000:TERMINAL_SERVER_AWARE 0100:NX_COMPAT 0040:DYNAMIC_BASE 0020:HIGH_ENTROPY_VA; do
+      if (( 16#$characteristics & 16#${bit%%:*} )); then
+        pass "header: DllCharacteristics 0x$characteristics has ${bit#*:} (0x${bit%%:*})"
+      else
+        fail "header: DllCharacteristics 0x$characteristics lacks ${bit#*:} (0x${bit%%:*})"
+      fi
+    done
+  else
+    fail "header: objdump shows no DllCharacteristics"
+  fi
+  for field in OSystem:OS Subsystem:subsystem; do
+    version="$(header_field "Major${field%%:*}Version").$(header_field "Minor${field%%:*}Version")"
+    if [[ $version == 6.1 ]]; then
+      pass "header: ${field#*:} version 6.1 (Windows 7)"
+    else
+      fail "header: ${field#*:} version is $version, expected 6.1 (Windows 7)"
+    fi
+  done
+else
+  fail "$objdump could not read $exe"
+fi
+
 # --- Imported DLLs -------------------------------------------------------------
 # Windows looks for an imported DLL in the program's own folder first, unless
 # it is one of the Known DLLs (mapped from the system folder only) or bound
@@ -212,7 +245,7 @@ fi
 known_dlls='advapi32.dll clbcatq.dll comdlg32.dll gdi32.dll imagehlp.dll imm32.dll kernel32.dll msctf.dll
 msvcrt.dll normaliz.dll nsi.dll ntdll.dll ole32.dll oleaut32.dll psapi.dll rpcrt4.dll sechost.dll setupapi.dll
 shell32.dll shlwapi.dll user32.dll wldap32.dll ws2_32.dll'
-if "$objdump" -p "$exe" >"$work/headers" 2>/dev/null; then
+if [[ -s $work/headers ]]; then
   mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' "$work/headers" | tr 'A-Z' 'a-z')
   if [[ ${#dlls[@]} -eq 0 ]]; then
     fail "objdump lists no imported DLL"
@@ -233,8 +266,6 @@ if "$objdump" -p "$exe" >"$work/headers" 2>/dev/null; then
     esac
   done
   [[ $bad_imports == 1 ]] || pass "imports only Known DLLs and comctl32: ${dlls[*]}"
-else
-  fail "$objdump could not read $exe"
 fi
 
 if [[ $failures -gt 0 ]]; then

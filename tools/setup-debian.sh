@@ -15,6 +15,8 @@ packages=(
   xvfb xauth x11-utils
   # tools/check-resources.sh: wrestool, xmllint
   icoutils libxml2-utils
+  # tools/package.sh: the release zip; git: the commit's time for its bytes
+  zip git
   # tools/fuzz.sh: clang with libFuzzer and the sanitizer run-times
   clang libclang-rt-dev
   # tools/check-style.sh

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Build Korvane and every test suite (MinGW-w64 cross build), check the style
-# (tools/check-style.sh), build everything once more with clang, run the
-# fuzz smoke runs, validate the hosted-CI workflow and run the tests under
-# wine, on Xvfb when no usable X display is given. Exits non-zero on any
-# failure.
+# (tools/check-style.sh), build everything once more with clang, check that a
+# second build of the release package gives the same bytes, run the fuzz
+# smoke runs, validate the hosted-CI workflow and run the tests under wine, on
+# Xvfb when no usable X display is given. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/lib/xvfb.sh
@@ -33,6 +33,14 @@ echo "test.sh: style checked in $((SECONDS - start)) s"
 start=$SECONDS
 build_preset clang-cross
 echo "test.sh: built with clang in $((SECONDS - start)) s"
+
+# The release package once more from a second tree (the program only): the
+# same commit must give the same bytes. A difference fails the run, after the
+# tests.
+start=$SECONDS
+reproducible=0
+bash tools/check-reproducible.sh "$build" || reproducible=$?
+echo "test.sh: release rebuilt and compared in $((SECONDS - start)) s"
 
 step "workflow check" bash tools/check-workflows.sh
 
@@ -73,5 +81,9 @@ ctest --preset mingw-cross --parallel "$jobs" || rc=$?
 if [[ $style != 0 ]]; then
   echo "test.sh: the style check failed (see above)" >&2
   [[ $rc != 0 ]] || rc=$style
+fi
+if [[ $reproducible != 0 ]]; then
+  echo "test.sh: a second build of the release package differs (see above)" >&2
+  [[ $rc != 0 ]] || rc=$reproducible
 fi
 exit "$rc"

@@ -527,7 +527,7 @@ bool MainWindow::start(HINSTANCE instance, int showCommand, int& exitCode)
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES;
-    InitCommonControlsEx(&controls);
+    calls_.initCommonControls(&controls);
 
     readScreenDpi();
     readBaseFont();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <memory>
@@ -30,9 +31,11 @@ using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR,
 // The Windows calls the main window makes that tests must replace: a real
 // scan is slow, a real message box, Save As dialog or browser waits for a
 // user, ExitWindowsEx must never run from a test, a test screen has only the
-// system DPI and one monitor, and its colour scheme and text size stay as
-// they are. The real ones unless given others.
+// system DPI and one monitor, its colour scheme and text size stay as they
+// are, and the start-up's order is seen through its first call. The real
+// ones unless given others.
 struct MainWindowCalls {
+    decltype(&InitCommonControlsEx) initCommonControls = InitCommonControlsEx;
     ScanFunction scan = scanMachine;
     ScanResultPoster postScanResult = PostMessageW;
     ProcessorTimesSampler sampleProcessorTimes = ::sampleProcessorTimes;

@@ -9,13 +9,21 @@
 // already) included, is paired with a CoUninitialize; a failed one, such as
 // RPC_E_CHANGED_MODE on a thread in the other kind of apartment, is not, or
 // it would end an apartment that someone else joined.
+struct ComCalls {
+    decltype(&CoInitializeEx) initialize = CoInitializeEx;
+    decltype(&CoUninitialize) uninitialize = CoUninitialize;
+};
+
 class ComApartment {
 public:
-    explicit ComApartment(DWORD mode) noexcept : result_(CoInitializeEx(nullptr, mode)) {}
+    explicit ComApartment(DWORD mode, const ComCalls& calls = ComCalls{}) noexcept
+        : uninitialize_(calls.uninitialize), result_(calls.initialize(nullptr, mode))
+    {
+    }
     ~ComApartment()
     {
         if (SUCCEEDED(result_)) {
-            CoUninitialize();
+            uninitialize_();
         }
     }
     ComApartment(const ComApartment&) = delete;
@@ -24,5 +32,6 @@ public:
     [[nodiscard]] HRESULT result() const noexcept { return result_; }
 
 private:
+    decltype(&CoUninitialize) uninitialize_;
     HRESULT result_;
 };

@@ -33,6 +33,7 @@ template <typename Function>
 struct SystemLibraryCalls {
     decltype(&LoadLibraryExW) loadLibraryEx = LoadLibraryExW;
     decltype(&GetSystemDirectoryW) getSystemDirectory = GetSystemDirectoryW;
+    decltype(&GetModuleHandleW) getModuleHandle = GetModuleHandleW;
     decltype(&GetProcAddress) getProcAddress = GetProcAddress;
 };
 
@@ -46,6 +47,31 @@ template <typename Function>
     return reinterpret_cast<Function>(reinterpret_cast<void*>(calls.getProcAddress(module, name)));
 }
 
+// Microsoft's test for the LOAD_LIBRARY_SEARCH_* flags: kernel32 exports
+// AddDllDirectory from Windows 8 on, and on Windows 7 with its 2011 loader
+// update (KB2533623); without it the flags are unknown.
+[[nodiscard]] inline bool searchFlagsKnown(const SystemLibraryCalls& calls) noexcept
+{
+    return findLibraryFunction<FARPROC>(calls.getModuleHandle(L"kernel32.dll"), "AddDllDirectory", calls) != nullptr;
+}
+
+// Makes the system folder the one place this process takes a DLL named
+// without a path from, for the rest of its life: also the DLLs Windows loads
+// on its behalf (the Save As dialog's shell extensions, the web page's
+// handler, themes, accessibility) and every DLL's own imports, which are
+// otherwise looked for in the program's folder first. Not
+// LOAD_LIBRARY_SEARCH_DEFAULT_DIRS: that keeps the program's folder, where a
+// planted DLL lies. False where this Windows lacks the call; the usual search
+// order then stays.
+[[nodiscard]] inline bool searchSystemFolderOnly(const SystemLibraryCalls& calls = {}) noexcept
+{
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto setDefaultDllDirectories =
+        findLibraryFunction<SetDefaultDllDirectoriesFunction>(calls.getModuleHandle(L"kernel32.dll"),
+                                                              "SetDefaultDllDirectories", calls);
+    return setDefaultDllDirectories != nullptr && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}
+
 // Loads a DLL of Windows' own from the system folder and nowhere else. A DLL
 // that is not one of the Known DLLs is otherwise searched for in the
 // program's own folder first, and the program is run from wherever it was
@@ -54,14 +80,12 @@ template <typename Function>
 [[nodiscard]] inline UniqueHModule loadSystemLibrary(const wchar_t* name,
                                                      const SystemLibraryCalls& calls = {}) noexcept
 {
-    HMODULE module = calls.loadLibraryEx(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) {
-        return UniqueHModule(module);
+    if (searchFlagsKnown(calls)) {
+        return UniqueHModule(calls.loadLibraryEx(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
     }
-    // Windows 7 without its 2011 loader update (KB2533623) knows no search
-    // flags and refuses them. The full path finds the DLL itself; the altered
-    // search path looks for its own imports beside it, in the system folder,
-    // before the program's folder.
+    // Windows 7 without its loader update: the full path finds the DLL
+    // itself; the altered search path looks for its own imports beside it, in
+    // the system folder, before the program's folder.
     wchar_t path[MAX_PATH] = {};
     const UINT folderLength = calls.getSystemDirectory(path, MAX_PATH);
     if (folderLength == 0) {

@@ -38,30 +38,53 @@ bool writeAll(const FileCalls& calls, HANDLE file, std::string_view data, DWORD&
 }
 
 // A scanner or the search indexer opens a file the moment it is closed; while
-// it reads, the rename fails with one of these codes and works a moment later.
-// Bounded: five attempts 50 ms apart hold the window thread at most 200 ms.
-constexpr int kMoveAttempts = 5;
-constexpr DWORD kMoveRetryDelayMs = 50;
+// it reads, a rename or delete fails with one of these codes and works a
+// moment later. Bounded: five attempts 50 ms apart hold the window thread at
+// most 200 ms.
+constexpr int kAttempts = 5;
+constexpr DWORD kRetryDelayMs = 50;
 
 bool mayPassSoon(DWORD code)
 {
     return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED;
 }
 
-// Moves `from` over `to`. On failure returns false with the last error of the
-// final attempt in `error`.
-bool moveOver(const FileCalls& calls, const std::wstring& from, const std::wstring& to, DWORD& error)
+// Makes `attempt` (a file call returning BOOL) until it succeeds or fails
+// with a code that will not pass. On failure returns false with the last
+// error of the final attempt in `error`.
+template <typename Attempt>
+bool retried(const FileCalls& calls, const Attempt& attempt, DWORD& error)
 {
-    for (int attempt = 1;; ++attempt) {
-        if (calls.moveFile(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    for (int made = 1;; ++made) {
+        if (attempt()) {
             return true;
         }
         error = GetLastError();
-        if (attempt == kMoveAttempts || !mayPassSoon(error)) {
+        if (made == kAttempts || !mayPassSoon(error)) {
             return false;
         }
-        calls.sleep(kMoveRetryDelayMs);
+        calls.sleep(kRetryDelayMs);
     }
+}
+
+// Moves `from` over `to`; false with the error of the final attempt.
+bool moveOver(const FileCalls& calls, const std::wstring& from, const std::wstring& to, DWORD& error)
+{
+    const auto move = [&] { return calls.moveFile(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE; };
+    return retried(calls, move, error);
+}
+
+// Deletes the temporary file of a failed save. One that stays (another
+// program still holds it) is named at the end of `errorText`, so the user
+// knows what to remove beside their file.
+void removeTemporary(const FileCalls& calls, const std::wstring& temporary, std::wstring& errorText)
+{
+    const auto deleteIt = [&] { return calls.deleteFile(temporary.c_str()) != FALSE; };
+    DWORD error = 0;
+    if (retried(calls, deleteIt, error) || error == ERROR_FILE_NOT_FOUND) {
+        return;
+    }
+    errorText += L". The temporary file \"" + temporary + L"\" was left behind.";
 }
 
 // A write that "succeeded" with nothing written may leave no error code; the
@@ -75,7 +98,7 @@ DWORD failureCode(DWORD code)
 
 const FileCalls& realFileCalls()
 {
-    static const FileCalls calls{CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW, Sleep};
+    static const FileCalls calls{CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW, DeleteFileW, Sleep};
     return calls;
 }
 
@@ -108,8 +131,8 @@ bool replaceFileSafely(const std::wstring& target, std::string_view data, std::w
         DWORD writeError = 0;
         if (!writeAll(calls, file.get(), data, writeError)) {
             file.reset();
-            DeleteFileW(candidate.c_str());
             errorText = windowsErrorMessage(failureCode(writeError));
+            removeTemporary(calls, candidate, errorText);
             return false;
         }
         file.reset();
@@ -117,7 +140,7 @@ bool replaceFileSafely(const std::wstring& target, std::string_view data, std::w
         DWORD moveError = 0;
         if (!moveOver(calls, candidate, target, moveError)) {
             errorText = windowsErrorMessage(moveError);
-            DeleteFileW(candidate.c_str());
+            removeTemporary(calls, candidate, errorText);
             return false;
         }
         return true;

@@ -7,8 +7,10 @@
 
 // Writes `data` to a new temporary file beside `target` and moves it over the
 // target in one rename, so a failed save never leaves the target half
-// written. On failure the temporary file is gone, the target is as it was and
-// `errorText` says why; it is set only when the result is false.
+// written. On failure the target is as it was and `errorText` says why; it is
+// set only when the result is false. The temporary file is gone too, unless
+// another program holds it open beyond a few attempts to delete it: the
+// error text then ends with a sentence that names it.
 [[nodiscard]] bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText);
 
 // The file calls replaceFileSafely makes, with the signatures and last-error
@@ -18,10 +20,12 @@ struct FileCalls {
     decltype(&WriteFile) writeFile;
     decltype(&FlushFileBuffers) flushFile;
     decltype(&MoveFileExW) moveFile;
-    decltype(&Sleep) sleep;  // between the attempts of a refused move
+    decltype(&DeleteFileW) deleteFile;
+    decltype(&Sleep) sleep;  // between the attempts of a refused move or delete
 };
 
-// CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW and Sleep themselves.
+// CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW, DeleteFileW and Sleep
+// themselves.
 [[nodiscard]] const FileCalls& realFileCalls();
 
 [[nodiscard]] bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText,

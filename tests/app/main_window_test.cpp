@@ -8,8 +8,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "app/child_windows.h"
+#include "app/program.h"
 #include "app/report_view.h"
 #include "app/status_bar.h"
 #include "common/scope_exit.h"
@@ -18,6 +22,7 @@
 #include "report/report_rows.h"
 #include "scan/scan_machine.h"
 #include "support/canvas.h"
+#include "support/fake_library_loader.h"
 #include "support/window_harness.h"
 #include "support/window_subclass.h"
 
@@ -286,6 +291,60 @@ TEST_F(KorvaneWindow, AWindowThatCannotBeMadeIsReportedAndExitsWithOne)
     EXPECT_EQ(shownBoxes[0].owner, nullptr);
     EXPECT_FALSE(quitPendingAtTheBox) << "the box would have closed at once";
     EXPECT_FALSE(app().scanRunning()) << "no scan starts without a window";
+}
+
+namespace {
+
+// The program's first calls, in the order made.
+std::vector<std::string> startCalls;
+
+BOOL WINAPI recordDllSearch(DWORD flags)
+{
+    startCalls.push_back("SetDefaultDllDirectories " + std::to_string(flags));
+    return TRUE;
+}
+
+HRESULT WINAPI recordComStart(LPVOID reserved, DWORD mode)
+{
+    startCalls.emplace_back("CoInitializeEx");
+    return CoInitializeEx(reserved, mode);
+}
+
+BOOL WINAPI recordCommonControls(const INITCOMMONCONTROLSEX* controls)
+{
+    startCalls.emplace_back("InitCommonControlsEx");
+    PostQuitMessage(0);  // the run ends as soon as its message loop starts
+    return InitCommonControlsEx(controls);
+}
+
+}  // namespace
+
+TEST(ProgramStart, SearchesOnlyTheSystemFolderBeforeComAndCommonControls)
+{
+    for (const bool present : {true, false}) {
+        SCOPED_TRACE(present ? "SetDefaultDllDirectories present" : "Windows 7 without its loader update");
+        startCalls.clear();
+        std::map<std::string, void*> kernel32;
+        if (present) {
+            kernel32["SetDefaultDllDirectories"] = reinterpret_cast<void*>(&recordDllSearch);
+        }
+        const FakeLibraryLoader loader({}, kernel32);
+        ProgramCalls calls;
+        calls.library = FakeLibraryLoader::calls();
+        calls.com.initialize = recordComStart;
+        calls.window.initCommonControls = recordCommonControls;
+        calls.window.scan = instantScan;
+        calls.window.messageBox = recordMessageBox;
+        calls.window.power.exitWindows = exitWindowsGuard;
+        EXPECT_EQ(runProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL, calls), 0) << "start-up goes on";
+        std::vector<std::string> expected{"CoInitializeEx", "InitCommonControlsEx"};
+        if (present) {
+            expected.insert(expected.begin(),
+                            "SetDefaultDllDirectories " + std::to_string(LOAD_LIBRARY_SEARCH_SYSTEM32));
+        }
+        EXPECT_EQ(startCalls, expected);
+        drainMessages();
+    }
 }
 
 namespace {

@@ -104,6 +104,9 @@ struct Script {
     std::optional<std::string> bytesAtMove;
     DWORD realMoveError = 0;
     std::vector<DWORD> sleeps;  // milliseconds asked for, none actually waited
+
+    int deleteRefusals = 0;  // the delete is refused this many times, then tried; -1: always
+    std::vector<std::wstring> deleted;
 };
 
 Script script;
@@ -171,13 +174,25 @@ BOOL WINAPI scriptedFlushFile(HANDLE file)
     return FlushFileBuffers(file);
 }
 
+// Refused as while a scanner holds the file without FILE_SHARE_DELETE.
+BOOL WINAPI scriptedDeleteFile(LPCWSTR name)
+{
+    script.deleted.emplace_back(name);
+    if (script.deleteRefusals != 0) {
+        --script.deleteRefusals;
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return DeleteFileW(name);
+}
+
 VOID WINAPI scriptedSleep(DWORD milliseconds)
 {
     script.sleeps.push_back(milliseconds);
 }
 
-const FileCalls scriptedCalls{scriptedCreateFile, scriptedWriteFile, scriptedFlushFile, scriptedMoveFile,
-                              scriptedSleep};
+const FileCalls scriptedCalls{scriptedCreateFile, scriptedWriteFile,  scriptedFlushFile,
+                              scriptedMoveFile,   scriptedDeleteFile, scriptedSleep};
 
 void resetScript(const std::string& data)
 {
@@ -422,8 +437,9 @@ TEST_F(SafeFileReplace, RefusedMoveDeletesTheWrittenTemporary)
     }
 }
 
-// A scanner that opens the new file for a moment makes the rename fail with a
-// sharing violation or access denied; those are tried again, nothing else is.
+// A scanner that opens the new file for a moment makes the rename, and the
+// delete after a refused one, fail with a sharing violation or access denied;
+// those are tried again, nothing else is.
 TEST_F(SafeFileReplace, MoveRefusedForAMomentIsTriedAgain)
 {
     struct Case {
@@ -432,24 +448,36 @@ TEST_F(SafeFileReplace, MoveRefusedForAMomentIsTriedAgain)
         int failures;  // -1: every attempt fails
         size_t attempts;
         bool saved;
+        int deleteRefusals = 0;  // -1: every attempt is refused
     };
     const Case cases[] = {{"sharing violation twice, then moved", ERROR_SHARING_VIOLATION, 2, 3, true},
                           {"access denied every time", ERROR_ACCESS_DENIED, -1, 5, false},
-                          {"another code is not tried again", ERROR_NOT_SAME_DEVICE, -1, 1, false}};
+                          {"another code is not tried again", ERROR_NOT_SAME_DEVICE, -1, 1, false},
+                          {"the delete refused twice, then allowed", ERROR_NOT_SAME_DEVICE, -1, 1, false, 2},
+                          {"the delete refused every time", ERROR_NOT_SAME_DEVICE, -1, 1, false, -1}};
     const std::string data = "new report";
+    const std::wstring temporary = path(L"~KV0000.tmp");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeBytes(path(L"report.csv"), "old report");
         resetScript(data);
         script.moveFailure = c.code;
         script.moveFailures = c.failures;
+        script.deleteRefusals = c.deleteRefusals;
+        const bool left = c.deleteRefusals < 0;
+        const size_t deletes = c.saved ? 0 : (left ? 5 : static_cast<size_t>(c.deleteRefusals) + 1);
         std::wstring error = kUntouched;
         EXPECT_EQ(replaceFileSafely(path(L"report.csv"), data, error, scriptedCalls), c.saved);
         EXPECT_EQ(script.movedFrom.size(), c.attempts);
-        EXPECT_EQ(script.sleeps, std::vector<DWORD>(c.attempts - 1, 50)) << "50 ms between attempts";
-        EXPECT_EQ(error, c.saved ? kUntouched : windowsErrorMessage(c.code));
+        EXPECT_EQ(script.deleted, std::vector<std::wstring>(deletes, temporary));
+        EXPECT_EQ(script.sleeps, std::vector<DWORD>(c.attempts - 1 + (deletes > 0 ? deletes - 1 : 0), 50))
+            << "50 ms between attempts";
+        const std::wstring named = left ? L". The temporary file \"" + temporary + L"\" was left behind." : L"";
+        EXPECT_EQ(error, c.saved ? kUntouched : windowsErrorMessage(c.code) + named);
         EXPECT_EQ(readBytes(path(L"report.csv")), c.saved ? data : "old report");
-        EXPECT_EQ(namesIn(folder_), std::vector<std::wstring>{L"report.csv"}) << "no temporary file is left";
+        EXPECT_EQ(namesIn(folder_), left ? (std::vector<std::wstring>{L"report.csv", L"~KV0000.tmp"})
+                                         : std::vector<std::wstring>{L"report.csv"});
+        DeleteFileW(temporary.c_str());
     }
 }
 

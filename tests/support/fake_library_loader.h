@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -12,7 +13,8 @@
 // Stands in for the loader and GetProcAddress of SystemLibraryCalls. The n-th
 // load fails with loadErrors[n] when that is not 0; otherwise it loads
 // kernel32.dll for real in the DLL's place, so the holder frees a real
-// reference. GetProcAddress finds only `functions`. A function pointer
+// reference. GetProcAddress finds only `functions`, and AddDllDirectory while
+// `searchFlagsKnown` (the LOAD_LIBRARY_SEARCH_* flags). A function pointer
 // carries no state, so one fake is installed at a time, for its lifetime.
 struct FakeLibraryLoader {
     struct Call {
@@ -24,6 +26,7 @@ struct FakeLibraryLoader {
     std::vector<DWORD> loadErrors;
     std::map<std::string, void*> functions;
     std::vector<Call> made;
+    bool searchFlagsKnown = true;
 
     explicit FakeLibraryLoader(std::vector<DWORD> errors, std::map<std::string, void*> found = {})
         : loadErrors(std::move(errors)), functions(std::move(found))
@@ -36,9 +39,13 @@ struct FakeLibraryLoader {
 
     [[nodiscard]] static SystemLibraryCalls calls()
     {
-        static_assert(sizeof(SystemLibraryCalls) == 3 * sizeof(void*), "a new call needs its fake here");
-        // The system folder is Windows' own: only what is loaded from it is made up.
-        return {.loadLibraryEx = &load, .getSystemDirectory = GetSystemDirectoryW, .getProcAddress = &find};
+        static_assert(sizeof(SystemLibraryCalls) == 4 * sizeof(void*), "a new call needs its fake here");
+        // The system folder and kernel32 are Windows' own: only what is
+        // loaded from the folder is made up.
+        return {.loadLibraryEx = &load,
+                .getSystemDirectory = GetSystemDirectoryW,
+                .getModuleHandle = GetModuleHandleW,
+                .getProcAddress = &find};
     }
 
 private:
@@ -62,6 +69,11 @@ private:
 
     static FARPROC WINAPI find(HMODULE, LPCSTR name)
     {
+        if (std::string_view(name) == "AddDllDirectory") {
+            // Only looked for, never called.
+            return installed()->searchFlagsKnown ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&find))
+                                                 : nullptr;
+        }
         const auto found = installed()->functions.find(name);
         return found == installed()->functions.end() ? nullptr : reinterpret_cast<FARPROC>(found->second);
     }
