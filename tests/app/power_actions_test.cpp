@@ -186,6 +186,7 @@ protected:
     [[nodiscard]] std::vector<std::wstring> boxTexts() const
     {
         std::vector<std::wstring> texts;
+        texts.reserve(shownBoxes.size());
         for (const ShownBox& box : shownBoxes) {
             texts.push_back(box.text);
         }
