@@ -14,14 +14,15 @@
 [[nodiscard]] bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText);
 
 // The file calls replaceFileSafely makes, with the signatures and last-error
-// behaviour of the Windows functions, so that tests can make one of them fail.
+// behaviour of the Windows functions, so that tests can make one of them
+// fail; the real functions unless set otherwise.
 struct FileCalls {
-    decltype(&CreateFileW) createFile;
-    decltype(&WriteFile) writeFile;
-    decltype(&FlushFileBuffers) flushFile;
-    decltype(&MoveFileExW) moveFile;
-    decltype(&DeleteFileW) deleteFile;
-    decltype(&Sleep) sleep;  // between the attempts of a refused move or delete
+    decltype(&CreateFileW) createFile = CreateFileW;
+    decltype(&WriteFile) writeFile = WriteFile;
+    decltype(&FlushFileBuffers) flushFile = FlushFileBuffers;
+    decltype(&MoveFileExW) moveFile = MoveFileExW;
+    decltype(&DeleteFileW) deleteFile = DeleteFileW;
+    decltype(&Sleep) sleep = Sleep;  // between the attempts of a refused move or delete
 };
 
 // CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW, DeleteFileW and Sleep

@@ -26,9 +26,9 @@ constexpr wchar_t kNothingStarted[] = L".\r\n\r\nNothing was started.";
 constexpr UINT kConfirmFlags = 0x4 | 0x30 | 0x100;
 constexpr UINT kErrorFlags = 0x10;
 
-// What the user and the faked calls answer. A call with an error code other
-// than 0 fails with it; AdjustTokenPrivileges leaves its error whatever it
-// returns, as Windows does.
+// What the user (through the recorded message box) and the faked calls
+// answer. A call with an error code other than 0 fails with it;
+// AdjustTokenPrivileges leaves its error whatever it returns, as Windows does.
 struct Answers {
     int confirm = IDYES;
     DWORD openError = 0;
@@ -47,7 +47,6 @@ struct ExitCall {
 // The answers, and what the fakes saw.
 struct FakeWindows {
     Answers answers;
-    std::vector<ShownBox> boxes;
 
     int opens = 0;
     HANDLE openProcess = nullptr;
@@ -72,12 +71,6 @@ struct FakeWindows {
 };
 
 FakeWindows* fake = nullptr;
-
-int WINAPI fakeMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags)
-{
-    fake->boxes.push_back({owner, text, caption, flags});
-    return (flags & MB_YESNO) != 0 ? fake->answers.confirm : IDOK;
-}
 
 BOOL WINAPI fakeOpenProcessToken(HANDLE process, DWORD access, PHANDLE token)
 {
@@ -175,6 +168,8 @@ protected:
     {
         fakes_ = FakeWindows{};
         fakes_.answers = answers;
+        shownBoxes.clear();
+        boxAnswer = answers.confirm;
     }
 
     // True when every token the fake handed out has been closed again.
@@ -191,7 +186,8 @@ protected:
     [[nodiscard]] std::vector<std::wstring> boxTexts() const
     {
         std::vector<std::wstring> texts;
-        for (const ShownBox& box : fakes_.boxes) {
+        texts.reserve(shownBoxes.size());
+        for (const ShownBox& box : shownBoxes) {
             texts.push_back(box.text);
         }
         return texts;
@@ -256,7 +252,7 @@ TEST_F(PowerActions, EachScriptEndsInItsBoxesAndRequest)
         for (const Action& action : kActions) {
             SCOPED_TRACE(testing::Message() << script.name << ", " << action.name);
             arrange(script.answers);
-            powerAction(calls_, fakeMessageBox, owner_, action.flags, action.confirmation, action.needsPrivilege);
+            powerAction(calls_, recordMessageBox, owner_, action.flags, action.confirmation, action.needsPrivilege);
 
             const bool confirmed = script.answers.confirm == IDYES;
             const bool privileged = confirmed && action.needsPrivilege;
@@ -268,11 +264,11 @@ TEST_F(PowerActions, EachScriptEndsInItsBoxesAndRequest)
                 boxes.push_back(L"Windows refused the request: " + script.exitRefused + kNothingStarted);
             }
             EXPECT_EQ(boxTexts(), boxes);
-            for (size_t i = 0; i < fakes_.boxes.size(); ++i) {
-                EXPECT_EQ(fakes_.boxes[i].flags, i == 0 ? kConfirmFlags : kErrorFlags) << "box " << i;
-                EXPECT_EQ(fakes_.boxes[i].caption, L"Korvane") << "box " << i;
-                EXPECT_EQ(fakes_.boxes[i].owner, owner_) << "box " << i;
-                EXPECT_EQ(fakes_.boxes[i].text.find(L"..\r\n"), std::wstring::npos) << "a doubled full stop";
+            for (size_t i = 0; i < shownBoxes.size(); ++i) {
+                EXPECT_EQ(shownBoxes[i].flags, i == 0 ? kConfirmFlags : kErrorFlags) << "box " << i;
+                EXPECT_EQ(shownBoxes[i].caption, L"Korvane") << "box " << i;
+                EXPECT_EQ(shownBoxes[i].owner, owner_) << "box " << i;
+                EXPECT_EQ(shownBoxes[i].text.find(L"..\r\n"), std::wstring::npos) << "a doubled full stop";
             }
             EXPECT_EQ(fakes_.opens, privileged ? 1 : 0) << "the token is opened only after yes, and only if needed";
             ASSERT_EQ(fakes_.exits.size(), confirmed && !stopped ? 1u : 0u);
@@ -315,11 +311,11 @@ TEST_F(PowerActions, ARefusedRestartCanBeAskedForAgain)
     for (const Answers& refusal : {Answers{.exitResult = FALSE, .exitError = ERROR_SHUTDOWN_IN_PROGRESS},
                                    Answers{.adjustError = ERROR_NOT_ALL_ASSIGNED}}) {
         arrange(refusal);
-        powerAction(calls_, fakeMessageBox, owner_, 2, kRestartText, true);
+        powerAction(calls_, recordMessageBox, owner_, 2, kRestartText, true);
         fakes_.answers = Answers{};
-        powerAction(calls_, fakeMessageBox, owner_, 2, kRestartText, true);
+        powerAction(calls_, recordMessageBox, owner_, 2, kRestartText, true);
         EXPECT_EQ(fakes_.opens, 2);
-        EXPECT_EQ(fakes_.boxes.size(), 3u) << "the question, the refusal, the question again";
+        EXPECT_EQ(shownBoxes.size(), 3u) << "the question, the refusal, the question again";
         ASSERT_FALSE(fakes_.exits.empty());
         EXPECT_EQ(fakes_.exits.back().flags, 2u);
         EXPECT_TRUE(allTokensClosed());
@@ -385,7 +381,7 @@ TEST_F(PowerActions, EnablesTheShutdownPrivilegeInTheRealToken)
 
 namespace {
 
-// The real main window, with the power calls and message boxes faked.
+// The real main window, with the power calls faked (its boxes are recorded).
 class PowerCommands : public PowerActions {
 protected:
     void SetUp() override
@@ -396,7 +392,6 @@ protected:
         }
         MainWindowCalls calls;
         calls.power = calls_;
-        calls.messageBox = fakeMessageBox;
         ASSERT_NO_FATAL_FAILURE(startWindow(instantScan, calls));
     }
 };
@@ -416,10 +411,10 @@ TEST_F(PowerCommands, EachCommandAsksWindowsForItsOwnAction)
         arrange({.exitResult = FALSE, .exitError = ERROR_ACCESS_DENIED});
         // From an accelerator-like high word: the same command.
         EXPECT_EQ(SendMessageW(window, WM_COMMAND, MAKEWPARAM(action.command, 1), 0), 0);
-        ASSERT_EQ(fakes_.boxes.size(), 2u);
-        EXPECT_EQ(fakes_.boxes[0].text, action.confirmation);
-        EXPECT_EQ(fakes_.boxes[0].owner, window);
-        EXPECT_EQ(fakes_.boxes[1].owner, window);
+        ASSERT_EQ(shownBoxes.size(), 2u);
+        EXPECT_EQ(shownBoxes[0].text, action.confirmation);
+        EXPECT_EQ(shownBoxes[0].owner, window);
+        EXPECT_EQ(shownBoxes[1].owner, window);
         EXPECT_EQ(fakes_.opens, action.needsPrivilege ? 1 : 0);
         ASSERT_EQ(fakes_.exits.size(), 1u);
         EXPECT_EQ(fakes_.exits[0].flags, action.flags);

@@ -15,12 +15,13 @@
 #include "common/unique_resource.h"
 #include "driver/outside_driver.h"
 #include "support/clipboard_text.h"
+#include "support/csv_reader.h"
+#include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 
 namespace {
 
 constexpr DWORD kStartMs = 60000;
-constexpr DWORD kScanMs = 120000;
 
 std::wstring besideThisProgram(const wchar_t* name)
 {
@@ -57,19 +58,7 @@ void emptyClipboard()
 {
     ClipboardOpener clipboard(nullptr);
     ASSERT_TRUE(clipboard.opened());
-    EmptyClipboard();
-}
-
-std::string fileBytes(const std::wstring& path)
-{
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string bytes;
-    char block[4096];
-    DWORD read = 0;
-    while (file && ReadFile(file.get(), block, sizeof(block), &read, nullptr) && read > 0) {
-        bytes.append(block, read);
-    }
-    return bytes;
+    ASSERT_TRUE(EmptyClipboard());
 }
 
 std::wstring wideFromUtf8(const std::string& bytes)
@@ -78,40 +67,6 @@ std::wstring wideFromUtf8(const std::string& bytes)
     text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
                                                         text.data(), static_cast<int>(text.size()))));
     return text;
-}
-
-// The records of a CSV text whose every line ends in CR LF; fields in double
-// quotes may hold commas, line ends and doubled quotes.
-std::vector<std::vector<std::wstring>> csvRecords(const std::string& bytes)
-{
-    std::vector<std::vector<std::wstring>> records(1);
-    std::string field;
-    bool quoted = false;
-    auto endField = [&] {
-        records.back().push_back(wideFromUtf8(field));
-        field.clear();
-    };
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        const bool lineEnd = c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
-        if (quoted && c == '"' && i + 1 < bytes.size() && bytes[i + 1] == '"') {
-            field += c;
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && c == ',') {
-            endField();
-        } else if (!quoted && lineEnd) {
-            endField();
-            records.emplace_back();
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    EXPECT_TRUE(records.back().empty() && field.empty() && !quoted) << "the file does not end with a whole line";
-    records.pop_back();
-    return records;
 }
 
 // Removes a key only when it holds neither values nor keys: settings that
@@ -154,7 +109,7 @@ TEST(Program, DrivenFromOutsideItScansCopiesSavesAndCloses)
     std::wstring error;
     ASSERT_TRUE(korvane.start(besideThisProgram(L"korvane.exe"), kStartMs, error)) << error;
 
-    const std::wstring firstScan = korvane.waitForScan(L"", kScanMs);
+    const std::wstring firstScan = korvane.waitForScan(L"", kScanWaitMs);
     ASSERT_FALSE(firstScan.empty()) << "status part 1 never read \"Scanned at\"";
     const std::vector<ShownRow> firstRows = korvane.rows();
     ASSERT_GT(firstRows.size(), 3u);
@@ -171,7 +126,7 @@ TEST(Program, DrivenFromOutsideItScansCopiesSavesAndCloses)
         Sleep(50);
     }
     ASSERT_TRUE(korvane.pressKey(VK_F5, false)) << "Korvane's window did not come to the front";
-    const std::wstring secondScan = korvane.waitForScan(firstScan, kScanMs);
+    const std::wstring secondScan = korvane.waitForScan(firstScan, kScanWaitMs);
     ASSERT_FALSE(secondScan.empty()) << "F5 brought no scan after \"" << firstScan << "\"";
     EXPECT_EQ(korvane.rows().size(), firstRows.size());
 
@@ -181,7 +136,7 @@ TEST(Program, DrivenFromOutsideItScansCopiesSavesAndCloses)
     ASSERT_EQ(beforeCopy.size(), firstRows.size());
     const int last = static_cast<int>(beforeCopy.size()) - 1;
     ASSERT_TRUE(korvane.selectRows({last, last / 2, 0}));
-    emptyClipboard();
+    ASSERT_NO_FATAL_FAILURE(emptyClipboard());
     ASSERT_TRUE(korvane.pressKey('C', true));
     const std::wstring copied = clipboardTextSetBy(korvane.mainWindow());
     const std::vector<ShownRow> afterCopy = korvane.rows();
@@ -206,13 +161,19 @@ TEST(Program, DrivenFromOutsideItScansCopiesSavesAndCloses)
     ASSERT_TRUE(korvane.saveAs(path, kStartMs, error)) << error;
     const std::vector<ShownRow> afterSave = korvane.rows();
     EXPECT_EQ(korvane.statusText(1), L"Saved " + path);
-    const std::string bytes = fileBytes(path);
+    const std::string bytes = fileBytes(path).value_or("");
     ASSERT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u) << "no byte-order mark at the start of " << path;
-    const auto records = csvRecords(bytes.substr(3));
-    ASSERT_EQ(records.size(), 6 + beforeSave.size());
-    for (const auto& record : records) {
-        ASSERT_EQ(record.size(), 7u) << "a line of " << record.size() << " fields, beginning " << record[0];
+    const CsvReading csv = readCsv(std::string_view(bytes).substr(3));
+    ASSERT_EQ(csv.error, "") << "at byte " << csv.at + 3 << " of " << path;
+    std::vector<std::vector<std::wstring>> records;
+    for (const CsvRecord& record : csv.records) {
+        ASSERT_EQ(record.size(), 7u) << "a line of " << record.size() << " fields, beginning " << record[0].bytes;
+        records.emplace_back();
+        for (const CsvField& field : record) {
+            records.back().push_back(wideFromUtf8(field.bytes));
+        }
     }
+    ASSERT_EQ(records.size(), 6 + beforeSave.size());
     EXPECT_EQ(records[0],
               (std::vector<std::wstring>{L"Section", L"Item", L"Value", L"State", L"Numeric", L"Unit", L"Reason"}));
     EXPECT_EQ(records[1][2], L"Korvane");
@@ -285,7 +246,7 @@ TEST(Program, LoadsNoDllPlantedBesideIt)
     OutsideDriver korvane;
     std::wstring error;
     ASSERT_TRUE(korvane.start(program, kStartMs, error)) << error;
-    EXPECT_FALSE(korvane.waitForScan(L"", kScanMs).empty()) << "status part 1 never read \"Scanned at\"";
+    EXPECT_FALSE(korvane.waitForScan(L"", kScanWaitMs).empty()) << "status part 1 never read \"Scanned at\"";
     EXPECT_EQ(korvane.close(kStartMs), 0);
     for (size_t i = 0; i < markers.size(); ++i) {
         EXPECT_EQ(GetFileAttributesW(markers[i].c_str()), INVALID_FILE_ATTRIBUTES)

@@ -6,10 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +16,7 @@
 #include "common/windows_failure.h"
 #include "export/csv_report.h"
 #include "support/clipboard_text.h"
+#include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 #include "support/window_harness.h"
 
@@ -79,12 +77,6 @@ ScanSnapshot& scanThenLater(ScanSnapshot& snapshot)
         snapshot.computerName = readingOk(L"ARRIVED-LATER");
     }
     return snapshot;
-}
-
-std::string fileBytes(const std::wstring& path)
-{
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 std::wstring clipboardText()
@@ -206,7 +198,7 @@ TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
 
     // A target that exists already is replaced.
     const std::wstring path = folder_.file(L"Report file.csv");
-    std::ofstream(std::filesystem::path(path), std::ios::binary) << "old content that is longer than nothing";
+    ASSERT_TRUE(writeFileBytes(path, "old content that is longer than nothing"));
     dialog.accept = true;
     dialog.answer = path;
     // A scan result that arrives while the dialog is open must not change what is saved.
@@ -219,7 +211,7 @@ TEST_F(SaveAndCopy, SaveWritesThePageAsItStoodWhenChosen)
     command(IDM_SAVE_CSV);
 
     EXPECT_TRUE(shownBoxes.empty());
-    const std::string written = fileBytes(path);
+    const std::string written = fileBytes(path).value_or("");
     EXPECT_EQ(written, expected);
     EXPECT_NE(written.find("INSTANT-SCAN"), std::string::npos);
     EXPECT_EQ(written.find("ARRIVED-LATER"), std::string::npos);
@@ -506,7 +498,7 @@ TEST_F(SaveAndCopy, TheRealDialogSavesWhatIsTypedAndCancels)
     ASSERT_NO_FATAL_FAILURE(saveThroughRealDialog(app(), folder_.file(L"typed")));
     EXPECT_TRUE(shownBoxes.empty());
     EXPECT_EQ(statusPart(app(), 1), L"Saved " + folder_.file(L"typed.csv"));
-    const std::string bytes = fileBytes(folder_.file(L"typed.csv"));
+    const std::string bytes = fileBytes(folder_.file(L"typed.csv")).value_or("");
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_NE(bytes.find("INSTANT-SCAN"), std::string::npos);
 }

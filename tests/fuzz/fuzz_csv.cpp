@@ -15,14 +15,9 @@
 #include "fuzz_support.h"
 #include "report/completeness.h"
 #include "report/report_rows.h"
+#include "support/csv_reader.h"
 
 namespace {
-
-struct Field {
-    std::string bytes;
-    bool quoted = false;
-};
-using Record = std::vector<Field>;
 
 // The code points a UTF-16 text stands for: a surrogate pair is one, a lone
 // surrogate is U+FFFD.
@@ -77,57 +72,6 @@ bool decodeUtf8(std::string_view bytes, std::u32string& points)
         }
         points += point;
         i += extra + 1;
-    }
-    return true;
-}
-
-// RFC 4180, strictly: every record ends in CR LF; a field is either free of
-// commas, quotes, CR and LF, or wholly quoted with inner quotes doubled.
-bool readCsv(std::string_view bytes, std::vector<Record>& records, std::string& error, size_t& at)
-{
-    at = 0;
-    while (at < bytes.size()) {
-        Record record;
-        for (;;) {
-            Field field;
-            field.quoted = at < bytes.size() && bytes[at] == '"';
-            if (field.quoted) {
-                for (++at;; ++at) {
-                    if (at == bytes.size()) {
-                        error = "a quoted field is not closed";
-                        return false;
-                    }
-                    if (bytes[at] == '"') {
-                        if (at + 1 == bytes.size() || bytes[at + 1] != '"') {
-                            ++at;
-                            break;
-                        }
-                        ++at;
-                    }
-                    field.bytes += bytes[at];
-                }
-            } else {
-                for (; at < bytes.size() && bytes[at] != ',' && bytes[at] != '\r' && bytes[at] != '\n'; ++at) {
-                    if (bytes[at] == '"') {
-                        error = "a quote inside an unquoted field";
-                        return false;
-                    }
-                    field.bytes += bytes[at];
-                }
-            }
-            record.push_back(std::move(field));
-            if (at < bytes.size() && bytes[at] == ',') {
-                ++at;
-                continue;
-            }
-            if (bytes.substr(at, 2) == "\r\n") {
-                at += 2;
-                break;
-            }
-            error = "a field is followed by neither a comma nor CR LF";
-            return false;
-        }
-        records.push_back(std::move(record));
     }
     return true;
 }
@@ -247,12 +191,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::u32string points;
     FUZZ_CHECK(decodeUtf8(body, points), "not strictly valid UTF-8");
 
-    std::vector<Record> records;
-    std::string error;
-    size_t at = 0;
-    FUZZ_CHECK(readCsv(body, records, error, at),
-               error + " at byte " + std::to_string(at) + ": ..." +
+    const CsvReading reading = readCsv(body);
+    const size_t at = reading.at;
+    FUZZ_CHECK(reading.error.empty(),
+               reading.error + " at byte " + std::to_string(at) + ": ..." +
                    fuzz::shown(body.substr(at > 80 ? at - 80 : 0, std::min<size_t>(at, 80) + 40)) + "...");
+    const std::vector<CsvRecord>& records = reading.records;
     FUZZ_CHECK(records.size() == expected.size(),
                std::to_string(records.size()) + " records for " + std::to_string(expected.size()) + " lines");
     for (size_t line = 0; line < records.size(); ++line) {
@@ -260,7 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                    "line " + std::to_string(line) + " has " + std::to_string(records[line].size()) + " fields");
         for (size_t column = 0; column < 7; ++column) {
             const std::wstring& text = expected[line][column];
-            const Field& field = records[line][column];
+            const CsvField& field = records[line][column];
             const auto place = [&] { return "line " + std::to_string(line) + " field " + std::to_string(column); };
             std::u32string read;
             FUZZ_CHECK(decodeUtf8(field.bytes, read) && read == codePoints(text),

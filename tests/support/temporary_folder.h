@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 // A folder of its own under the temporary folder, emptied and removed at the
 // end of its scope: a test or benchmark never writes anywhere else.
@@ -13,19 +15,13 @@ public:
         wchar_t temp[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH + 1, temp);
         path_ = std::wstring(temp) + prefix + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(path_.c_str(), nullptr);
+        // A folder of this name can only be left by an earlier process of the same id.
+        clear();
     }
     ~TemporaryFolder()
     {
-        WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW(file(found.cFileName).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(path_.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
     }
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
@@ -43,6 +39,13 @@ public:
         }
         FindClose(search);
         return true;
+    }
+    // Empties the folder, subfolders and all.
+    void clear() const
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+        CreateDirectoryW(path_.c_str(), nullptr);
     }
 
 private:
