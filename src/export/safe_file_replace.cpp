@@ -96,17 +96,6 @@ DWORD failureCode(DWORD code)
 
 }  // namespace
 
-const FileCalls& realFileCalls()
-{
-    static const FileCalls calls{CreateFileW, WriteFile, FlushFileBuffers, MoveFileExW, DeleteFileW, Sleep};
-    return calls;
-}
-
-bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText)
-{
-    return replaceFileSafely(target, data, errorText, realFileCalls());
-}
-
 bool replaceFileSafely(const std::wstring& target, std::string_view data, std::wstring& errorText,
                        const FileCalls& calls)
 {
