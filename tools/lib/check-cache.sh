@@ -27,6 +27,9 @@
 #   check cannot vouch for its present content.
 #
 # new_stamp FILE: creates FILE dated a second back (coarse file times).
+#
+# rule_files DEPFILE...: prints the files named in the compiler's make rules
+#   DEPFILE... (-M, -MD), one a line.
 in_ci() {
   case ${CI:-} in
     '' | false | 0) return 1 ;;
@@ -56,4 +59,10 @@ changed_since() {
 
 new_stamp() {
   touch -d '1 second ago' "$1"
+}
+
+rule_files() {
+  # Continued lines joined, the targets dropped, escaped blanks kept in names.
+  sed -s -e 's/\\$//' -e '1s/^[^:]*: *//' -e 's/\\ /\x01/g' "$@" | tr -s '[:blank:]' '\n' | grep -v '^$' |
+    tr '\001' ' '
 }

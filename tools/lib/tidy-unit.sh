@@ -80,13 +80,12 @@ if grep -q -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' "$log"; then
   clean=0
 fi
 
-# The files the unit includes, one a line, from the compiler's make rule.
+# The files the unit includes, as the compiler names them.
 depfile=$logs/$name.d
 if ! (cd "$dir" && eval "$command -M -MF \"\$depfile\"") >/dev/null 2>&1; then
   exit 0
 fi
-sed -e 's/\\$//' -e '1s/^[^:]*: *//' -e 's/\\ /\x01/g' "$depfile" | tr -s '[:blank:]' '\n' | grep -v '^$' |
-  tr '\001' ' ' >"$deps.$$"
+rule_files "$depfile" >"$deps.$$"
 mv "$deps.$$" "$deps"
 if [[ $clean == 1 ]] && ! changed_since "$stamp" "$deps"; then
   touch "$cache/$(unit_key "$deps").ok"
