@@ -89,12 +89,18 @@ config=$(
     cat tools/check-style.sh tools/lib/tidy-unit.sh tools/lib/check-cache.sh
   } | sha256sum | cut -d ' ' -f 1)
 # One log per unit, printed whole afterwards, so parallel runs do not mix.
+ran=0
 printf '%s\n' "${units[@]}" |
-  xargs -P "$jobs" -I '{}' bash tools/lib/tidy-unit.sh "$build" "$cache" "$config" "$tidy" "$mode" '{}'
+  xargs -P "$jobs" -I '{}' bash tools/lib/tidy-unit.sh "$build" "$cache" "$config" "$tidy" "$mode" '{}' || ran=$?
 skipped=$(find "$tidy" -name '*.skipped' | wc -l)
 checked="${#units[@]} files"
 [[ $skipped == 0 ]] || checked+=" ($skipped unchanged since a clean check, skipped)"
 findings=$(cat "$tidy"/*.log | grep -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' | sort -u || true)
+if [[ $ran != 0 || $(find "$tidy" -name '*.log' | wc -l) != "${#units[@]}" ]]; then
+  # A file was neither checked nor skipped.
+  echo "check-style: clang-tidy: the check of a file stopped (see above)"
+  echo "clang-tidy: exit code $ran" >>"$tidy/stopped.log"
+fi
 if [[ -z $findings ]] && grep -q '^clang-tidy: exit code' "$tidy"/*.log; then
   # Failed without a finding: a crash, say.
   cat "$tidy"/*.log

@@ -35,26 +35,31 @@ fi
 stamp=$logs/$name.stamp
 new_stamp "$stamp"
 # The unit's folder and compile command as the database gives them (the
-# command JSON-escaped), and the response files it names (the include folders).
-mapfile -t entry < <(awk -v file="$unit" '
+# command JSON-escaped), one pair a line each, for every entry of the unit:
+# clang-tidy checks each (tests/support/test_main.cpp is in every test
+# executable).
+mapfile -t entries < <(awk -v file="$unit" '
   /^  "directory": "/ { dir = $0 }
   /^  "command": "/ { cmd = $0 }
   /^  "file": "/ {
     f = $0; sub(/^  "file": "/, "", f); sub(/",?$/, "", f)
-    if (f == file) { print dir; print cmd; exit }
+    if (f == file) { print dir; print cmd }
   }' "$build/compile_commands.json" |
   sed -e 's/^  "[a-z]*": "//' -e 's/",\{0,1\}$//' -e 's/\\\(.\)/\1/g')
-if [[ ${#entry[@]} -ne 2 ]]; then
+if [[ ${#entries[@]} -eq 0 || $((${#entries[@]} % 2)) -ne 0 ]]; then
   # Not found as this reads the database: checked, but not remembered.
   check_only
   exit 0
 fi
-dir=${entry[0]} command=${entry[1]}
+# The settings, the commands and the response files they name (the include
+# folders).
 command_key=$(
   {
-    printf '%s\n' "$config" "$dir" "$command" "$unit"
-    grep -o '@[^ ]*' <<<"$command" | tr -d '@"' | while read -r rsp; do
-      cat "$dir/$rsp"
+    printf '%s\n' "$config" "$unit" "${entries[@]}"
+    for ((i = 0; i < ${#entries[@]}; i += 2)); do
+      { grep -o '@[^ ]*' <<<"${entries[i + 1]}" || true; } | tr -d '@"' | while read -r rsp; do
+        cat "${entries[i]}/$rsp"
+      done
     done
   } | sha256sum | cut -d ' ' -f 1)
 deps=$cache/$command_key.deps
@@ -80,12 +85,17 @@ if grep -q -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' "$log"; then
   clean=0
 fi
 
-# The files the unit includes, as the compiler names them.
+# The files the unit includes under any of its commands, as the compiler
+# names them.
 depfile=$logs/$name.d
-if ! (cd "$dir" && eval "$command -M -MF \"\$depfile\"") >/dev/null 2>&1; then
+if ! for ((i = 0; i < ${#entries[@]}; i += 2)); do
+       (cd "${entries[i]}" && eval "${entries[i + 1]} -M -MF \"\$depfile\"") >/dev/null 2>&1 || exit 1
+       rule_files "$depfile"
+     done | awk '!seen[$0]++' >"$deps.$$"; then
+  # It does not compile: clang-tidy has said so.
+  rm -f "$deps.$$"
   exit 0
 fi
-rule_files "$depfile" >"$deps.$$"
 mv "$deps.$$" "$deps"
 if [[ $clean == 1 ]] && ! changed_since "$stamp" "$deps"; then
   touch "$cache/$(unit_key "$deps").ok"
