@@ -5,26 +5,35 @@
 #   clang-tidy    the checks of .clang-tidy over every source file of src/,
 #                 tests/ and bench/, compiled as the clang-cross preset
 #                 compiles them (its compile database), against the Windows
-#                 headers of MinGW-w64
+#                 headers of MinGW-w64; the compiler's own warnings are
+#                 findings too. A file is skipped when it, every file it
+#                 includes, its compile command and clang-tidy's settings are
+#                 the same as at a check that found nothing (the cache in
+#                 build/clang-tidy-cache; see tools/lib/tidy-unit.sh)
 #   cppcheck      over src/
 #
 #   tools/check-style.sh         check; exits non-zero on any finding
 #   tools/check-style.sh --fix   rewrite the files in clang-format's layout
 #                                first, then check
+#   tools/check-style.sh --all   clang-tidy checks every file, whatever the
+#                                cache says (as in CI, where CI=true)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/lib/build.sh
+source tools/lib/check-cache.sh
 build=build/clang-cross
 
 fix=0
-case ${1:-} in
-  --fix) fix=1 ;;
-  '') ;;
-  *)
-    echo "usage: tools/check-style.sh [--fix]" >&2
-    exit 2
-    ;;
-esac
+for arg in "$@"; do
+  case $arg in
+    --fix) fix=1 ;;
+    --all) export KORVANE_CHECK_ALL=1 ;;
+    *)
+      echo "usage: tools/check-style.sh [--fix] [--all]" >&2
+      exit 2
+      ;;
+  esac
+done
 
 bash tools/setup-debian.sh
 jobs=$(nproc)
@@ -57,24 +66,53 @@ mapfile -t units < <(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$build/compil
                        grep -E "^$PWD/(src|tests|bench)/.*\.cpp$" | sort -u)
 tidy=$(mktemp -d)
 trap 'rm -f "$log"; rm -rf "$tidy"' EXIT
+cache=build/clang-tidy-cache
+if in_ci; then
+  mode=all
+elif check_all; then
+  mode=record
+else
+  mode=cached
+fi
+if [[ $mode != all ]]; then
+  mkdir -p "$cache"
+  # Markers no run has used for a month.
+  find "$cache" -name '*.ok' -mtime +30 -delete
+fi
+# What every file's result depends on besides its own inputs: clang-tidy, its
+# settings, and how it is run here.
+config=$(
+  {
+    clang-tidy --version
+    find . -path ./build -prune -o -path ./.git -prune -o -name .clang-tidy -print | sort |
+      while read -r file; do echo "$file"; cat "$file"; done
+    cat tools/check-style.sh tools/lib/tidy-unit.sh tools/lib/check-cache.sh
+  } | sha256sum | cut -d ' ' -f 1)
 # One log per unit, printed whole afterwards, so parallel runs do not mix.
+ran=0
 printf '%s\n' "${units[@]}" |
-  xargs -P "$jobs" -I '{}' sh -c 'log="$3/$(echo "$2" | tr / _).log"
-    clang-tidy -p "$1" --quiet "$2" >"$log" 2>&1 || echo "clang-tidy: exit code $? on $2" >>"$log"' \
-    _ "$build" '{}' "$tidy"
+  xargs -P "$jobs" -I '{}' bash tools/lib/tidy-unit.sh "$build" "$cache" "$config" "$tidy" "$mode" '{}' || ran=$?
+skipped=$(find "$tidy" -name '*.skipped' | wc -l)
+checked="${#units[@]} files"
+[[ $skipped == 0 ]] || checked+=" ($skipped unchanged since a clean check, skipped)"
 findings=$(cat "$tidy"/*.log | grep -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' | sort -u || true)
+if [[ $ran != 0 || $(find "$tidy" -name '*.log' | wc -l) != "${#units[@]}" ]]; then
+  # A file was neither checked nor skipped.
+  echo "check-style: clang-tidy: the check of a file stopped (see above)"
+  echo "clang-tidy: exit code $ran" >>"$tidy/stopped.log"
+fi
 if [[ -z $findings ]] && grep -q '^clang-tidy: exit code' "$tidy"/*.log; then
   # Failed without a finding: a crash, say.
   cat "$tidy"/*.log
   echo "check-style: clang-tidy failed"
   failed+=(clang-tidy)
 elif [[ -z $findings ]]; then
-  echo "check-style: clang-tidy: ${#units[@]} files, no findings ($((SECONDS - start)) s)"
+  echo "check-style: clang-tidy: $checked, no findings ($((SECONDS - start)) s)"
 else
   # A finding in a header shows once for every file that includes it.
   cat "$tidy"/*.log | grep -v -E '^(clang-tidy: exit code|Suppressed|Use -header-filter|[0-9]+ warnings? (and [0-9]+ errors? )?generated)' |
     awk '/^[^ ]+:[0-9]+:[0-9]+: (warning|error):/ { seen = $0 in printed; printed[$0] = 1 } !seen && shown++ < 300'
-  echo "check-style: clang-tidy: $(grep -c . <<<"$findings") findings in ${#units[@]} files ($((SECONDS - start)) s)"
+  echo "check-style: clang-tidy: $(grep -c . <<<"$findings") findings in $checked ($((SECONDS - start)) s)"
   failed+=(clang-tidy)
 fi
 

@@ -5,13 +5,17 @@
 #   tools/fuzz.sh [SECONDS]   fuzz each target for SECONDS (default 60); the
 #                             corpus grows in build/fuzz/corpus/<target>
 #   tools/fuzz.sh --smoke     a short deterministic run of each target (fixed
-#                             seed, bounded runs), as tools/test.sh does
+#                             seed, bounded runs), as tools/test.sh does;
+#                             skipped when it passed before on the same
+#                             inputs (below), unless CI=true or
+#                             KORVANE_CHECK_ALL=1 (tools/test.sh --all)
 # Seeds: the real SMBIOS tables in ../shared/testdata/smbios when that folder
 # exists, plus a few made here. Exits non-zero when a target finds a fault;
 # the input that shows it is kept in build/fuzz/findings.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/lib/build.sh
+source tools/lib/check-cache.sh
 root=$PWD
 build=$root/build/fuzz
 tables=$root/../shared/testdata/smbios
@@ -35,6 +39,28 @@ bash tools/setup-debian.sh
 
 step "configuring the fuzz targets" cmake -S tests/fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++
 step "building the fuzz targets" cmake --build "$build" --parallel 2
+
+# ---- what the smoke run depends on -----------------------------------------
+# The same inputs give the same fixed-seed run: the files the targets were
+# just built from (as the compiler's dependency files name them; a file named
+# there that is gone belongs to an earlier build, since this one succeeded),
+# the seeds and the scripts. build/fuzz/smoke-passed/<key> marks a passed run.
+if [[ $mode == smoke ]]; then
+  inputs=$build/smoke-inputs
+  {
+    find tests/fuzz cmake/korvane_sources.cmake tools/fuzz.sh tools/lib/build.sh tools/lib/check-cache.sh -type f
+    [[ ! -d $tables ]] || find "$tables" -name '*.bin'
+    find "$build/CMakeFiles" -name '*.o.d' -exec bash -c 'source tools/lib/check-cache.sh; rule_files "$@"' _ {} + |
+      sort -u | while IFS= read -r file; do [[ ! -f $file ]] || echo "$file"; done
+  } | sort -u >"$inputs"
+  smoke_key=$({ clang++ --version; declare -p smoke_runs; inputs_key "$inputs"; } | sha256sum | cut -d ' ' -f 1)
+  if ! check_all && [[ -f $build/smoke-passed/$smoke_key ]]; then
+    echo "fuzz.sh: smoke run skipped: it passed before on the same sources, seeds and scripts"
+    exit 0
+  fi
+  stamp=$build/smoke-stamp
+  new_stamp "$stamp"
+fi
 
 # ---- seed corpora ----------------------------------------------------------
 seeds=$build/seeds
@@ -141,3 +167,7 @@ for target in "${targets[@]}"; do
 done
 echo "fuzz: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
+if [[ $mode == smoke ]] && ! in_ci && ! changed_since "$stamp" "$inputs"; then
+  mkdir -p "$build/smoke-passed"
+  touch "$build/smoke-passed/$smoke_key"
+fi
