@@ -15,7 +15,7 @@ constexpr int kColumnSlack96 = 4;
 
 }  // namespace
 
-HRESULT WINAPI dpiForMonitor(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY)
+HRESULT WINAPI dpiForMonitor(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY)
 {
     // Only a Windows without GetDpiForWindow asks, so no other loads shcore.
     static const UniqueHModule shcore = loadSystemLibrary(L"shcore.dll");

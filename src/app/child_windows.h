@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <shellscalingapi.h>
-
 #include "common/system_function.h"
 
 class ReportView;
@@ -15,11 +13,14 @@ inline constexpr int kValueColumnWidth96 = 560;
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND window);
 using GetSystemMetricsForDpiFunction = int(WINAPI*)(int index, UINT dpi);
-using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY);
+// shcore's MONITOR_DPI_TYPE, whose declaration the SDKs keep for Windows 8.1
+// and later builds; the DPI Windows scales the monitor's contents by.
+inline constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY);
 
 // shcore.dll's GetDpiForMonitor (Windows 8.1 and later), the DLL loaded from
 // the system folder on first use and kept; E_NOTIMPL where it is missing.
-HRESULT WINAPI dpiForMonitor(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY);
+HRESULT WINAPI dpiForMonitor(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY);
 
 // The calls that tell the window's DPI and the monitor it is on. The two of
 // user32 exist from Windows 10 1607 and are looked up at run time (null

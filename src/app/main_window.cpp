@@ -492,7 +492,7 @@ int MainWindow::createdWindowDpi() const
     const HMONITOR monitor = calls_.dpi.monitorFromWindow(window_, MONITOR_DEFAULTTONEAREST);
     UINT dpiX = 0;
     UINT dpiY = 0;
-    if (monitor == nullptr || FAILED(calls_.dpi.getDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY))) {
+    if (monitor == nullptr || FAILED(calls_.dpi.getDpiForMonitor(monitor, kMonitorEffectiveDpi, &dpiX, &dpiY))) {
         return 0;
     }
     return static_cast<int>(dpiX);

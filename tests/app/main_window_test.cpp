@@ -429,10 +429,10 @@ HMONITOR WINAPI fakeMonitorFromWindow(HWND window, DWORD flags)
     return MonitorFromWindow(window, flags);
 }
 
-HRESULT WINAPI fakeDpiForMonitor(HMONITOR, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY)
+HRESULT WINAPI fakeDpiForMonitor(HMONITOR, int type, UINT* dpiX, UINT* dpiY)
 {
     *dpiX = *dpiY = createdWindowDpi;
-    return type == MDT_EFFECTIVE_DPI && createdWindowDpi != 0 ? S_OK : E_INVALIDARG;
+    return type == kMonitorEffectiveDpi && createdWindowDpi != 0 ? S_OK : E_INVALIDARG;
 }
 
 BOOL WINAPI fakeMonitorInfo(HMONITOR, MONITORINFO* info)
