@@ -318,57 +318,30 @@ TEST(ScanDrives, ListsThisMachinesDrivesAndRestoresTheErrorMode)
     }
 }
 
-namespace {
-
-// A walk on another thread that holds still inside its first drive.
-struct HeldWalk {
-    UniqueHandle inside{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    UniqueHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    DWORD modeInside = 0;
-};
-HeldWalk* heldWalk = nullptr;
-
-DWORD WINAPI driveCOnly()
-{
-    return DWORD{1} << 2;
-}
-
-UINT WINAPI heldDriveType(LPCWSTR)
-{
-    heldWalk->modeInside = GetThreadErrorMode();
-    SetEvent(heldWalk->inside.get());
-    WaitForSingleObject(heldWalk->release.get(), 10000);
-    return 1;  // no root directory: nothing more to read
-}
-
-}  // namespace
-
 // The quiet error mode belongs to the walking thread: the window thread's own
 // file calls (a save) keep their error boxes while a scan runs.
 TEST(ScanDrives, QuietsOnlyTheThreadThatWalks)
 {
     const UINT processMode = GetErrorMode();
     const DWORD ownMode = GetThreadErrorMode();
-    HeldWalk walk;
-    ASSERT_TRUE(walk.inside && walk.release);
-    heldWalk = &walk;
-    DriveCalls calls;
-    calls.logicalDrives = driveCOnly;
-    calls.driveType = heldDriveType;
+    FakeMachine machine;
+    machine.drives.at(L'C').blocks = true;
+    // The error-mode calls the program makes, on Windows' own modes.
+    machine.calls.drives.setThreadErrorMode = DriveCalls{}.setThreadErrorMode;
+    machine.calls.drives.threadErrorMode = DriveCalls{}.threadErrorMode;
     DWORD modeAfter = 0xFFFF;
     std::thread walker([&] {
-        static_cast<void>(scanDrives(calls));
+        static_cast<void>(scanDrives(machine.calls.drives));
         modeAfter = GetThreadErrorMode();
     });
-    const bool entered = WaitForSingleObject(walk.inside.get(), 10000) == WAIT_OBJECT_0;
+    const bool entered = WaitForSingleObject(machine.blocked.get(), 10000) == WAIT_OBJECT_0;
     const UINT processModeDuring = GetErrorMode();
     const DWORD ownModeDuring = GetThreadErrorMode();
-    SetEvent(walk.release.get());
+    machine.answerBlockedDrives();
     walker.join();
-    heldWalk = nullptr;
 
     ASSERT_TRUE(entered);
-    EXPECT_EQ(walk.modeInside & 0x8001u, 0x8001u) << "the walking thread is quiet";
+    EXPECT_EQ(machine.modeWhileBlocked & 0x8001u, 0x8001u) << "the walking thread is quiet";
     EXPECT_EQ(processModeDuring, processMode) << "the process's error mode changed during the walk";
     EXPECT_EQ(ownModeDuring, ownMode) << "another thread's error mode changed during the walk";
     EXPECT_EQ(modeAfter, 0u) << "the walking thread's mode is restored";

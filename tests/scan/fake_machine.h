@@ -209,6 +209,10 @@ public:
     std::vector<std::wstring> driveLog;
     std::atomic<int> quietThreads = 0;
     int threadStarts = 0;
+    // Set when a blocking drive's call begins, with the calling thread's own
+    // error mode at that moment.
+    UniqueHandle blocked{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    DWORD modeWhileBlocked = 0;
     // The answers of the two topology calls, which behave as Windows' do: a
     // call without a big enough buffer fails with the size needed. No records:
     // the newer call gives no size, and two cores come from the older one.
@@ -309,6 +313,9 @@ public:
     }
     FakeMachine(const FakeMachine&) = delete;
     FakeMachine& operator=(const FakeMachine&) = delete;
+
+    // Lets every blocking drive answer now.
+    void answerBlockedDrives() { SetEvent(answer_.get()); }
 
     [[nodiscard]] ScanSnapshot scan() const
     {
@@ -542,6 +549,8 @@ private:
         }
         const Drive& drive = current()->drives.at(root[0]);
         if (drive.blocks) {
+            current()->modeWhileBlocked = GetThreadErrorMode();
+            SetEvent(current()->blocked.get());
             WaitForSingleObject(current()->answer_.get(), 10000);
         }
         if (!drive.volumeRead || labelSize != 261 || fileSystemSize != 64) {
