@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "common/system_function.h"
-#include "common/unique_resource.h"
+#include "support/file_bytes.h"
 #include "support/under_wine.h"
 
 // Files of the Linux host as Wine shows them on drive Z:, for comparing what
@@ -20,21 +19,10 @@
     }
 
 // The whole file; empty when it cannot be read. /proc files report a size of
-// 0, so this reads until the end instead of asking for the size.
+// 0, which fileBytes does not ask for: it reads until the end.
 inline std::string readHostFile(const wchar_t* path)
 {
-    const UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return std::string();
-    }
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file.get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) {
-        text.append(chunk, got);
-    }
-    return text;
+    return fileBytes(path).value_or(std::string());
 }
 
 // The value after the colon of the first line whose key (before blanks and
